@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up this machine, builds the viewer, makes the demo data if absent and starts the viewer.
+set -euo pipefail
+TAMO_ROOT="$(cd "$(dirname "$0")" && pwd)"
+source "$TAMO_ROOT/scripts/setup.sh"
+
+tamo_install_packages
+BUILD="$TAMO_ROOT/build"
+tamo_build "$BUILD"
+
+BIN="$BUILD/bin"
+DATA="$BIN/Data"
+if [ -x "$BIN/tamo-make-demo-data" ] && [ ! -f "$DATA/TAMO2.zip" ]; then
+  echo "Making the demo data set in $DATA (once) ..."
+  "$BIN/tamo-make-demo-data" "$DATA"
+fi
+
+exec "$BIN/tamo-viewer" "$@"

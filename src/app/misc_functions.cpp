@@ -1,0 +1,80 @@
+#include "app/misc_functions.h"
+
+#include "common/TAMOError.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+
+namespace Dialogs {
+namespace {
+TResponder* gResponder = nullptr;
+
+// "Shape File | *.SHP" pairs become Qt's "Shape File (*.SHP)" entries.
+QString ToQtFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QString patterns = parts[i + 1].trimmed();
+        // Match both cases: shipped data names its files in either.
+        QStringList both;
+        for (const QString& pattern : patterns.split(';', Qt::SkipEmptyParts))
+            both << pattern.trimmed().toLower() << pattern.trimmed().toUpper();
+        both.removeDuplicates();
+        entries << QString("%1 (%2)").arg(description, both.join(' '));
+    }
+    return entries.join(";;");
+}
+} // namespace
+
+void SetResponder(TResponder* responder) { gResponder = responder; }
+
+QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
+                                    QMessageBox::StandardButtons buttons) {
+    if (gResponder)
+        if (const auto answer = gResponder->AnswerMessage(text, caption))
+            return *answer;
+    QMessageBox box(caption == "Error" ? QMessageBox::Critical : QMessageBox::Information, caption, text, buttons,
+                    parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QStringList ChooseFiles(QWidget* parent, const TFileRequest& request) {
+    if (gResponder)
+        if (const auto answer = gResponder->AnswerFiles(request))
+            return *answer;
+    const QString filter = ToQtFilter(request.Filter);
+    switch (request.Mode) {
+    case TFileMode::OpenExisting: {
+        const QString file = QFileDialog::getOpenFileName(parent, request.Title, request.Folder, filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+    case TFileMode::OpenExistingMany:
+        return QFileDialog::getOpenFileNames(parent, request.Title, request.Folder, filter);
+    case TFileMode::Save: {
+        const QString file = QFileDialog::getSaveFileName(parent, request.Title, request.Folder, filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+    }
+    return {};
+}
+
+int Exec(QDialog& dialog) {
+    if (gResponder)
+        if (const auto answer = gResponder->AnswerDialog(dialog))
+            return *answer;
+    return dialog.exec();
+}
+
+} // namespace Dialogs
+
+QString ErrorText(const std::exception& error) { return QString::fromStdString(error.what()); }
+
+void Guarded(const std::function<void()>& body, QWidget* parent) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        Dialogs::ShowError(parent, ErrorText(error));
+    }
+}

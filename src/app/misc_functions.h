@@ -1,0 +1,58 @@
+#pragma once
+// Small helpers every window uses: the guard that turns an error into the "Error" message box,
+// and the one place through which message boxes, file dialogs and modal dialogs are opened, so
+// that tests can answer them without a person.
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace Dialogs {
+
+enum class TFileMode { OpenExisting, OpenExistingMany, Save };
+
+struct TFileRequest {
+    QString Title;
+    QString Filter;
+    QString Folder;
+    TFileMode Mode;
+};
+
+// What a test puts in place of the person in front of the screen. Each answer may decline
+// (std::nullopt), in which case the real dialog is shown.
+class TResponder {
+public:
+    virtual ~TResponder() = default;
+    virtual std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text, const QString& caption) = 0;
+    virtual std::optional<QStringList> AnswerFiles(const TFileRequest& request) = 0;
+    // Called with the dialog fully built and about to be shown modally; returns its result code.
+    virtual std::optional<int> AnswerDialog(QDialog& dialog) = 0;
+};
+
+// Installs a responder (not owned; null removes it).
+void SetResponder(TResponder* responder);
+
+QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+inline void ShowError(QWidget* parent, const QString& text) { Message(parent, text, "Error"); }
+inline void ShowMessage(QWidget* parent, const QString& text) { Message(parent, text, "Message"); }
+
+// File dialogs. Filters come in the form "Description|*.EXT" (several pairs joined by "|").
+// An empty list means the user cancelled.
+QStringList ChooseFiles(QWidget* parent, const TFileRequest& request);
+
+// Shows a dialog modally and returns its result.
+int Exec(QDialog& dialog);
+
+} // namespace Dialogs
+
+// Runs an event-loop entry point's body; an exception becomes an "Error" message box and the
+// program goes on. Nothing thrown ever reaches Qt's event loop.
+void Guarded(const std::function<void()>& body, QWidget* parent = nullptr);
+QString ErrorText(const std::exception& error);

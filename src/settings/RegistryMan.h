@@ -1,0 +1,89 @@
+#pragma once
+// The per-user settings store: a tree of keys holding typed values (32-bit integers and texts),
+// kept in one JSON file. Key and value names are matched without regard to case.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QJsonObject;
+
+// Other: a value in the file that is neither a 32-bit integer nor a text (kept, never read).
+enum class TValueType { None, Integer, Text, Other };
+enum class TKeyAccess { OpenExisting, CreateIfMissing };
+
+// The whole store of one user, loaded from its file on first use. Every change is written back
+// atomically when the writer closes its key, so a crash never leaves a half-written file.
+class TSettingsStore {
+public:
+    struct TKeyNode;
+
+    explicit TSettingsStore(QString filePath);
+    ~TSettingsStore();
+
+    // The store of this program run: $XDG_CONFIG_HOME/TAMO/settings.json.
+    static TSettingsStore& Global();
+    static QString DefaultFilePath();
+
+    QString FilePath() const { return m_filePath; }
+    // Points the store at another file and reads it (tests use a file of their own).
+    void Reset(const QString& filePath);
+    // Forget what is in memory and read the file again (tests, and a store whose file changed).
+    void Reload();
+    // Write the tree to the file if it changed since the last save. Failures are silent.
+    void Save();
+
+    TKeyNode* FindKey(const QString& path);
+    TKeyNode* CreateKey(const QString& path);
+    void MarkChanged() { m_changed = true; }
+
+private:
+    void EnsureLoaded();
+    static QStringList SplitPath(const QString& path);
+
+    QString m_filePath;
+    std::unique_ptr<TKeyNode> m_root;
+    bool m_loaded = false;
+    bool m_changed = false;
+    bool m_fileDamaged = false;
+};
+
+// A session on the store in the manner of a registry: open one key, read and write its values.
+// Reads of a missing value or of a value of another type throw TSettingsError.
+class TRegistry {
+public:
+    explicit TRegistry(TSettingsStore& store = TSettingsStore::Global());
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    bool KeyExists(const QString& path) const;
+    bool OpenKey(const QString& path, TKeyAccess access);
+    void CloseKey();
+
+    bool ValueExists(const QString& name) const;
+    TValueType ValueType(const QString& name) const;
+    QStringList ValueNames() const;
+    QStringList SubKeyNames() const;
+
+    int ReadInteger(const QString& name) const;
+    bool ReadBool(const QString& name) const;
+    QString ReadString(const QString& name) const;
+
+    void WriteInteger(const QString& name, int value);
+    void WriteBool(const QString& name, bool value);
+    void WriteString(const QString& name, const QString& value);
+
+private:
+    TSettingsStore& m_store;
+    TSettingsStore::TKeyNode* m_key = nullptr;
+};
+
+// A settings read that found no value, or a value of another type.
+class TSettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// Where each window was: position and size under Forms\<window name>, restored when a window is
+// created and saved when it closes. Errors never reach the caller.
+
+class QWidget;
+class TSettingsStore;
+
+// The window's objectName is its name in the store. Dialog-style windows (fixed size) keep only
+// their position. A child window of the frame's MDI area is kept inside the frame's client area.
+void RestoreWindowPlacement(QWidget& window);
+void SaveWindowPlacement(QWidget& window);
+void RestoreWindowPlacement(QWidget& window, TSettingsStore& store);
+void SaveWindowPlacement(QWidget& window, TSettingsStore& store);

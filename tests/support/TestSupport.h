@@ -1,0 +1,68 @@
+#pragma once
+// Helpers shared by the tests: a private settings store and program folder per test, and a
+// responder that answers the program's dialogs in place of a person.
+
+#include "app/misc_functions.h"
+#include "common/ProgramFolder.h"
+#include "settings/Preferences.h"
+#include "settings/RegistryMan.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+
+// Gives the test an empty settings store and an empty program folder, both removed afterwards.
+class TScopedEnvironment {
+public:
+    TScopedEnvironment() {
+        SetProgramFolder(m_folder.path());
+        TSettingsStore::Global().Reset(SettingsFile());
+    }
+    ~TScopedEnvironment() {
+        SetProgramFolder({});
+        TSettingsStore::Global().Reset(m_folder.path() + "/gone.json");
+    }
+    QString Folder() const { return m_folder.path() + "/"; }
+    QString SettingsFile() const { return m_folder.path() + "/config/TAMO/settings.json"; }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// Records every message box and answers dialogs from queues the test fills.
+class TTestResponder : public Dialogs::TResponder {
+public:
+    struct TShownMessage {
+        QString Text;
+        QString Caption;
+    };
+    TTestResponder() { Dialogs::SetResponder(this); }
+    ~TTestResponder() override { Dialogs::SetResponder(nullptr); }
+
+    std::vector<TShownMessage> Messages;
+    std::vector<Dialogs::TFileRequest> FileRequests;
+    std::deque<QStringList> FileAnswers;                        // empty list: the user cancels
+    std::deque<std::function<int(QDialog&)>> DialogAnswers;     // run against the shown dialog
+
+    std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text, const QString& caption) override {
+        Messages.push_back({text, caption});
+        return QMessageBox::Ok;
+    }
+    std::optional<QStringList> AnswerFiles(const Dialogs::TFileRequest& request) override {
+        FileRequests.push_back(request);
+        if (FileAnswers.empty())
+            return QStringList();
+        QStringList answer = FileAnswers.front();
+        FileAnswers.pop_front();
+        return answer;
+    }
+    std::optional<int> AnswerDialog(QDialog& dialog) override {
+        if (DialogAnswers.empty())
+            return QDialog::Rejected;
+        auto answer = DialogAnswers.front();
+        DialogAnswers.pop_front();
+        return answer(dialog);
+    }
+};
