@@ -1,0 +1,20 @@
+#include "app/DataPointText.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+QString Degrees(double value, char positive, char otherwise) {
+    return QLocale::system().toString(value, 'f', 2) + ' ' + QChar(value > 0 ? positive : otherwise);
+}
+} // namespace
+
+QString LongitudeText(double longitude) {
+    longitude = std::max(std::min(longitude, 180.0), -180.0);
+    return Degrees(longitude, 'E', 'W');
+}
+
+QString LatitudeText(double latitude) {
+    latitude = std::min(std::max(latitude, -90.0), 90.0);
+    return Degrees(latitude, 'N', 'S');
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The table of 30 colour ramps offered for recolouring a legend: two fixed palettes, plain white,
+// a green-yellow-red gradient, and 26 random gradients drawn once per run.
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+struct TColorRamp {
+    bool Fixed = false;
+    int Segments = 0;
+    std::array<std::uint32_t, 6> StartColors{}; // 0xAARRGGBB; only the first is used
+    std::array<std::uint32_t, 6> EndColors{};   // end stop of each segment
+    std::array<std::uint32_t, 76> Colors{};     // 40 used when Fixed
+};
+
+inline constexpr int kColorRampCount = 30;
+inline constexpr int kFixedRampColors = 40;
+
+// Builds the table; the random ramps 4 to 29 are drawn from the generator given.
+std::vector<TColorRamp> BuildColorRamps(std::mt19937& random);
+
+// Fills Colors of a computed ramp from its stops: Segments * (75 div Segments) + 1 colours.
+void ComputeColorRamp(TColorRamp& ramp);
+
+// The table of this program run, built once at start-up from a clock-seeded generator.
+std::vector<TColorRamp>& ColorRamps();
+void InitColorRamps();

@@ -1,0 +1,133 @@
+#include "settings/TAMO_Location.h"
+
+#include "app/misc_functions.h"
+#include "settings/Preferences.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+// The extra filter entry lets a SQLite attribute database be chosen as well.
+constexpr char kDatabaseFilter[] = "Microsoft Access Files | *.MDB|SQLite databases | *.SQLITE;*.DB";
+} // namespace
+
+TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(parent), m_prefs(prefs) {
+    setObjectName("LocationForm");
+    setWindowTitle("TAMO data locations");
+    setFixedSize(310, 191);
+    // The design's small dialog font, so that the long check box text fits the fixed width.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    const auto label = [this](const char* name, const QString& text, int y) {
+        auto* result = new QLabel(text, this);
+        result->setObjectName(name);
+        result->move(8, y);
+        result->adjustSize();
+        return result;
+    };
+    const auto edit = [this](const char* name, int y) {
+        auto* result = new QLineEdit(this);
+        result->setObjectName(name);
+        result->setGeometry(8, y, 265, 22);
+        return result;
+    };
+    const auto browse = [this](const char* name, int y) {
+        auto* result = new QPushButton("...", this);
+        result->setObjectName(name);
+        result->setGeometry(272, y, 33, 22);
+        return result;
+    };
+
+    Label1 = label("Label1", "TAMO Attribute database (TAMO.mdb)", 8);
+    edtAttributes = edit("edtAttributes", 24);
+    btnAttrib = browse("btnAttrib", 24);
+    Label4 = label("Label4", "Raster image file", 48);
+    edtRaster = edit("edtRaster", 64);
+    btnRaster = browse("btnRaster", 64);
+    Label3 = label("Label3", "Default Shape Overlay File", 88);
+    edtShape = edit("edtShape", 104);
+    btnShape = browse("btnShape", 104);
+
+    chkDelete = new QCheckBox("Delete raw raster image after closing the TAMO-Viewer", this);
+    chkDelete->setObjectName("chkDelete");
+    chkDelete->move(8, 144);
+    chkDelete->adjustSize();
+
+    btnCancel = new QPushButton("&Cancel", this);
+    btnCancel->setObjectName("btnCancel");
+    btnCancel->setGeometry(144, 160, 75, 25);
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setObjectName("OKBtn");
+    OKBtn->setGeometry(228, 160, 75, 25);
+    OKBtn->setDefault(true);
+
+    connect(btnAttrib, &QPushButton::clicked, this, [this] {
+        Guarded([this] { Browse(edtAttributes, m_prefs.ATTRIB_MDB, "TAMO Attribute database", kDatabaseFilter); },
+                this);
+    });
+    connect(btnRaster, &QPushButton::clicked, this, [this] {
+        Guarded([this] { Browse(edtRaster, m_prefs.RASTER, "TAMO Raster", "BIL Files | *.BIL"); }, this);
+    });
+    connect(btnShape, &QPushButton::clicked, this, [this] {
+        Guarded([this] { Browse(edtShape, m_prefs.DATA_WORLD_MAP, "Shape File Overlay", "Shape File | *.SHP"); },
+                this);
+    });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OKBtn, &QPushButton::clicked, this, [this] { Guarded([this] { OKBtnClick(); }, this); });
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+    FormActivate();
+}
+
+void TLocationForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TLocationForm::ShowPath(QLineEdit* edit, const QString& path) {
+    edit->setText(path);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, QFileInfo::exists(path) ? Qt::black : Qt::red);
+    edit->setPalette(palette);
+}
+
+void TLocationForm::FormActivate() {
+    ShowPath(edtAttributes, m_prefs.ATTRIB_MDB);
+    ShowPath(edtRaster, m_prefs.RASTER);
+    ShowPath(edtShape, m_prefs.DATA_WORLD_MAP);
+    chkDelete->setChecked(m_prefs.DeleteRaster);
+}
+
+void TLocationForm::Browse(QLineEdit* edit, QString& preference, const QString& title, const QString& filter) {
+    const QStringList files =
+        Dialogs::ChooseFiles(this, {title, filter, QFileInfo(preference).absolutePath(), Dialogs::TFileMode::OpenExisting});
+    if (files.isEmpty())
+        return;
+    preference = QFileInfo(files.first()).absoluteFilePath();
+    ShowPath(edit, preference);
+}
+
+void TLocationForm::OKBtnClick() {
+    // What the user typed into the boxes is never read: only browsed paths count.
+    if (QFileInfo::exists(m_prefs.ATTRIB_MDB) && QFileInfo::exists(m_prefs.DATA_WORLD_MAP)) {
+        m_prefs.DeleteRaster = chkDelete->isChecked();
+        ProgramState().ConnectionString = BuildConnectionString(m_prefs.ATTRIB_MDB);
+        accept();
+        return;
+    }
+    Dialogs::Message(this, "Please select the TAMO database files, or Cancel.", "Not all TAMO files found");
+}
+
+bool ShowDataLocation(QWidget* parent) {
+    TLocationForm form(Preferences(), parent);
+    return Dialogs::Exec(form) == QDialog::Accepted;
+}
