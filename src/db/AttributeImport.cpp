@@ -1,0 +1,185 @@
+#include "db/AttributeImport.h"
+
+#include "common/ProgramFolder.h"
+#include "common/TAMOError.h"
+#include "db/DataAccess.h"
+#include "settings/Preferences.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+namespace {
+
+QString ShortHash(const QString& text) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(10));
+}
+
+QString WithSlash(QString folder) {
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder;
+}
+
+// The name part shared by every copy of one Access file, whatever its stamp.
+QString CopyPrefix(const QFileInfo& source) {
+    return source.completeBaseName() + "-" + ShortHash(source.absoluteFilePath()) + "-";
+}
+
+// The import program's own error line ("error: ..."), else the end of what it wrote.
+QString ImportErrorText(const QByteArray& errorOutput) {
+    const QString text = QString::fromUtf8(errorOutput);
+    const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line)
+        if (line->startsWith("error: "))
+            return line->mid(7).trimmed();
+    const QString tail = text.trimmed();
+    return tail.size() > 400 ? "..." + tail.right(400) : tail;
+}
+
+} // namespace
+
+QString AttributeCacheFolder() {
+    const QString folder = Preferences().DATA_CACHE;
+    return WithSlash(folder.isEmpty() ? ProgramFolder() + "Cache/" : QDir::fromNativeSeparators(folder));
+}
+
+QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
+    const QFileInfo source(mdbPath);
+    const QString stamp = source.absoluteFilePath() + "|" + QString::number(source.size()) + "|" +
+                          QString::number(source.lastModified().toMSecsSinceEpoch());
+    return WithSlash(cacheFolder) + CopyPrefix(source) + ShortHash(stamp) + ".sqlite";
+}
+
+bool ImportNeeded(const QString& connectionString) {
+    const QString path = DatabasePathOf(connectionString);
+    return DetectDatabaseKind(path) == TDatabaseKind::Access && !QFileInfo(CachedCopyPath(path)).isFile();
+}
+
+QString DefaultImporterProgram() {
+    return ProgramFolder() + "tamo-mdb-import";
+}
+
+void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportOptions& options,
+                  const TImportProgressHandler& onProgress) {
+    const QString partPath = outPath + ".part";
+    QFile::remove(partPath);
+
+    QProcess process;
+    process.setProgram(options.ImporterProgram);
+    process.setArguments({mdbPath, outPath});
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+
+    QEventLoop loop;
+    QTimer stallTimer;
+    stallTimer.setSingleShot(true);
+    stallTimer.setInterval(options.StallTimeout);
+    bool stalled = false;
+    bool cancelled = false;
+    QByteArray errorOutput;
+    TImportProgress progress;
+
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        while (process.canReadLine()) {
+            const QString line = QString::fromUtf8(process.readLine()).trimmed();
+            stallTimer.start();
+            const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+            if (words.size() == 3 && words[0] == "progress") {
+                progress.RowsDone = words[1].toLongLong();
+                progress.RowsTotal = words[2].toLongLong();
+            } else if (line.startsWith("table ")) {
+                progress.Table = line.mid(6);
+            } else {
+                continue;
+            }
+            if (onProgress && !cancelled && !onProgress(progress)) {
+                cancelled = true;
+                process.kill();
+            }
+        }
+    });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
+        errorOutput += process.readAllStandardError();
+        // Keep only the end: a damaged file can make the reader chatter without end.
+        if (errorOutput.size() > 64 * 1024)
+            errorOutput = errorOutput.right(16 * 1024);
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    QObject::connect(&stallTimer, &QTimer::timeout, &loop, [&] {
+        stalled = true;
+        process.kill();
+    });
+
+    process.start();
+    if (!process.waitForStarted()) {
+        QFile::remove(partPath);
+        throw TAMOError(QString("The import program \"%1\" cannot be started: %2")
+                            .arg(options.ImporterProgram, process.errorString()));
+    }
+    stallTimer.start();
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    errorOutput += process.readAllStandardError();
+
+    const bool succeeded = !stalled && !cancelled && process.exitStatus() == QProcess::NormalExit &&
+                           process.exitCode() == 0 && QFileInfo(outPath).isFile();
+    QFile::remove(partPath);
+    if (succeeded)
+        return;
+    // The import renames its output into place only when it is complete; a copy that a failed
+    // run left behind is not to be trusted either.
+    if (!stalled && !cancelled && process.exitCode() != 0)
+        QFile::remove(outPath);
+    if (stalled)
+        throw TAMOError(
+            QString("The attribute database \"%1\" seems to be damaged: its import made no progress "
+                    "for %2 seconds and was stopped.")
+                .arg(mdbPath)
+                .arg(options.StallTimeout.count() / 1000.0));
+    if (cancelled)
+        throw TAMOError(QString("The import of the attribute database \"%1\" was cancelled.").arg(mdbPath));
+    if (process.exitStatus() != QProcess::NormalExit)
+        throw TAMOError(QString("The attribute database \"%1\" seems to be damaged: its import stopped "
+                                "abnormally.")
+                            .arg(mdbPath));
+    const QString reason = ImportErrorText(errorOutput);
+    throw TAMOError(QString("The attribute database \"%1\" cannot be imported: %2")
+                        .arg(mdbPath, reason.isEmpty() ? QString("the import failed.") : reason));
+}
+
+void ImportAttributeDatabase(const QString& connectionString, const TImportOptions& options,
+                             const TImportProgressHandler& onProgress) {
+    const QString path = DatabasePathOf(connectionString);
+    if (!QFileInfo(path).isFile())
+        throw TAMOError(QString("The attribute database \"%1\" does not exist.").arg(path));
+    if (DetectDatabaseKind(path) != TDatabaseKind::Access)
+        return;
+    const QString copy = CachedCopyPath(path);
+    if (QFileInfo(copy).isFile())
+        return;
+    const QString folder = AttributeCacheFolder();
+    if (!QDir().mkpath(folder))
+        throw TAMOError(QString("The cache folder \"%1\" cannot be created.").arg(folder));
+    RunMdbImport(path, copy, options, onProgress);
+
+    // Copies of earlier versions of the same file are the program's own and of no further use.
+    const QString prefix = CopyPrefix(QFileInfo(path));
+    const QDir cache(folder);
+    for (const QString& name : cache.entryList({prefix + "*.sqlite"}, QDir::Files))
+        if (cache.filePath(name) != copy)
+            QFile::remove(cache.filePath(name));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The imported copy of an Access attribute database: where it lives in the cache folder, whether
+// it is current, and running the import program in a separate, watched process.
+
+#include <QString>
+#include <chrono>
+#include <functional>
+
+// The cache folder of the preferences (the program's Cache/ folder when it is not set).
+QString AttributeCacheFolder();
+
+// The file name of the imported copy of `mdbPath` in `cacheFolder`. It carries a stamp of the
+// Access file's path, size and time, so a changed file gets a new name and is imported again.
+QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder = AttributeCacheFolder());
+
+// True when the connection text names an Access file whose imported copy is missing or stale.
+bool ImportNeeded(const QString& connectionString);
+
+// What the import reports while it runs. Return false to stop it.
+struct TImportProgress {
+    qint64 RowsDone = 0;
+    qint64 RowsTotal = 0; // 0 while unknown
+    QString Table;        // the table being copied
+};
+using TImportProgressHandler = std::function<bool(const TImportProgress&)>;
+
+struct TImportOptions {
+    QString ImporterProgram;                       // the tamo-mdb-import executable
+    std::chrono::milliseconds StallTimeout{30000}; // no progress line for this long: damaged
+};
+
+// The import program beside the viewer's own executable.
+QString DefaultImporterProgram();
+
+// Runs `importer IN.mdb OUT.sqlite` in a separate process and waits for it while the event loop
+// runs. Throws TAMOError when it fails, stalls (ended and reported as a damaged database), or is
+// stopped by the handler; a half-made copy is removed in every case.
+void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportOptions& options,
+                  const TImportProgressHandler& onProgress = {});
+
+// Imports the Access file of the connection text into the cache folder when needed and removes
+// the stale copies of the same file. Does nothing for a SQLite file.
+void ImportAttributeDatabase(const QString& connectionString, const TImportOptions& options,
+                             const TImportProgressHandler& onProgress = {});

@@ -1,0 +1,422 @@
+#include "db/DataAccess.h"
+
+#include "db/AttributeImport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUuid>
+#include <cmath>
+#include <map>
+#include <sqlite3.h>
+
+namespace {
+
+QString RealText(double value) {
+    const double magnitude = std::fabs(value);
+    // Plain notation for every value a soil attribute takes; exponents only at the extremes.
+    if (magnitude != 0 && (magnitude >= 1e15 || magnitude < 1e-6))
+        return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+// One read-only SQLite connection, shared by every query object on the same file and closed
+// when the last of them is gone.
+class TDatabaseConnection {
+public:
+    explicit TDatabaseConnection(const QString& path) : m_path(path) {
+        m_name = "tamo-db-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (!db.open()) {
+            const QString reason = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw TDatabaseError(
+                QString("The attribute database \"%1\" cannot be opened: %2").arg(path, reason));
+        }
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_handle = *static_cast<sqlite3* const*>(handle.constData());
+        if (!m_handle) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw TDatabaseError("The SQLite driver gives no database handle.");
+        }
+        // Opened read-only already; this also refuses writes to attached files.
+        sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+    }
+    ~TDatabaseConnection() {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    sqlite3* Handle() const { return m_handle; }
+
+    static std::shared_ptr<TDatabaseConnection> For(const QString& path) {
+        static std::map<QString, std::weak_ptr<TDatabaseConnection>> open;
+        auto& slot = open[path];
+        if (auto existing = slot.lock())
+            return existing;
+        auto created = std::make_shared<TDatabaseConnection>(path);
+        slot = created;
+        return created;
+    }
+
+private:
+    QString m_path;
+    QString m_name;
+    sqlite3* m_handle = nullptr;
+};
+
+QString DatabasePathOf(const QString& connectionString) {
+    static const QString key = "Data Source=";
+    const int start = connectionString.indexOf(key, 0, Qt::CaseInsensitive);
+    if (start < 0)
+        throw TAMOError("The connection text names no database file (\"Data Source=\" is missing).");
+    const int from = start + key.size();
+    int end = connectionString.indexOf(';', from);
+    if (end < 0)
+        end = connectionString.size();
+    const QString path = connectionString.mid(from, end - from).trimmed();
+    if (path.isEmpty())
+        throw TAMOError("The connection text names no database file.");
+    return path;
+}
+
+TDatabaseKind DetectDatabaseKind(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return TDatabaseKind::Unknown;
+    const QByteArray head = file.read(32);
+    if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return TDatabaseKind::SQLite;
+    // Access files carry their engine name at offset 4.
+    const QByteArray engine = head.mid(4, 15);
+    if (engine == "Standard Jet DB" || engine == "Standard ACE DB")
+        return TDatabaseKind::Access;
+    return TDatabaseKind::Unknown;
+}
+
+QString ResolveSqlitePath(const QString& connectionString) {
+    const QString path = DatabasePathOf(connectionString);
+    if (!QFileInfo(path).isFile())
+        throw TAMOError(QString("The attribute database \"%1\" does not exist.").arg(path));
+    switch (DetectDatabaseKind(path)) {
+    case TDatabaseKind::SQLite:
+        return path;
+    case TDatabaseKind::Access: {
+        const QString copy = CachedCopyPath(path);
+        if (!QFileInfo(copy).isFile())
+            throw TAMOError(QString("The Access database \"%1\" has not been imported into the cache folder "
+                                    "\"%2\" yet.")
+                                .arg(path, AttributeCacheFolder()));
+        return copy;
+    }
+    case TDatabaseKind::Unknown:
+        break;
+    }
+    throw TAMOError(
+        QString(
+            "The attribute database \"%1\" is neither an Access nor a SQLite database, or it cannot be read.")
+            .arg(path));
+}
+
+TDataSet::TDataSet(const QString& connectionString) : m_connectionString(connectionString) {}
+
+TDataSet::~TDataSet() {
+    Finalize();
+}
+
+void TDataSet::Finalize() {
+    if (m_statement) {
+        sqlite3_finalize(static_cast<sqlite3_stmt*>(m_statement));
+        m_statement = nullptr;
+    }
+}
+
+void TDataSet::Open(const QString& sql) {
+    Close();
+    if (!m_connection)
+        m_connection = TDatabaseConnection::For(ResolveSqlitePath(m_connectionString));
+    m_sql = sql;
+    Execute();
+}
+
+void TDataSet::Execute() {
+    Finalize();
+    m_rows.clear();
+    m_keeping = false;
+    m_firstKept = 0;
+    m_fieldNames.clear();
+    m_fieldIndex.clear();
+    m_active = false;
+    m_eof = true;
+    m_position = 0;
+
+    sqlite3* db = m_connection->Handle();
+    const QByteArray text = m_sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, &tail) !=
+        SQLITE_OK)
+        throw TDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+    if (!statement)
+        throw TDatabaseError("The query text holds no SQL statement.");
+    // A second statement after the first one is refused outright: user conditions are joined
+    // into these texts, and only the one query that the program means may run.
+    if (tail && *tail) {
+        sqlite3_stmt* second = nullptr;
+        const int rc = sqlite3_prepare_v2(db, tail, -1, &second, nullptr);
+        sqlite3_finalize(second);
+        if (rc != SQLITE_OK || second) {
+            sqlite3_finalize(statement);
+            throw TDatabaseError(
+                "The query text holds more than one SQL statement; only a single query can be "
+                "run: " +
+                m_sql.trimmed());
+        }
+    }
+    if (!sqlite3_stmt_readonly(statement)) {
+        sqlite3_finalize(statement);
+        throw TDatabaseError("The attribute database is read-only; the statement would change it: " +
+                             m_sql.trimmed());
+    }
+    m_statement = statement;
+    const int columns = sqlite3_column_count(statement);
+    for (int i = 0; i < columns; ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
+        m_fieldNames << name;
+    }
+    // Walked backwards so that of two equal names the first one wins.
+    for (int i = columns - 1; i >= 0; --i)
+        m_fieldIndex.insert(m_fieldNames[i].toLower(), i);
+    m_active = true;
+    m_eof = false;
+    Step();
+}
+
+void TDataSet::Step() {
+    auto* statement = static_cast<sqlite3_stmt*>(m_statement);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        return;
+    m_eof = true;
+    if (rc != SQLITE_DONE) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_connection->Handle()));
+        Finalize();
+        m_active = false;
+        throw TDatabaseError(message);
+    }
+}
+
+void TDataSet::Close() {
+    Finalize();
+    m_rows.clear();
+    m_keeping = false;
+    m_active = false;
+    m_eof = true;
+    m_position = 0;
+}
+
+bool TDataSet::Active() const {
+    return m_active;
+}
+
+bool TDataSet::Eof() const {
+    return m_eof;
+}
+
+void TDataSet::Next() {
+    if (m_eof)
+        return;
+    ++m_position;
+    if (m_keeping) {
+        m_eof = m_position - m_firstKept >= static_cast<int>(m_rows.size());
+        return;
+    }
+    Step();
+}
+
+void TDataSet::First() {
+    if (!m_active)
+        throw TAMOError("The query is not open.");
+    if (m_keeping && m_firstKept == 0) {
+        m_position = 0;
+        m_eof = m_rows.empty();
+        return;
+    }
+    if (m_position != 0)
+        Execute();
+}
+
+int TDataSet::RecordCount() {
+    if (!m_active)
+        return 0;
+    if (!m_keeping) {
+        std::vector<std::vector<TValue>> rows;
+        const int columns = FieldCount();
+        while (!m_eof) {
+            std::vector<TValue> row;
+            row.reserve(static_cast<std::size_t>(columns));
+            for (int i = 0; i < columns; ++i)
+                row.push_back(ValueAt(i));
+            rows.push_back(std::move(row));
+            Step();
+        }
+        Finalize();
+        m_rows = std::move(rows);
+        m_keeping = true;
+        m_firstKept = m_position;
+        m_eof = m_rows.empty();
+    }
+    return m_firstKept + static_cast<int>(m_rows.size());
+}
+
+int TDataSet::FieldCount() const {
+    return static_cast<int>(m_fieldNames.size());
+}
+
+QString TDataSet::FieldName(int index) const {
+    return m_fieldNames.value(index);
+}
+
+int TDataSet::FieldIndex(const QString& name) const {
+    return m_fieldIndex.value(name.toLower(), -1);
+}
+
+void TDataSet::CheckCurrent(int index) const {
+    if (!m_active || m_eof)
+        throw TAMOError("The query has no current row.");
+    if (index < 0 || index >= FieldCount())
+        throw TDatabaseError(QString("The query has no field number %1.").arg(index));
+}
+
+int TDataSet::RequireField(const QString& name) const {
+    const int index = FieldIndex(name);
+    if (index < 0)
+        throw TDatabaseError(QString("Field '%1' not found").arg(name));
+    return index;
+}
+
+TDataSet::TValue TDataSet::ValueAt(int index) const {
+    CheckCurrent(index);
+    if (m_keeping)
+        return m_rows[static_cast<std::size_t>(m_position - m_firstKept)][static_cast<std::size_t>(index)];
+    auto* statement = static_cast<sqlite3_stmt*>(m_statement);
+    TValue value;
+    switch (sqlite3_column_type(statement, index)) {
+    case SQLITE_INTEGER:
+        value.Kind = TValueKind::Integer;
+        value.Integer = sqlite3_column_int64(statement, index);
+        break;
+    case SQLITE_FLOAT:
+        value.Kind = TValueKind::Real;
+        value.Real = sqlite3_column_double(statement, index);
+        break;
+    case SQLITE_NULL:
+        break;
+    default: {
+        value.Kind = TValueKind::Text;
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+        value.Text = QString::fromUtf8(bytes, sqlite3_column_bytes(statement, index));
+        break;
+    }
+    }
+    return value;
+}
+
+QString TDataSet::AsString(int index) const {
+    const TValue value = ValueAt(index);
+    switch (value.Kind) {
+    case TValueKind::Integer:
+        return QString::number(value.Integer);
+    case TValueKind::Real:
+        return RealText(value.Real);
+    case TValueKind::Text:
+        return value.Text;
+    case TValueKind::Null:
+        break;
+    }
+    return QString();
+}
+
+QString TDataSet::AsString(const QString& name) const {
+    return AsString(RequireField(name));
+}
+
+int TDataSet::AsInteger(int index) const {
+    const TValue value = ValueAt(index);
+    switch (value.Kind) {
+    case TValueKind::Integer:
+        return static_cast<int>(value.Integer);
+    case TValueKind::Real:
+        return static_cast<int>(std::llround(value.Real));
+    case TValueKind::Text: {
+        bool ok = false;
+        const int number = value.Text.trimmed().toInt(&ok);
+        if (ok)
+            return number;
+        const double real = value.Text.trimmed().toDouble(&ok);
+        if (ok && std::fabs(real) < 2147483648.0)
+            return static_cast<int>(std::llround(real));
+        throw TDatabaseError(QString("'%1' is not a valid integer value").arg(value.Text));
+    }
+    case TValueKind::Null:
+        break;
+    }
+    return 0;
+}
+
+int TDataSet::AsInteger(const QString& name) const {
+    return AsInteger(RequireField(name));
+}
+
+double TDataSet::AsFloat(const QString& name) const {
+    const TValue value = ValueAt(RequireField(name));
+    switch (value.Kind) {
+    case TValueKind::Integer:
+        return static_cast<double>(value.Integer);
+    case TValueKind::Real:
+        return value.Real;
+    case TValueKind::Text: {
+        bool ok = false;
+        const double real = value.Text.trimmed().toDouble(&ok);
+        if (ok)
+            return real;
+        throw TDatabaseError(QString("'%1' is not a valid floating point value").arg(value.Text));
+    }
+    case TValueKind::Null:
+        break;
+    }
+    return 0;
+}
+
+bool TDataSet::AsBoolean(const QString& name) const {
+    const TValue value = ValueAt(RequireField(name));
+    switch (value.Kind) {
+    case TValueKind::Integer:
+        return value.Integer != 0;
+    case TValueKind::Real:
+        return value.Real != 0;
+    case TValueKind::Text: {
+        const QString text = value.Text.trimmed().toLower();
+        if (text == "true" || text == "yes")
+            return true;
+        bool ok = false;
+        const double number = text.toDouble(&ok);
+        return ok && number != 0;
+    }
+    case TValueKind::Null:
+        break;
+    }
+    return false;
+}

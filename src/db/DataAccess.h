@@ -1,0 +1,98 @@
+#pragma once
+// The data-access layer: query objects over the attribute database, reached through the
+// program's connection text. The database is a SQLite file, either the one named in the text or,
+// for an Access file, the copy that the import made in the cache folder. Opened read-only.
+
+#include "common/TAMOError.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// A failure reported by the database itself (syntax error, missing table or field); the message
+// is the database's own.
+class TDatabaseError : public TAMOError {
+public:
+    using TAMOError::TAMOError;
+};
+
+enum class TDatabaseKind { Access, SQLite, Unknown };
+
+// The path after "Data Source=" up to the next ";". Throws when the text names no file.
+QString DatabasePathOf(const QString& connectionString);
+// Tells the file's format by its first bytes; a missing or unreadable file is Unknown.
+TDatabaseKind DetectDatabaseKind(const QString& path);
+// The SQLite file that serves the connection text: the named file itself, or for an Access file
+// its imported copy in the cache folder (which must exist). Throws when there is none.
+QString ResolveSqlitePath(const QString& connectionString);
+
+class TDatabaseConnection;
+
+// One query object: runs a query text, walks its rows from the first and reads fields by name
+// (without regard to case) or by position, as text or as a number. Rows are stepped from the
+// database as they are read; RecordCount reads the remaining rows once to count them.
+class TDataSet {
+public:
+    // Binds the object to the database that the connection text names; opens it on first use.
+    explicit TDataSet(const QString& connectionString);
+    ~TDataSet();
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+
+    // Runs one statement; the first row (if any) becomes the current one.
+    void Open(const QString& sql);
+    void Close();
+    bool Active() const;
+
+    bool Eof() const;
+    void Next();
+    // Back to the first row (the query runs again if its rows were not kept).
+    void First();
+    int RecordCount();
+
+    int FieldCount() const;
+    QString FieldName(int index) const;
+    // -1 when the result has no such field.
+    int FieldIndex(const QString& name) const;
+
+    // Values of the current row. Integers come without a decimal point, reals in their shortest
+    // form with "." as the separator, NULL as an empty text.
+    QString AsString(int index) const;
+    QString AsString(const QString& name) const;
+    int AsInteger(int index) const;
+    int AsInteger(const QString& name) const;
+    double AsFloat(const QString& name) const;
+    bool AsBoolean(const QString& name) const;
+
+private:
+    enum class TValueKind { Null, Integer, Real, Text };
+    struct TValue {
+        TValueKind Kind = TValueKind::Null;
+        qint64 Integer = 0;
+        double Real = 0;
+        QString Text;
+    };
+
+    void Step();
+    void Execute();
+    void CheckCurrent(int index) const;
+    int RequireField(const QString& name) const;
+    TValue ValueAt(int index) const;
+    void Finalize();
+
+    QString m_connectionString;
+    std::shared_ptr<TDatabaseConnection> m_connection;
+    QString m_sql;
+    void* m_statement = nullptr; // sqlite3_stmt
+    bool m_eof = true;
+    bool m_active = false;
+    int m_position = 0; // 0-based number of the current row
+    QStringList m_fieldNames;
+    QHash<QString, int> m_fieldIndex; // lower-case name -> position
+    // Rows kept after RecordCount; m_rows[m_position - m_firstKept] is the current one then.
+    bool m_keeping = false;
+    int m_firstKept = 0;
+    std::vector<std::vector<TValue>> m_rows;
+};

@@ -1,0 +1,231 @@
+#include "db/TAMO_content.h"
+
+#include "db/DataAccess.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+// Closes the shared query object however the operation ends.
+class TCloseOnExit {
+public:
+    explicit TCloseOnExit(TDataSet& dataSet) : m_dataSet(dataSet) {}
+    ~TCloseOnExit() { m_dataSet.Close(); }
+
+private:
+    TDataSet& m_dataSet;
+};
+
+double ToFloat(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        throw TAMOError(QString("'%1' is not a valid floating point value").arg(text));
+    return value;
+}
+
+QString FormatFixed(double value, int decimals) {
+    QString text = QString::number(value, 'f', decimals);
+    // A small negative number rounds to zero; a user expects "0", not "-0".
+    if (text.startsWith('-') && text.mid(1).remove('0').remove('.').isEmpty())
+        text.remove(0, 1);
+    return text;
+}
+
+bool IsBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+} // namespace
+
+TTAMO::TTAMO(const QString& connectionString)
+    : m_connectionString(connectionString), m_layerMeta(std::make_unique<TMetaData>()),
+      m_smuMeta(std::make_unique<TSMUMetaData>()), m_dataSet(std::make_unique<TDataSet>(connectionString)),
+      m_wrbIndex(std::make_unique<TIntIntList>()) {
+    LoadMetaData(*m_layerMeta, "SELECT * from  TAMO2_LAYERS_METADATA order by ID", false);
+    LoadMetaData(*m_smuMeta, "SELECT * from  TAMO2_SMU_METADATA order by ID", true);
+    m_selectionActive = false;
+}
+
+TTAMO::~TTAMO() = default;
+
+template <int N>
+void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, bool domainWhenNotBlank) {
+    TDataSet query(m_connectionString);
+    query.Open(sql);
+    // Rows beyond the capacity describe nothing the program shows.
+    for (int i = 0; !query.Eof() && i < N; query.Next(), ++i) {
+        meta.FieldNames[i] = query.AsString("Field");
+        meta.Domains[i] = query.AsString("Domain");
+        meta.Units[i] = " " + query.AsString("Unit");
+        meta.Descriptions[i] = " " + query.AsString("Description");
+        const bool named = domainWhenNotBlank ? !IsBlank(meta.Domains[i]) : !meta.Domains[i].isEmpty();
+        if (named)
+            meta.DomainLists[i] = LoadDomain(meta.Domains[i]);
+    }
+}
+
+std::unique_ptr<TIntStrList> TTAMO::LoadDomain(const QString& table) {
+    auto list = std::make_unique<TIntStrList>();
+    TDataSet query(m_connectionString);
+    query.Open("SELECT * from " + table + " order by Code");
+    for (; !query.Eof(); query.Next())
+        list->Add({query.AsString("Code").trimmed(), query.AsString("Value")});
+    return list;
+}
+
+bool TTAMO::BuildWrbIndex() {
+    m_wrbIndex = std::make_unique<TIntIntList>();
+    struct TFinish {
+        TTAMO& Self;
+        ~TFinish() {
+            Self.m_dataSet->Close();
+            Self.m_wrbIndex->Sort();
+        }
+    } finish{*this};
+    m_dataSet->Open("SELECT TAMO2_SMU_ID, WRB2_Code FROM TAMO2_SMU");
+    const int idField = m_dataSet->FieldIndex("TAMO2_SMU_ID");
+    const int codeField = m_dataSet->FieldIndex("WRB2_CODE");
+    if (idField < 0 || codeField < 0)
+        throw TDatabaseError(QString("Field '%1' not found").arg(idField < 0 ? "TAMO2_SMU_ID" : "WRB2_CODE"));
+    for (; !m_dataSet->Eof(); m_dataSet->Next())
+        m_wrbIndex->Add(m_dataSet->AsInteger(idField), m_dataSet->AsInteger(codeField));
+    return true;
+}
+
+int TTAMO::WrbCodeOf(int smuId) const {
+    int index = 0;
+    // An id that the index does not hold has no code (the map draws it white).
+    if (!m_wrbIndex->Find(smuId, index))
+        return kNoWrbCode;
+    return m_wrbIndex->Get(index).Value;
+}
+
+bool TTAMO::IsSelected(int smuId) const {
+    int index = 0;
+    return m_selectionActive && m_selection.Find(smuId, index);
+}
+
+bool TTAMO::FetchLayers(const QString& smuId) {
+    m_layers.clear();
+    if (smuId.trimmed() == "0") {
+        T_SU_Record record;
+        record.Count = 1;
+        record.Values.fill("-");
+        m_layers.push_back(record);
+        return true;
+    }
+    TCloseOnExit close(*m_dataSet);
+    m_dataSet->Open("SELECT * FROM TAMO2_LAYERS WHERE TAMO2_SMU_ID =" + smuId + " order by SEQUENCE, LAYER");
+    const int count = m_dataSet->RecordCount();
+    if (count == 0)
+        return false;
+    std::array<int, kLayerFieldCount> fields{};
+    for (int i = 0; i < kLayerFieldCount; ++i) {
+        const QString name = m_layerMeta->FieldNames[i].trimmed();
+        fields[i] = m_dataSet->FieldIndex(name);
+        if (fields[i] < 0)
+            throw TDatabaseError(QString("Field '%1' not found").arg(name));
+    }
+    m_dataSet->First();
+    std::vector<T_SU_Record> layers;
+    layers.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count && !m_dataSet->Eof(); ++row, m_dataSet->Next()) {
+        T_SU_Record record;
+        record.Count = count;
+        for (int i = 0; i < kLayerFieldCount; ++i)
+            record.Values[i] = m_dataSet->AsString(fields[i]);
+        layers.push_back(std::move(record));
+    }
+    m_layers = std::move(layers);
+    return true;
+}
+
+bool TTAMO::FetchSmu(const QString& smuId) {
+    TCloseOnExit close(*m_dataSet);
+    m_dataSet->Open("SELECT * FROM TAMO2_SMU WHERE TAMO2_SMU_ID =" + smuId);
+    if (!m_dataSet->Eof()) {
+        std::array<QString, kSmuFieldCount> values;
+        for (int i = 0; i < kSmuFieldCount; ++i)
+            values[i] = m_dataSet->AsString(i);
+        m_smuValues = values;
+    }
+    return true;
+}
+
+QString TTAMO::SmuFieldText(int column, TDecode decode, TNumberFormat number) const {
+    if (column < 0 || column >= kSmuFieldCount)
+        throw TAMOError(QString("There is no SMU field number %1.").arg(column));
+    const QString& s = m_smuValues[column];
+    if (s == "-" || IsBlank(s))
+        return "-";
+    if (decode == TDecode::Yes && m_smuMeta->DomainLists[column])
+        return DecodeDomain(m_smuMeta->DomainLists[column].get(), s);
+    if (number == TNumberFormat::Yes)
+        return FormatFixed(ToFloat(s), 2);
+    return s;
+}
+
+QString TTAMO::LayerFieldText(int attribute, int record, TLayerKind kind, TDecode decode) const {
+    if (attribute < 0 || attribute >= kLayerFieldCount)
+        throw TAMOError(QString("There is no layer field number %1.").arg(attribute));
+    if (record < 1 || record > static_cast<int>(m_layers.size()))
+        throw TAMOError(QString("There is no layer record number %1.").arg(record));
+    const QString s = m_layers[static_cast<std::size_t>(record - 1)].Values[attribute].trimmed();
+    if (s == "-" || s.isEmpty())
+        return "-";
+    if (decode == TDecode::Yes && m_layerMeta->DomainLists[attribute])
+        return DecodeDomain(m_layerMeta->DomainLists[attribute].get(), s);
+    bool whole = false;
+    const qlonglong number = s.toLongLong(&whole);
+    if (whole && number < 0)
+        return "N.A";
+    switch (kind) {
+    case TLayerKind::AsText:
+        return s;
+    case TLayerKind::Decimals0:
+    case TLayerKind::Decimals1:
+    case TLayerKind::Decimals2:
+        return FormatFixed(ToFloat(s), static_cast<int>(kind));
+    }
+    return s;
+}
+
+QString TTAMO::DecodeDomain(const TIntStrList* list, const QString& code) {
+    if (IsBlank(code))
+        return QString();
+    int index = 0;
+    if (list && list->IndexOf(code, index)) {
+        TIntStrItem item;
+        list->Get(index, item);
+        return item.Value;
+    }
+    return "xxxx";
+}
+
+bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& count) {
+    struct TRestoreCursor {
+        ~TRestoreCursor() {
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+                while (QGuiApplication::overrideCursor())
+                    QGuiApplication::restoreOverrideCursor();
+        }
+    } restoreCursor;
+    m_selection.Clear();
+    TCloseOnExit close(*m_dataSet);
+    try {
+        m_dataSet->Open("select * from " + table + " where " + condition);
+        const int idField = m_dataSet->FieldIndex("TAMO2_SMU_ID");
+        if (idField < 0)
+            throw TDatabaseError("Field 'TAMO2_SMU_ID' not found");
+        for (; !m_dataSet->Eof(); m_dataSet->Next())
+            m_selection.Add(m_dataSet->AsInteger(idField));
+    } catch (const TDatabaseError& error) {
+        // Raised again as a general error with the database's own message.
+        throw TAMOError(error.Message());
+    }
+    m_selectionActive = true;
+    m_selection.Sort();
+    count = m_selection.Count();
+    return true;
+}

@@ -1,0 +1,366 @@
+// tamo-mdb-import IN.mdb OUT.sqlite
+//
+// Copies every user table of an Access file, with its columns and rows, into a new SQLite file
+// that the viewer reads in place of the Access file. It writes OUT.sqlite.part and renames it to
+// OUT.sqlite only when the copy is complete. On stdout it reports progress lines that the viewer
+// reads ("tables N rows TOTAL", "table NAME", "progress DONE TOTAL", "done"); on failure it
+// prints "error: MESSAGE" on stderr and exits with 1.
+//
+// The Access reader trusts the file's structures; every pointer, count and column type it
+// returns is checked here before use, so a damaged file ends with a message instead of a crash.
+
+#include <glib.h> // mdbtools.h includes it inside extern "C"
+
+#include <mdbtools.h>
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class TImportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+constexpr size_t kBindSize = 200000; // large enough for the longest memo the reader binds
+constexpr long kProgressStep = 1000;
+const char* const kKeyColumns[] = {"TAMO2_SMU_ID", "ID_Class", "ID_QevLibrary"};
+
+void Say(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::string Quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool SameNameNoCase(const char* a, const char* b) {
+    return g_ascii_strcasecmp(a, b) == 0;
+}
+
+// Checks the file before the reader sees it: readable, an Access signature, and a whole number
+// of pages (a truncated copy is the commonest damage).
+void CheckFileShape(const char* path) {
+    const int fd = ::open(path, O_RDONLY);
+    if (fd < 0)
+        throw TImportError(std::string("cannot open the file: ") + std::strerror(errno));
+    unsigned char head[32] = {};
+    const ssize_t got = ::read(fd, head, sizeof head);
+    struct stat info {};
+    const int statResult = ::fstat(fd, &info);
+    ::close(fd);
+    if (got < static_cast<ssize_t>(sizeof head) || statResult != 0)
+        throw TImportError("the file is too short to be an Access database");
+    if (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 &&
+        std::memcmp(head + 4, "Standard ACE DB", 15) != 0)
+        throw TImportError("the file is not an Access database (its signature is missing)");
+    const long pageSize = head[0x14] == 0 ? 2048 : 4096;
+    if (info.st_size < 3 * pageSize || info.st_size % pageSize != 0)
+        throw TImportError("the file is damaged: its size is not a whole number of database pages "
+                           "(it may have been cut short)");
+}
+
+struct TSqlite {
+    sqlite3* Db = nullptr;
+    ~TSqlite() {
+        if (Db)
+            sqlite3_close(Db);
+    }
+    void Exec(const std::string& sql) {
+        char* message = nullptr;
+        if (sqlite3_exec(Db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            std::string text = message ? message : "unknown error";
+            sqlite3_free(message);
+            throw TImportError("cannot write the SQLite file: " + text);
+        }
+    }
+};
+
+struct TStatement {
+    sqlite3_stmt* Statement = nullptr;
+    ~TStatement() { sqlite3_finalize(Statement); }
+};
+
+enum class TTarget { Integer, Real, Text, Blob };
+
+TTarget TargetOf(const MdbColumn& col, const std::string& table) {
+    switch (col.col_type) {
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        return TTarget::Integer;
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC:
+        return TTarget::Real;
+    case MDB_DATETIME:
+    case MDB_TEXT:
+    case MDB_MEMO:
+    case MDB_REPID:
+        return TTarget::Text;
+    case MDB_BINARY:
+    case MDB_OLE:
+        return TTarget::Blob;
+    default:
+        break;
+    }
+    throw TImportError("the file is damaged: column \"" + std::string(col.name) + "\" of table \"" + table +
+                       "\" has the unknown type " + std::to_string(col.col_type));
+}
+
+const char* DeclaredType(const MdbColumn& col, TTarget target) {
+    switch (target) {
+    case TTarget::Integer:
+        return "INTEGER";
+    case TTarget::Real:
+        return "REAL";
+    case TTarget::Blob:
+        return "BLOB";
+    case TTarget::Text:
+        break;
+    }
+    // Access compares text without regard to case, and the viewer's users write conditions
+    // that expect it.
+    return col.col_type == MDB_DATETIME || col.col_type == MDB_REPID ? "TEXT" : "TEXT COLLATE NOCASE";
+}
+
+struct TTable {
+    MdbTableDef* Def = nullptr;
+    std::string Name;
+    ~TTable() {
+        if (Def)
+            mdb_free_tabledef(Def);
+    }
+};
+
+struct TMdb {
+    MdbHandle* Handle = nullptr;
+    ~TMdb() {
+        if (Handle)
+            mdb_close(Handle);
+    }
+};
+
+void BindValue(sqlite3_stmt* insert, int parameter, MdbHandle* mdb, MdbColumn& col, TTarget target,
+               const char* text, int length) {
+    if (length <= 0 && col.col_type != MDB_BOOL) {
+        // The reader gives NULL and an empty text alike; both are stored as NULL.
+        sqlite3_bind_null(insert, parameter);
+        return;
+    }
+    switch (target) {
+    case TTarget::Integer: {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(text, &end, 10);
+        if (end != text && *end == '\0' && errno == 0)
+            sqlite3_bind_int64(insert, parameter, value);
+        else
+            sqlite3_bind_text(insert, parameter, text, -1, SQLITE_TRANSIENT);
+        return;
+    }
+    case TTarget::Real: {
+        char* end = nullptr;
+        const double value = g_ascii_strtod(text, &end);
+        if (end != text && *end == '\0')
+            sqlite3_bind_double(insert, parameter, value);
+        else
+            sqlite3_bind_text(insert, parameter, text, -1, SQLITE_TRANSIENT);
+        return;
+    }
+    case TTarget::Text:
+        sqlite3_bind_text(insert, parameter, text, -1, SQLITE_TRANSIENT);
+        return;
+    case TTarget::Blob:
+        if (col.col_type == MDB_OLE) {
+            size_t size = 0;
+            void* data = mdb_ole_read_full(mdb, &col, &size);
+            if (data)
+                sqlite3_bind_blob64(insert, parameter, data, size, free);
+            else
+                sqlite3_bind_null(insert, parameter);
+        } else {
+            sqlite3_bind_blob(insert, parameter, text, length, SQLITE_TRANSIENT);
+        }
+        return;
+    }
+}
+
+void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long total) {
+    const std::string& name = table.Name;
+    MdbTableDef* def = table.Def;
+    Say("table " + name);
+    const unsigned columns = def->num_cols;
+    std::vector<TTarget> targets;
+    std::string create = "CREATE TABLE " + Quoted(name) + " (";
+    std::string insertSql = "INSERT INTO " + Quoted(name) + " VALUES (";
+    for (unsigned i = 0; i < columns; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+        if (!col || col->name[0] == '\0')
+            throw TImportError("the file is damaged: table \"" + name + "\" has an unreadable column");
+        const TTarget target = TargetOf(*col, name);
+        targets.push_back(target);
+        create += std::string(i ? ", " : "") + Quoted(col->name) + " " + DeclaredType(*col, target);
+        insertSql += i ? ", ?" : "?";
+    }
+    out.Exec(create + ")");
+
+    TStatement insert;
+    if (sqlite3_prepare_v2(out.Db, (insertSql + ")").c_str(), -1, &insert.Statement, nullptr) != SQLITE_OK)
+        throw TImportError(std::string("cannot write the SQLite file: ") + sqlite3_errmsg(out.Db));
+
+    std::vector<std::unique_ptr<char[]>> buffers;
+    std::vector<int> lengths(columns, 0);
+    for (unsigned i = 0; i < columns; ++i) {
+        buffers.push_back(std::make_unique<char[]>(kBindSize));
+        if (mdb_bind_column(def, static_cast<int>(i + 1), buffers.back().get(), &lengths[i]) < 0)
+            throw TImportError("the file is damaged: a column of table \"" + name + "\" cannot be read");
+    }
+    if (!mdb_rewind_table(def))
+        throw TImportError("the file is damaged: table \"" + name + "\" cannot be read");
+
+    unsigned long rows = 0;
+    while (mdb_fetch_row(def)) {
+        ++rows;
+        if (rows > def->num_rows)
+            throw TImportError("the file is damaged: table \"" + name +
+                               "\" holds more rows than it declares");
+        for (unsigned i = 0; i < columns; ++i) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+            BindValue(insert.Statement, static_cast<int>(i + 1), mdb, *col, targets[i], buffers[i].get(),
+                      lengths[i]);
+        }
+        if (sqlite3_step(insert.Statement) != SQLITE_DONE)
+            throw TImportError(std::string("cannot write the SQLite file: ") + sqlite3_errmsg(out.Db));
+        sqlite3_reset(insert.Statement);
+        sqlite3_clear_bindings(insert.Statement);
+        if (++done % kProgressStep == 0)
+            Say("progress " + std::to_string(done) + " " + std::to_string(total));
+    }
+    if (rows != def->num_rows)
+        throw TImportError("the file is damaged: table \"" + name + "\" declares " +
+                           std::to_string(def->num_rows) + " rows but only " + std::to_string(rows) +
+                           " can be read");
+    Say("progress " + std::to_string(done) + " " + std::to_string(total));
+
+    for (const char* key : kKeyColumns) {
+        for (unsigned i = 0; i < columns; ++i) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+            if (SameNameNoCase(col->name, key))
+                out.Exec("CREATE INDEX " + Quoted("ix_" + name + "_" + col->name) + " ON " + Quoted(name) +
+                         " (" + Quoted(col->name) + ")");
+        }
+    }
+}
+
+void Import(const char* inPath, const std::string& outPath) {
+    CheckFileShape(inPath);
+    TMdb mdb;
+    mdb.Handle = mdb_open(inPath, MDB_NOFLAGS);
+    if (!mdb.Handle)
+        throw TImportError("the file cannot be read as an Access database");
+    mdb_set_bind_size(mdb.Handle, kBindSize);
+    mdb_set_date_fmt(mdb.Handle, "%Y-%m-%d %H:%M:%S");
+    mdb_set_shortdate_fmt(mdb.Handle, "%Y-%m-%d");
+    mdb_set_boolean_fmt_numbers(mdb.Handle);
+
+    GPtrArray* catalog = mdb_read_catalog(mdb.Handle, MDB_TABLE);
+    if (!catalog)
+        throw TImportError("the file is damaged: its catalogue of tables cannot be read");
+
+    std::vector<std::unique_ptr<TTable>> tables;
+    long total = 0;
+    for (guint i = 0; i < catalog->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+        if (!entry || entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
+            continue;
+        const std::string name(entry->object_name, strnlen(entry->object_name, MDB_MAX_OBJ_NAME));
+        if (name.empty())
+            throw TImportError("the file is damaged: a table has no name");
+        auto table = std::make_unique<TTable>();
+        table->Name = name;
+        table->Def = mdb_read_table(entry);
+        if (!table->Def)
+            throw TImportError("the file is damaged: table \"" + name + "\" cannot be read");
+        if (!mdb_read_columns(table->Def) || !table->Def->columns ||
+            table->Def->columns->len != table->Def->num_cols || table->Def->num_cols == 0 ||
+            table->Def->num_cols > MDB_MAX_COLS)
+            throw TImportError("the file is damaged: the columns of table \"" + name + "\" cannot be read");
+        total += static_cast<long>(table->Def->num_rows);
+        tables.push_back(std::move(table));
+    }
+    Say("tables " + std::to_string(tables.size()) + " rows " + std::to_string(total));
+
+    std::remove(outPath.c_str());
+    TSqlite out;
+    if (sqlite3_open_v2(outPath.c_str(), &out.Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        throw TImportError("cannot create the SQLite file " + outPath + ": " +
+                           (out.Db ? sqlite3_errmsg(out.Db) : "out of memory"));
+    // The file is renamed into place only when complete, so no journal is needed while writing.
+    out.Exec("PRAGMA journal_mode = OFF");
+    out.Exec("PRAGMA synchronous = OFF");
+    out.Exec("BEGIN");
+    long done = 0;
+    for (auto& table : tables)
+        CopyTable(mdb.Handle, *table, out, done, total);
+    out.Exec("COMMIT");
+    if (sqlite3_close(out.Db) != SQLITE_OK)
+        throw TImportError("cannot finish the SQLite file");
+    out.Db = nullptr;
+}
+
+void SyncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        throw TImportError("cannot write the SQLite file to disk");
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tamo-mdb-import IN.mdb OUT.sqlite\n");
+        return 2;
+    }
+    const std::string outPath = argv[2];
+    const std::string partPath = outPath + ".part";
+    try {
+        Import(argv[1], partPath);
+        SyncFile(partPath);
+        if (std::rename(partPath.c_str(), outPath.c_str()) != 0)
+            throw TImportError("cannot rename the SQLite file into place: " +
+                               std::string(std::strerror(errno)));
+        Say("done");
+        return 0;
+    } catch (const std::exception& error) {
+        std::remove(partPath.c_str());
+        std::fprintf(stderr, "error: %s\n", error.what());
+        return 1;
+    }
+}
