@@ -1,0 +1,59 @@
+#include "map/LegendTree.h"
+
+#include "map/LegendImages.h"
+#include "themes/QEVmanag.h"
+
+#include <QFileInfo>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QTreeWidget>
+#include <algorithm>
+
+static_assert(lrState == Qt::UserRole + 1);
+
+namespace {
+
+QIcon NodeIcon(int state, const QImage& caption) {
+    QImage icon(48, 16, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.drawImage(0, 0, LegendStateImage(state));
+    painter.drawImage(32, 0, caption);
+    painter.end();
+    return QIcon(QPixmap::fromImage(icon));
+}
+
+QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, QTreeWidget& tree, const QString& text, int state,
+                         const QImage& caption, TLegendNodeKind kind, int index) {
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
+    item->setText(0, text);
+    item->setIcon(0, NodeIcon(state, caption));
+    item->setData(0, lrState, state);
+    item->setData(0, lrKind, kind);
+    item->setData(0, lrIndex, index);
+    return item;
+}
+
+} // namespace
+
+void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree) {
+    tree.clearSelection();
+    tree.clear();
+    tree.setIconSize(QSize(48, 16));
+    const QString layerName = legend.Theme ? legend.Theme->LayerName : QString();
+    QTreeWidgetItem* themeNode = AddNode(nullptr, tree, "Dominant " + layerName, legend.RasterVisible ? 2 : 1,
+                                         LegendCaptionImage(0), lnTheme, 0);
+    const int classes = std::clamp(legend.NumClasses, 0, kMaxClasses);
+    for (int i = 0; i < classes; ++i)
+        AddNode(themeNode, tree, legend.ClassLabels[i], legend.Visible[i] ? 2 : 1,
+                LegendClassSwatch(legend.ClassColors[i]), lnClass, i);
+    QTreeWidgetItem* shapesNode =
+        AddNode(nullptr, tree, "Shape Layers", 0, LegendCaptionImage(1), lnShapes, 0);
+    for (int i = 0; i < static_cast<int>(legend.ShapeLayers.size()); ++i) {
+        const TESRIShapeFile& layer = *legend.ShapeLayers[i];
+        AddNode(shapesNode, tree, QFileInfo(layer.ShapeFileName).fileName(), layer.Visible ? 2 : 1,
+                LegendShapeSymbol(layer.ShapeType, layer.Color), lnShape, i);
+    }
+    tree.expandAll();
+}

@@ -1,0 +1,696 @@
+#include "map/QEVwindow.h"
+
+#include "app/misc_functions.h"
+#include "common/TAMOError.h"
+#include "map/LegendTree.h"
+#include "map/MapCursors.h"
+#include "map/RasterLocator.h"
+#include "map/RasterPainter.h"
+#include "settings/Preferences.h"
+#include "settings/WindowPlacement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+TMapExplorerForm::TOverlayPainter& OverlayPainter() {
+    static TMapExplorerForm::TOverlayPainter painter;
+    return painter;
+}
+
+constexpr int kStopWidth = 75;
+constexpr int kStopHeight = 17;
+
+// The shortest general form of a cell value: no trailing zeros, no exponent for whole numbers.
+QString ShortestText(double value) {
+    return QString::number(value, 'g', 15);
+}
+
+} // namespace
+
+TImage32View::TImage32View(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TImage32View::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
+    if (!Bitmap.isNull())
+        painter.drawImage(QPoint(0, 0), Bitmap);
+    if (Rubber) {
+        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(*Rubber);
+    }
+}
+
+// The drawing's link to the window: stop checks, and the partial map shown every 50 rows.
+class TScreenPaintMonitor : public TPaintMonitor {
+public:
+    TScreenPaintMonitor(TMapExplorerForm& form, int drawing, TDrawTarget mode)
+        : m_form(form), m_alive(form.m_alive), m_drawing(drawing), m_invalidations(form.m_invalidations),
+          m_mode(mode) {}
+
+    // Still the drawing in charge of this window, on the same bitmap and model.
+    bool Current() const {
+        return *m_alive && m_form.m_activeDrawing == m_drawing && m_form.m_invalidations == m_invalidations;
+    }
+    bool StopRequested() override { return !Current() || m_form.StopRequested; }
+    bool Progress(int) override {
+        if (m_mode == TDrawTarget::Screen)
+            m_form.Image32View->repaint();
+        QCoreApplication::processEvents();
+        return !StopRequested();
+    }
+
+private:
+    TMapExplorerForm& m_form;
+    std::shared_ptr<bool> m_alive;
+    int m_drawing;
+    int m_invalidations;
+    TDrawTarget m_mode;
+};
+
+TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
+    setObjectName("MapExplorerForm");
+    setWindowTitle("TAMO Soil Database");
+    resize(784, 456);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    Splitter = new QSplitter(Qt::Horizontal, this);
+    Splitter->setObjectName("Splitter");
+    Splitter->setHandleWidth(4);
+    Splitter->setChildrenCollapsible(false);
+
+    MapPanel = new QFrame(Splitter);
+    MapPanel->setObjectName("MapPanel");
+    MapPanel->setCursor(Qt::CrossCursor);
+    MapPanel->setAutoFillBackground(true);
+    MapPanel->setBackgroundRole(QPalette::Base);
+    MapPanel->installEventFilter(this);
+
+    Image32View = new TImage32View(MapPanel);
+    Image32View->setObjectName("Image32View");
+    Image32View->setCursor(Qt::CrossCursor);
+    Image32View->installEventFilter(this);
+
+    btnStop = new QPushButton("Stop Drawing", MapPanel);
+    btnStop->setObjectName("btnStop");
+    btnStop->setCursor(Qt::ArrowCursor);
+    btnStop->setFixedSize(kStopWidth, kStopHeight);
+    btnStop->hide();
+    connect(btnStop, &QPushButton::clicked, this, [this] { Guarded([this] { btnStopClick(); }, this); });
+
+    Panel = new QFrame(Splitter);
+    Panel->setObjectName("Panel");
+    static_cast<QFrame*>(Panel)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    static_cast<QFrame*>(Panel)->setLineWidth(2);
+    auto* panelLayout = new QVBoxLayout(Panel);
+    panelLayout->setContentsMargins(2, 2, 2, 2);
+    LegendTreeView = new QTreeWidget(Panel);
+    LegendTreeView->setObjectName("LegendTreeView");
+    LegendTreeView->setHeaderHidden(true);
+    LegendTreeView->setFrameShape(QFrame::NoFrame);
+    LegendTreeView->setIndentation(19);
+    LegendTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LegendTreeView->installEventFilter(this);
+    panelLayout->addWidget(LegendTreeView);
+    Img32Legend = new QLabel(Panel);
+    Img32Legend->setObjectName("Img32Legend");
+    Img32Legend->hide();
+
+    Splitter->addWidget(MapPanel);
+    Splitter->addWidget(Panel);
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    Splitter->setSizes({784 - 208 - 4, 208});
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Splitter);
+
+    m_resizeTimer.setSingleShot(true);
+    m_resizeTimer.setInterval(200);
+    connect(&m_resizeTimer, &QTimer::timeout, this, [this] { Guarded([this] { ResizeEnded(); }, this); });
+
+    RampCopy = m_host.ColorRamp(0);
+    RecreateManager();
+    WatchParent();
+}
+
+TMapExplorerForm::~TMapExplorerForm() {
+    *m_alive = false;
+    InvalidateDrawing();
+}
+
+void TMapExplorerForm::SetOverlayPainter(TOverlayPainter painter) {
+    OverlayPainter() = std::move(painter);
+}
+
+void TMapExplorerForm::RecreateManager() {
+    InvalidateDrawing();
+    m_manager = std::make_unique<TQEVmanager>(&m_host);
+    m_manager->RasterVisible = true;
+    // A new legend starts with the colours of the window's ramp, so that classes made from bounds
+    // are told apart before any ramp is chosen.
+    m_manager->ApplyRamp(RampCopy);
+}
+
+bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow,
+                                 int lastRow) {
+    InvalidateDrawing();
+    ExtractedBytes = 0;
+    if (!theme || !ResolveRasterFile(*theme)) {
+        Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);
+        return false;
+    }
+    m_manager->Theme = theme;
+    m_manager->ThemeOpen = true;
+    try {
+        m_manager->OpenRaster(lastCol, lastRow);
+    } catch (...) {
+        m_manager->ThemeOpen = false;
+        throw;
+    }
+    m_manager->View.SetView(firstCol, lastCol, firstRow, lastRow);
+    PrepareView();
+    DrawIfFits();
+    QString caption = theme->LayerName;
+    if (!theme->Units.isEmpty())
+        caption += " (" + theme->Units + ")";
+    setWindowTitle(caption);
+    LegendTreeView->scrollToTop();
+    return true;
+}
+
+void TMapExplorerForm::PrepareView() {
+    InvalidateDrawing();
+    TViewGeometry& view = m_manager->View;
+    view.OriginX = 0;
+    view.OriginY = 0;
+    view.TargetWidth = MapPanel->width();
+    view.TargetHeight = MapPanel->height();
+    Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
+    QImage bitmap(Image32View->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    Image32View->Bitmap = std::move(bitmap);
+    MarkerShown = false;
+    PlaceStopButton();
+}
+
+void TMapExplorerForm::PlaceStopButton() {
+    const QRect image = Image32View->geometry();
+    btnStop->move(image.right() + 1 - kStopWidth, image.bottom() + 1 - kStopHeight);
+    btnStop->raise();
+}
+
+void TMapExplorerForm::DrawIfFits() {
+    if (m_manager->View.FitView())
+        DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
+}
+
+void TMapExplorerForm::Redraw() {
+    PrepareView();
+    DrawIfFits();
+    Image32View->show();
+}
+
+TViewRect TMapExplorerForm::GetView() const {
+    return m_manager->View.View();
+}
+
+void TMapExplorerForm::SetViewAndDraw(int col0, int col1, int row0, int row1) {
+    m_manager->View.SetView(col0, col1, row0, row1);
+    PrepareView();
+    DrawIfFits();
+}
+
+void TMapExplorerForm::RequestStop() {
+    if (Drawing)
+        StopRequested = true;
+}
+
+void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
+    TQEVmanager& legend = *m_manager;
+    m_host.ShowStatusText("Drawing Map ...");
+    StopRequested = false;
+    Drawing = true;
+    btnStop->show();
+    const int drawing = ++m_drawCounter;
+    m_activeDrawing = drawing;
+    TScreenPaintMonitor monitor(*this, drawing, mode);
+    const std::shared_ptr<bool> alive = m_alive;
+
+    // Whatever happens (stop, read error), the drawing ends here; a drawing that a newer one
+    // replaced leaves the ending to the newer one.
+    auto finish = [this, alive, drawing] {
+        if (!*alive || m_activeDrawing != drawing)
+            return;
+        m_activeDrawing = 0;
+        m_host.ShowStatusText({});
+        Drawing = false;
+        btnStop->hide();
+        emit DrawingFinished();
+        if (m_closePending)
+            QTimer::singleShot(0, this, [this] { FinishClose(); });
+    };
+    try {
+        if (mode == TDrawTarget::Screen) {
+            BuildLegendTree(legend, *LegendTreeView);
+            LegendTreeView->repaint();
+        }
+        Image32View->update();
+        if (legend.RasterVisible && legend.ThemeOpen && legend.Stream) {
+            if (legend.Stream->ChangedOnDisk())
+                throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.")
+                                    .arg(legend.Stream->Path()));
+            const TViewGeometry& view = legend.View;
+            TPaintRequest request;
+            request.Raster = legend.Stream.get();
+            request.Bytes = legend.Theme ? legend.Theme->Bytes : 2;
+            request.RasterCols = view.RasterCols;
+            request.RasterRows = view.RasterRows;
+            request.Col0 = view.Col0;
+            request.Row0 = view.Row0;
+            request.Scale = view.Scale;
+            request.OriginX = view.OriginX;
+            request.OriginY = view.OriginY;
+            request.TargetWidth = view.TargetWidth;
+            request.TargetHeight = view.TargetHeight;
+            request.ColorTable = legend.RebuildColorTable().data();
+            if (PaintRaster(request, target, &monitor) == TPaintResult::Stopped) {
+                finish();
+                return;
+            }
+        }
+        if (monitor.Current() && !StopRequested && OverlayPainter()) {
+            m_host.ShowStatusText("Loading Shape files ...");
+            OverlayPainter()(target, legend, [&monitor] { return !monitor.StopRequested(); });
+        }
+        if (*alive && mode == TDrawTarget::Screen && monitor.Current())
+            Image32View->repaint();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void TMapExplorerForm::ZoomInAt(int x, int y) {
+    TViewGeometry& view = m_manager->View;
+    const TCellPoint cell = view.PixelToCell(x, y);
+    const double w = static_cast<double>(view.Col1) - view.Col0;
+    const double h = static_cast<double>(view.Row1) - view.Row0;
+    const int c0 = TruncToInt(cell.Col - w / 2) + TruncToInt(RoundHalfEven(0.3 * w));
+    const int c1 = TruncToInt(cell.Col + w / 2) - TruncToInt(RoundHalfEven(0.3 * w));
+    const int r0 = TruncToInt(cell.Row - h / 2) + TruncToInt(RoundHalfEven(0.3 * h));
+    const int r1 = TruncToInt(cell.Row + h / 2) - TruncToInt(RoundHalfEven(0.3 * h));
+    view.SetView(c0, c1, r0, r1);
+    PrepareView();
+    DrawIfFits();
+}
+
+void TMapExplorerForm::ZoomOutAt(int x, int y) {
+    TViewGeometry& view = m_manager->View;
+    const TCellPoint cell = view.PixelToCell(x, y);
+    const double w = static_cast<double>(view.Col1) - view.Col0;
+    const double h = static_cast<double>(view.Row1) - view.Row0;
+    const int c0 = TruncToInt(cell.Col - w / 2);
+    const int c1 = TruncToInt(cell.Col + w / 2);
+    const int r0 = TruncToInt(cell.Row - h / 2);
+    const int r1 = TruncToInt(cell.Row + h / 2);
+    view.SetView(TruncToInt(RoundHalfEven(0.95 * c0)), TruncToInt(RoundHalfEven(1.05 * c1)),
+                 TruncToInt(RoundHalfEven(0.95 * r0)), TruncToInt(RoundHalfEven(1.05 * r1)));
+    PrepareView();
+    DrawIfFits();
+}
+
+void TMapExplorerForm::ZoomToRectangle() {
+    TViewGeometry& view = m_manager->View;
+    const QPoint first(std::min(RubberStart.x(), RubberEnd.x()), std::min(RubberStart.y(), RubberEnd.y()));
+    const QPoint second(std::max(RubberStart.x(), RubberEnd.x()), std::max(RubberStart.y(), RubberEnd.y()));
+    const TCellPoint a = view.PixelToCell(first.x(), first.y());
+    const TCellPoint b = view.PixelToCell(second.x(), second.y());
+    if (b.Col - a.Col >= 3 && b.Row - a.Row >= 3) {
+        view.SetView(TruncToInt(RoundHalfEven(a.Col)), TruncToInt(RoundHalfEven(b.Col)),
+                     TruncToInt(RoundHalfEven(a.Row)), TruncToInt(RoundHalfEven(b.Row)));
+        PrepareView();
+        DrawIfFits();
+    } else {
+        ZoomInAt(first.x(), first.y());
+    }
+}
+
+void TMapExplorerForm::PanTo(int x, int y) {
+    TViewGeometry& view = m_manager->View;
+    const TCellPoint cell = view.PixelToCell(x, y);
+    const double w = static_cast<double>(view.Col1) - view.Col0;
+    const double h = static_cast<double>(view.Row1) - view.Row0;
+    const int c0 = TruncToInt(cell.Col - w / 2);
+    const int c1 = TruncToInt(cell.Col + w / 2);
+    const int r0 = TruncToInt(cell.Row - h / 2);
+    const int r1 = TruncToInt(cell.Row + h / 2);
+    if (c0 >= 0 && c1 >= 0 && r0 >= 0 && r1 >= 0)
+        view.SetView(c0, c1, r0, r1);
+    PrepareView();
+    // The scale of the last fit stays: a pan never changes the zoom.
+    DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
+}
+
+void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {
+    QImage& bitmap = Image32View->Bitmap;
+    auto inside = [&bitmap](int px, int py) {
+        return px >= 0 && py >= 0 && px < bitmap.width() && py < bitmap.height();
+    };
+    if (MarkerShown || action == TMarkAction::Erase) {
+        if (MarkerShown) {
+            for (int dy = 0; dy < 7; ++dy)
+                for (int dx = 0; dx < 7; ++dx) {
+                    const int px = MarkerOrigin.x() + dx, py = MarkerOrigin.y() + dy;
+                    if (inside(px, py))
+                        bitmap.setPixel(px, py, MarkerBlock[dy * 7 + dx]);
+                }
+        }
+        Image32View->repaint();
+    }
+    if (action == TMarkAction::Erase) {
+        MarkerShown = false;
+        return;
+    }
+    MarkerOrigin = QPoint(x - 3, y - 3);
+    for (int dy = 0; dy < 7; ++dy)
+        for (int dx = 0; dx < 7; ++dx) {
+            const int px = MarkerOrigin.x() + dx, py = MarkerOrigin.y() + dy;
+            MarkerBlock[dy * 7 + dx] = inside(px, py) ? bitmap.pixel(px, py) : 0;
+        }
+    for (int d = -3; d <= 3; ++d) {
+        if (inside(x + d, y))
+            bitmap.setPixel(x + d, y, 0xFF000000);
+        if (inside(x, y + d))
+            bitmap.setPixel(x, y + d, 0xFF000000);
+    }
+    MarkerShown = true;
+    Image32View->repaint();
+}
+
+double TMapExplorerForm::ReadCellValue(TCellAddress address, double a, double b) const {
+    if (!m_manager->Stream)
+        return 0;
+    if (address == TCellAddress::Pixel) {
+        const TCellPoint cell = m_manager->View.PixelToCell(TruncToInt(a), TruncToInt(b));
+        return m_manager->ReadCellValue(cell.Col, cell.Row);
+    }
+    return m_manager->ReadCellValue(a, b);
+}
+
+QString TMapExplorerForm::CellValueText(int col, int row) const {
+    if (!m_manager->ThemeOpen)
+        return "-";
+    const QString units = m_manager->Theme ? m_manager->Theme->Units : QString();
+    return ShortestText(ReadCellValue(TCellAddress::Cell, col, row)) + " " + units;
+}
+
+void TMapExplorerForm::SetCursorOfTool(int cursor) {
+    Image32View->setCursor(MapCursor(cursor));
+}
+
+void TMapExplorerForm::SetTool(int tool) {
+    Tool = static_cast<std::uint8_t>(tool);
+    Image32View->setCursor(Qt::CrossCursor);
+    switch (tool) {
+    case mtZoomRectangle:
+        RubberStart = RubberEnd = QPoint(0, 0);
+        SetCursorOfTool(crZoomIn);
+        break;
+    case mtZoomIn:
+        SetCursorOfTool(crZoomIn);
+        break;
+    case mtPan:
+        SetCursorOfTool(crPan);
+        break;
+    case mtZoomOut:
+        SetCursorOfTool(crZoomOut);
+        break;
+    case mtSmuOverview:
+        SetCursorOfTool(crSummSelect);
+        break;
+    case mtSmuTable:
+        SetCursorOfTool(crTableSelect);
+        break;
+    case mtViewAll:
+        m_manager->View.SetView(0, m_manager->RasterCols(), 0, m_manager->RasterRows());
+        [[fallthrough]];
+    case mtRedraw:
+        Redraw();
+        ResetTool();
+        SynchronizeIfWanted();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMapExplorerForm::ResetTool() {
+    Dragging = false;
+    if (!Preferences().PersistentView) {
+        Tool = mtNoAction;
+        Image32View->setCursor(Qt::CrossCursor);
+    }
+}
+
+void TMapExplorerForm::SynchronizeIfWanted() {
+    if (Preferences().SynchronizeWindows)
+        m_host.SynchronizeViews(*this);
+}
+
+void TMapExplorerForm::btnStopClick() {
+    if (!Drawing)
+        return;
+    StopRequested = true;
+    ResetTool();
+}
+
+void TMapExplorerForm::Image32ViewMouseDown(Qt::MouseButton button, int x, int y) {
+    if (Drawing) {
+        if (button == Qt::RightButton) {
+            StopRequested = true;
+            ResetTool();
+        }
+        return;
+    }
+    if (button == Qt::RightButton)
+        return;
+    switch (Tool) {
+    case mtZoomRectangle:
+        Dragging = true;
+        RubberStart = RubberEnd = QPoint(x, y);
+        break;
+    case mtZoomIn:
+        ZoomInAt(x, y);
+        break;
+    case mtPan:
+        Dragging = true;
+        PanStart = QPoint(x, y);
+        break;
+    case mtZoomOut:
+        ZoomOutAt(x, y);
+        break;
+    case mtSmuOverview:
+        MarkPoint(x, y, TMarkAction::Draw);
+        ShowSmuOverviewAt(x, y);
+        break;
+    case mtSmuTable:
+        MarkPoint(x, y, TMarkAction::Draw);
+        ShowSmuTableAt(x, y);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
+    if (Drawing || !m_manager->ThemeOpen)
+        return;
+    const TViewGeometry& view = m_manager->View;
+    const TCellIndex cell = view.PixelToCellIndex(x, y);
+    const TLonLat lonLat = view.PixelToLonLat(x, y).value_or(TLonLat{});
+    m_host.ShowDataPoint(cell.Col, cell.Row, lonLat.Lon, lonLat.Lat);
+    if (Tool == mtZoomRectangle && Dragging) {
+        RubberEnd = QPoint(x, y);
+        Image32View->Rubber = QRect(RubberStart, RubberEnd).normalized();
+        Image32View->update();
+    } else if (Tool == mtPan && Dragging) {
+        // The map slides with the mouse; x and y are relative to the moving image.
+        Image32View->move(Image32View->x() + x - PanStart.x(), Image32View->y() + y - PanStart.y());
+    }
+}
+
+void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
+    if (button == Qt::RightButton || Drawing)
+        return;
+    // Only a drag that began on this map ends here (a press during a drawing started none).
+    if (Tool == mtZoomRectangle && Dragging) {
+        Image32View->Rubber.reset();
+        Image32View->update();
+        Dragging = false;
+        ZoomToRectangle();
+    } else if (Tool == mtPan && Dragging) {
+        Dragging = false;
+        PanTo(MapPanel->width() / 2 - Image32View->x(), MapPanel->height() / 2 - Image32View->y());
+    }
+    SynchronizeIfWanted();
+    ResetTool();
+}
+
+void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {
+    const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    m_host.ShowSmuOverview(CellValueText(cell.Col, cell.Row));
+}
+
+void TMapExplorerForm::ShowSmuTableAt(int x, int y) {
+    const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    const QString text = CellValueText(cell.Col, cell.Row).trimmed();
+    bool ok = false;
+    const int smu = text.toInt(&ok);
+    if (!ok)
+        throw TAMOError(QString("'%1' is not a valid integer value").arg(text));
+    if (smu != 65535)
+        m_host.ShowSmuTable(smu);
+}
+
+void TMapExplorerForm::MapPanelResize() {
+    Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
+    PlaceStopButton();
+    // Redrawn once the user has finished sizing the window.
+    m_resizeTimer.start();
+}
+
+void TMapExplorerForm::ResizeEnded() {
+    PrepareView();
+    RequestStop();
+    Redraw();
+}
+
+void TMapExplorerForm::WatchParent() {
+    QWidget* parent = parentWidget();
+    auto* sub = qobject_cast<QMdiSubWindow*>(parent);
+    if (sub == m_watchedParent)
+        return;
+    if (m_watchedParent)
+        m_watchedParent->removeEventFilter(this);
+    m_watchedParent = sub;
+    if (sub) {
+        sub->installEventFilter(this);
+        if (sub->objectName().isEmpty())
+            sub->setObjectName("MapExplorerForm");
+    }
+}
+
+bool TMapExplorerForm::event(QEvent* e) {
+    if (e->type() == QEvent::ParentChange)
+        WatchParent();
+    return QWidget::event(e);
+}
+
+bool TMapExplorerForm::AllowClose() {
+    if (Drawing) {
+        // The drawing's frame is still on the stack: end it first, then close.
+        StopRequested = true;
+        m_closePending = true;
+        return false;
+    }
+    Closing = true;
+    return true;
+}
+
+void TMapExplorerForm::FinishClose() {
+    m_closePending = false;
+    if (m_watchedParent)
+        m_watchedParent->close();
+    else
+        close();
+}
+
+void TMapExplorerForm::closeEvent(QCloseEvent* e) {
+    if (!m_watchedParent && !AllowClose()) {
+        e->ignore();
+        return;
+    }
+    if (!m_watchedParent)
+        SaveWindowPlacement(*this);
+    QWidget::closeEvent(e);
+}
+
+void TMapExplorerForm::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        ResetTool();
+        PrepareView();
+    }
+}
+
+bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_watchedParent && e->type() == QEvent::Close) {
+        if (!AllowClose()) {
+            e->ignore();
+            return true;
+        }
+        SaveWindowPlacement(*m_watchedParent);
+        return false;
+    }
+    if (watched == MapPanel && e->type() == QEvent::Resize) {
+        MapPanelResize();
+        return false;
+    }
+    if (watched == LegendTreeView && e->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && Drawing) {
+            StopRequested = true;
+            return true;
+        }
+        return false;
+    }
+    if (watched == Image32View) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            const QPoint p = me->position().toPoint();
+            Guarded([&] { Image32ViewMouseDown(me->button(), p.x(), p.y()); }, this);
+            return true;
+        }
+        case QEvent::MouseMove: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            const QPoint p = me->position().toPoint();
+            Guarded([&] { Image32ViewMouseMove(p.x(), p.y()); }, this);
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            const QPoint p = me->position().toPoint();
+            Guarded([&] { Image32ViewMouseUp(me->button(), p.x(), p.y()); }, this);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}

@@ -1,0 +1,167 @@
+#pragma once
+// The map window: one theme of the soil raster in a child window of the frame, with its view,
+// the mouse tools (zoom, pan, zoom rectangle, the SMU click tools), the click marker, the
+// progressive drawing that can be stopped, and the legend tree beside the map.
+
+#include "map/MapHost.h"
+#include "map/ViewGeometry.h"
+#include "themes/ColorRampRecord.h"
+#include "themes/QEVmanag.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSplitter;
+class QTreeWidget;
+class TPaintMonitor;
+
+// Shows the off-screen bitmap at scale 1 from its top-left corner, and the zoom rectangle over it.
+class TImage32View : public QWidget {
+    Q_OBJECT
+public:
+    explicit TImage32View(QWidget* parent = nullptr);
+    QImage Bitmap; // the map, 32-bit; pixels are shown opaque
+    // The zoom rectangle, drawn on the screen over the map with a dotted inverting pen.
+    std::optional<QRect> Rubber;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+enum class TMarkAction { Draw, Erase };
+enum class TDrawTarget { Screen, Printing };
+enum class TCellAddress { Cell, Pixel };
+
+// Map tools, the numbers the frame's commands select.
+enum TMapTool : std::uint8_t {
+    mtNoAction = 0,
+    mtZoomRectangle = 1,
+    mtZoomIn = 2,
+    mtPan = 3,
+    mtZoomOut = 4,
+    mtSmuOverview = 5,
+    mtSmuTable = 6,
+    mtRedraw = 7,
+    mtViewAll = 8,
+};
+
+class TMapExplorerForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMapExplorerForm(TMapHost& host, QWidget* parent = nullptr);
+    ~TMapExplorerForm() override;
+
+    // Opens a theme with the view (firstCol..lastCol, firstRow..lastRow); lastCol and lastRow also
+    // give the grid size. False (after the "not found" message) when the raster cannot be used.
+    bool OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow, int lastRow);
+    // A new legend model (raster shown, no theme open), before another theme is opened here.
+    void RecreateManager();
+    void SetTool(int tool);
+    void ResetTool();
+    // Prepare, fit and draw, then show the map.
+    void Redraw();
+    TViewRect GetView() const;
+    void SetViewAndDraw(int col0, int col1, int row0, int row1);
+    void MarkPoint(int x, int y, TMarkAction action);
+    bool IsDrawing() const { return Drawing; }
+    // The readout text of a cell: "-" without a theme, else the value and the theme's units.
+    QString CellValueText(int col, int row) const;
+    double ReadCellValue(TCellAddress address, double a, double b) const;
+
+    // The bitmap takes the map panel's size, white, and the image control is put back in place.
+    void PrepareView();
+    // Paints the raster at the current view into `target` (then the overlays). On the screen the
+    // legend tree is rebuilt first and the map shown every 50 rows while events are processed.
+    void DrawMap(QImage& target, TDrawTarget mode);
+    void ZoomInAt(int x, int y);
+    void ZoomOutAt(int x, int y);
+    void ZoomToRectangle();
+    void PanTo(int x, int y);
+    // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
+    void RequestStop();
+
+    TQEVmanager& Manager() { return *m_manager; }
+    const TQEVmanager& Manager() const { return *m_manager; }
+    TMapHost& Host() { return m_host; }
+
+    // Draws the shape overlays over a finished raster (installed by the overlay drawing); gets a
+    // function that answers false once the drawing must end.
+    using TOverlayPainter =
+        std::function<void(QImage& target, TQEVmanager& legend, const std::function<bool()>& goOn)>;
+    static void SetOverlayPainter(TOverlayPainter painter);
+
+    // Controls.
+    QWidget* Panel = nullptr;
+    QSplitter* Splitter = nullptr;
+    QFrame* MapPanel = nullptr;
+    QLabel* Img32Legend = nullptr;
+    QTreeWidget* LegendTreeView = nullptr;
+    TImage32View* Image32View = nullptr;
+    QPushButton* btnStop = nullptr;
+
+    // State.
+    bool Closing = false;
+    std::uint8_t Tool = mtNoAction;
+    TRampRecord RampCopy{};
+    QPoint RubberStart;
+    QPoint RubberEnd;
+    QPoint PanStart;
+    bool Dragging = false;
+    bool StopRequested = false;
+    bool Drawing = false;
+    int ExtractedBytes = 0;
+    std::array<QRgb, 49> MarkerBlock{};
+    QPoint MarkerOrigin;
+    bool MarkerShown = false;
+
+signals:
+    // A drawing (or a run of nested drawings) has ended.
+    void DrawingFinished();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    friend class TScreenPaintMonitor;
+    void Image32ViewMouseDown(Qt::MouseButton button, int x, int y);
+    void Image32ViewMouseMove(int x, int y);
+    void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
+    void btnStopClick();
+    void MapPanelResize();
+    void ResizeEnded();
+    // True when the close may go on; during a drawing the close is postponed until it has ended.
+    bool AllowClose();
+    void FinishClose();
+    void PlaceStopButton();
+    void ShowSmuOverviewAt(int x, int y);
+    void ShowSmuTableAt(int x, int y);
+    void DrawIfFits();
+    void SynchronizeIfWanted();
+    void SetCursorOfTool(int cursor);
+    // Ends any drawing in progress without painting further (its bitmap or model is replaced).
+    void InvalidateDrawing() { ++m_invalidations; }
+    void WatchParent();
+
+    TMapHost& m_host;
+    std::unique_ptr<TQEVmanager> m_manager;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    int m_drawCounter = 0;
+    int m_activeDrawing = 0;
+    int m_invalidations = 0;
+    bool m_shownOnce = false;
+    bool m_closePending = false;
+    QWidget* m_watchedParent = nullptr;
+    QTimer m_resizeTimer;
+};

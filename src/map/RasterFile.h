@@ -1,0 +1,40 @@
+#pragma once
+// A theme's raster file, memory-mapped read-only: row after row of little-endian unsigned cells,
+// row 0 at the north edge. The file is never copied into memory.
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+// Cells of a complete world raster (43200 x 21600); a file holds this many cells of `Bytes` each.
+inline constexpr std::int64_t kWorldCells = 933'120'000;
+inline constexpr int kWorldCols = 43200;
+inline constexpr int kWorldRows = 21600;
+
+class TRasterFile {
+public:
+    // Opens and maps the file; raises TAMOError when it cannot be opened or mapped.
+    static std::unique_ptr<TRasterFile> Open(const QString& path);
+    ~TRasterFile();
+
+    const QString& Path() const { return m_path; }
+    std::int64_t Size() const { return m_size; }
+    const unsigned char* Data() const { return m_data; }
+
+    // True when the file on disk no longer has the size or time it had when it was mapped.
+    bool ChangedOnDisk() const;
+
+    // The cell at (row, col) of a grid `cols` wide with `bytes` per cell: 1 and 2 bytes unsigned,
+    // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size.
+    double ReadCell(std::int64_t col, std::int64_t row, int cols, int bytes) const;
+
+private:
+    TRasterFile() = default;
+    QString m_path;
+    QFile m_file;
+    const unsigned char* m_data = nullptr;
+    std::int64_t m_size = 0;
+    QDateTime m_modified;
+};

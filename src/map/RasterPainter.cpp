@@ -1,0 +1,135 @@
+#include "map/RasterPainter.h"
+
+#include "common/TAMOError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the mapped cells are read in the host's byte order");
+
+namespace {
+
+// Slots of the row buffer: one row of the world grid plus one, or more for a wider grid.
+constexpr int kMinBufferSlots = 43201;
+
+} // namespace
+
+std::vector<int> SampleOffsets(int count, double start, double step, int limit) {
+    std::vector<int> offsets(static_cast<std::size_t>(std::max(count, 0)));
+    double running = start;
+    for (int k = 0; k < count; ++k) {
+        if (k > 0)
+            running += step;
+        offsets[k] = running >= limit ? limit : static_cast<int>(running);
+    }
+    return offsets;
+}
+
+TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
+    const int width = request.TargetWidth;
+    const int height = request.TargetHeight;
+    const int cols = request.RasterCols;
+    // Nothing to sample without a grid, a file or a usable scale (never divide by zero).
+    if (width <= 0 || height <= 0 || cols <= 0 || request.RasterRows <= 0 || !request.Raster ||
+        !request.ColorTable || !(request.Scale > 0) || !std::isfinite(request.Scale) || request.Row0 < 0 ||
+        request.Col0 < 0)
+        return TPaintResult::Completed;
+
+    const double step = 1.0 / request.Scale;
+    const unsigned char* data = request.Raster->Data();
+    const std::int64_t fileSize = request.Raster->Size();
+    const int bytes = request.Bytes;
+    const std::int64_t rowBytes = static_cast<std::int64_t>(cols) * bytes;
+
+    // Buffer columnSlots sampled by each output column; a slot at or beyond `cols` repeats the pixel before.
+    const std::vector<int> columnSlots = SampleOffsets(width, 0.0, step, cols);
+    int validColumns = 0;
+    while (validColumns < width && columnSlots[validColumns] < cols)
+        ++validColumns;
+    const std::vector<int> rows = SampleOffsets(height, request.Row0, step, INT32_MAX);
+
+    // The buffer is only filled when a read cannot be served from the mapping directly (the last
+    // row, cell sizes other than 2 bytes); zero means no data for a view starting south of the raster.
+    const int bufferSlots = std::max(kMinBufferSlots, cols + 1);
+    std::vector<std::uint16_t> buffer(static_cast<std::size_t>(bufferSlots), 0);
+    const std::int64_t bufferBytes = static_cast<std::int64_t>(bufferSlots) * 2;
+    const std::uint16_t* row = buffer.data();
+    bool rowInBuffer = true;
+    int heldRow = -1;
+
+    const QRgb* table = request.ColorTable;
+    const int ox = request.OriginX;
+    const int oy = request.OriginY;
+    const int jBegin = std::max(0, -ox);
+    const int jEnd = std::min(width, image.width() - ox);
+    int version = 0;
+    int paintedVersion = -1;
+    int paintedLine = -1;
+
+    for (int k = 0; k < height; ++k) {
+        if (monitor) {
+            if (monitor->StopRequested())
+                return TPaintResult::Stopped;
+            if ((k + 1) % 50 == 0 && !monitor->Progress(k))
+                return TPaintResult::Stopped;
+        }
+        const int r = rows[k];
+        if (r != heldRow && r < request.RasterRows) {
+            // The row's own cells must exist; the overhang into the next row may be cut at the end.
+            if ((static_cast<std::int64_t>(r) + 1) * rowBytes > fileSize)
+                throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid.")
+                                    .arg(request.Raster->Path()));
+            const std::int64_t offset = (static_cast<std::int64_t>(r) * cols + request.Col0) * bytes;
+            const std::int64_t available = std::max<std::int64_t>(0, fileSize - offset);
+            const std::int64_t count = std::min({rowBytes, available, bufferBytes});
+            if (bytes == 2 && count == rowBytes) {
+                row = reinterpret_cast<const std::uint16_t*>(data + offset);
+                rowInBuffer = false;
+            } else {
+                if (!rowInBuffer) {
+                    // Keep what the previous read left beyond this shorter one.
+                    std::memcpy(buffer.data(), row,
+                                static_cast<std::size_t>(std::min(rowBytes, bufferBytes)));
+                    rowInBuffer = true;
+                }
+                if (count > 0)
+                    std::memcpy(buffer.data(), data + offset, static_cast<std::size_t>(count));
+                row = buffer.data();
+            }
+            heldRow = r;
+            ++version;
+        }
+
+        const int y = oy + k;
+        if (y < 0 || y >= image.height() || jBegin >= jEnd)
+            continue;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y)) + ox;
+        if (paintedVersion == version && paintedLine == y - 1) {
+            // Same source row as the line above: the pixels are the same.
+            const auto* above = reinterpret_cast<const QRgb*>(image.constScanLine(y - 1)) + ox;
+            std::memcpy(out + jBegin, above + jBegin, static_cast<std::size_t>(jEnd - jBegin) * sizeof(QRgb));
+        } else {
+            const int validEnd = std::min(validColumns, jEnd);
+            int previousSlot = -1;
+            QRgb color = 0;
+            int j = jBegin;
+            for (; j < validEnd; ++j) {
+                const int g = columnSlots[j];
+                if (g != previousSlot) {
+                    color = table[row[g]];
+                    previousSlot = g;
+                }
+                out[j] = color;
+            }
+            if (j < jEnd) {
+                // East of the last column: the last sampled value repeats.
+                const QRgb last = table[row[columnSlots[validColumns - 1]]];
+                std::fill(out + j, out + jEnd, last);
+            }
+        }
+        paintedVersion = version;
+        paintedLine = y;
+    }
+    return TPaintResult::Completed;
+}

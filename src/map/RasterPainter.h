@@ -1,0 +1,49 @@
+#pragma once
+// Paints a raster view into a 32-bit image: nearest-neighbour sampling with running sums for rows
+// and columns, each sample coloured through a 65,536-entry colour table.
+
+#include "map/RasterFile.h"
+
+#include <QImage>
+#include <cstdint>
+#include <vector>
+
+// What the painter asks of the drawing it serves, before each output line.
+class TPaintMonitor {
+public:
+    virtual ~TPaintMonitor() = default;
+    // Checked before every line: true ends the painting at once.
+    virtual bool StopRequested() = 0;
+    // Called before every 50th line (counting from 1) with the number of lines painted so far:
+    // show the partial map and let the window system run. False ends the painting at once.
+    virtual bool Progress(int linesDone) = 0;
+};
+
+struct TPaintRequest {
+    const TRasterFile* Raster = nullptr;
+    int Bytes = 2;      // bytes per cell of the file (the painting reads every cell as 16 bits)
+    int RasterCols = 0; // the grid
+    int RasterRows = 0;
+    int Col0 = 0; // first column and row of the view
+    int Row0 = 0;
+    double Scale = 0; // pixels per cell
+    int OriginX = 0;  // bitmap pixel of cell (Col0, Row0)
+    int OriginY = 0;
+    int TargetWidth = 0; // pixels painted; writes outside the image are dropped
+    int TargetHeight = 0;
+    const QRgb* ColorTable = nullptr; // 65,536 entries
+};
+
+enum class TPaintResult { Completed, Stopped };
+
+// Paints the target area of `image` (Format_RGB32 or ARGB32). A row buffer of 16-bit slots
+// holds the current source row from column Col0 on (and the beginning of the next row after its
+// end); east of the last column the previous pixel repeats; rows south of the raster repeat the
+// last row read, or no data when none was read. Raises TAMOError when a row lies beyond the end
+// of the file (a file shorter than its grid).
+TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor = nullptr);
+
+// The running sum of sampling: entry k is the integer part of start + step + step + ... (step added
+// k times, not k x step), saturated at `limit`. Rows (start = first row) and columns (start = 0)
+// of a drawing are sampled with it.
+std::vector<int> SampleOffsets(int count, double start, double step, int limit);
