@@ -237,8 +237,7 @@ void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long tot
         if (mdb_bind_column(def, static_cast<int>(i + 1), buffers.back().get(), &lengths[i]) < 0)
             throw TImportError("the file is damaged: a column of table \"" + name + "\" cannot be read");
     }
-    if (!mdb_rewind_table(def))
-        throw TImportError("the file is damaged: table \"" + name + "\" cannot be read");
+    mdb_rewind_table(def);
 
     unsigned long rows = 0;
     while (mdb_fetch_row(def)) {

@@ -1,0 +1,144 @@
+#include "TamoFixture.h"
+#include "TestSupport.h"
+#include "db/AttributeImport.h"
+#include "db/DataAccess.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DataAccess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ExecSql(Path(),
+                {"CREATE TABLE T (Id INTEGER, Name TEXT, Share REAL, Note TEXT)",
+                 "INSERT INTO T VALUES (1, 'one', 0.1, NULL)", "INSERT INTO T VALUES (2, 'two', 3.0, '')",
+                 "INSERT INTO T VALUES (3, 'three', 1234567.25, ' x ')",
+                 "INSERT INTO T VALUES (-4, 'four', -2.5e-9, '7')"});
+    }
+    QString Path() const { return m_folder.path() + "/data.db"; }
+    QString Connection() const { return BuildConnectionString(Path()); }
+    QTemporaryDir m_folder;
+};
+
+} // namespace
+
+TEST_F(DataAccess, FindsThePathAndTellsTheFileKind) {
+    EXPECT_EQ(DatabasePathOf(BuildConnectionString("/data/TAMO2.mdb")), "/data/TAMO2.mdb");
+    EXPECT_EQ(DatabasePathOf("data source=/x/y.sqlite"), "/x/y.sqlite");
+    EXPECT_THROW(DatabasePathOf("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False"), TAMOError);
+
+    EXPECT_EQ(DetectDatabaseKind(Path()), TDatabaseKind::SQLite);
+    EXPECT_EQ(DetectDatabaseKind(m_folder.path() + "/missing.db"), TDatabaseKind::Unknown);
+    QFile text(m_folder.path() + "/TAMO2.mdb");
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("Standard Jet DB pretending, but only text");
+    text.close();
+    EXPECT_EQ(DetectDatabaseKind(text.fileName()), TDatabaseKind::Unknown);
+    // The name does not matter, only the first bytes.
+    QFile::remove(text.fileName());
+    QFile::copy(Path(), text.fileName());
+    EXPECT_EQ(DetectDatabaseKind(text.fileName()), TDatabaseKind::SQLite);
+
+    const QString mdb = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
+    if (QFile::exists(mdb)) {
+        EXPECT_EQ(DetectDatabaseKind(mdb), TDatabaseKind::Access);
+    }
+}
+
+TEST_F(DataAccess, ValuesReadAsTheDatabaseHoldsThem) {
+    TDataSet query(Connection());
+    query.Open("select * from T order by Id desc");
+    EXPECT_EQ(query.RecordCount(), 4);
+    QStringList rows;
+    for (; !query.Eof(); query.Next())
+        rows << query.AsString("ID") + "|" + query.AsString("name") + "|" + query.AsString(2) + "|" +
+                    query.AsString("NOTE");
+    EXPECT_EQ(rows, (QStringList{"3|three|1234567.25| x ", "2|two|3|", "1|one|0.1|", "-4|four|-2.5e-09|7"}));
+
+    query.First();
+    EXPECT_EQ(query.AsInteger("Id"), 3);
+    EXPECT_EQ(query.FieldIndex("share"), 2);
+    EXPECT_EQ(query.FieldIndex("nothing"), -1);
+    EXPECT_THROW(query.AsString("nothing"), TDatabaseError);
+    EXPECT_THROW(query.AsString(9), TDatabaseError);
+    query.Close();
+    EXPECT_THROW(query.AsString(0), TAMOError);
+}
+
+TEST_F(DataAccess, WalksRowsWithoutCountingAndStartsAgainAtFirst) {
+    TDataSet query(Connection());
+    query.Open("select Id from T where Id > 0 order by Id");
+    QStringList ids;
+    for (; !query.Eof(); query.Next())
+        ids << query.AsString(0);
+    EXPECT_EQ(ids, (QStringList{"1", "2", "3"}));
+    query.First();
+    ASSERT_FALSE(query.Eof());
+    EXPECT_EQ(query.AsInteger(0), 1);
+
+    query.Open("select * from T where Id > 100");
+    EXPECT_TRUE(query.Eof());
+    EXPECT_EQ(query.RecordCount(), 0);
+}
+
+TEST_F(DataAccess, ErrorsCarryTheDatabaseMessage) {
+    TDataSet query(Connection());
+    try {
+        query.Open("select * frm T");
+        FAIL() << "no error";
+    } catch (const TDatabaseError& error) {
+        EXPECT_TRUE(error.Message().contains("syntax error")) << error.what();
+    }
+    try {
+        query.Open("select * from WRB_Class");
+        FAIL() << "no error";
+    } catch (const TDatabaseError& error) {
+        EXPECT_EQ(error.Message(), "no such table: WRB_Class");
+    }
+    TDataSet missing(BuildConnectionString(m_folder.path() + "/none.sqlite"));
+    EXPECT_THROW(missing.Open("select 1"), TAMOError);
+}
+
+TEST_F(DataAccess, NothingCanChangeTheDatabase) {
+    TDataSet query(Connection());
+    const QStringList attempts{"delete from T",
+                               "select * from T where 1=1; drop table T",
+                               "select * from T where 1=1; delete from T;",
+                               "select 1; select 2",
+                               "update T set Name = 'x'",
+                               "attach database '" + m_folder.path() + "/other.db' as other",
+                               "create table X (a)",
+                               "select * from T where 1=1; syntax garbage"};
+    for (const QString& sql : attempts) {
+        EXPECT_THROW(query.Open(sql), TDatabaseError) << sql.toStdString();
+    }
+    EXPECT_EQ(ScalarSql(Path(), "select count(*) from T"), "4");
+    EXPECT_EQ(ScalarSql(Path(), "select group_concat(Name) from T"), "one,two,three,four");
+    EXPECT_FALSE(QFile::exists(m_folder.path() + "/other.db"));
+
+    // A trailing ";" or comment is no second statement.
+    query.Open("select count(*) from T; -- the end");
+    EXPECT_EQ(query.AsInteger(0), 4);
+}
+
+TEST_F(DataAccess, AccessFileIsReadThroughItsImportedCopy) {
+    TScopedEnvironment environment;
+    Preferences().DATA_CACHE = environment.Folder() + "Cache/";
+    const QString mdb = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
+    if (!QFile::exists(mdb))
+        GTEST_SKIP() << "shared test data not present";
+    TDataSet query(BuildConnectionString(mdb));
+    try {
+        query.Open("select 1");
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_TRUE(error.Message().contains("has not been imported")) << error.what();
+    }
+    QDir().mkpath(AttributeCacheFolder());
+    ASSERT_TRUE(QFile::copy(Path(), CachedCopyPath(mdb)));
+    TDataSet copy(BuildConnectionString(mdb));
+    copy.Open("select count(*) from T");
+    EXPECT_EQ(copy.AsInteger(0), 4);
+}

@@ -1,0 +1,354 @@
+#include "TamoFixture.h"
+#include "TestSupport.h"
+#include "db/AttributeImport.h"
+#include "db/DataAccess.h"
+#include "db/PrepareDatabase.h"
+#include "themes/QEVlibrary.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString SharedFile(const QString& name) {
+    return QString(TAMO_SHARED_TESTDATA_DIR) + "/" + name;
+}
+
+#define REQUIRE_SHARED(name)                                                                                 \
+    if (!QFile::exists(SharedFile(name)))                                                                    \
+    GTEST_SKIP() << "shared test data not present: " << SharedFile(name).toStdString()
+
+struct TRun {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun RunProgram(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray FileHash(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Rows of the CSV that mdb-export prints (quoted fields may hold line breaks).
+QList<QStringList> ParseCsv(const QString& text) {
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = wasQuoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\n') {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            wasQuoted = false;
+        } else if (c != '\r' || wasQuoted) {
+            field += c;
+        }
+    }
+    if (!field.isEmpty() || !row.isEmpty())
+        rows << (row << field);
+    return rows;
+}
+
+// Every row of `table` in the copy equals what mdb-export prints (numbers compared as numbers).
+void ExpectSameRows(const QString& mdb, const QString& copy, const QString& table, const QString& orderBy) {
+    const TRun exported = RunProgram("mdb-export", {"-D", "%Y-%m-%d", "-T", "%Y-%m-%d %H:%M:%S", mdb, table});
+    ASSERT_EQ(exported.ExitCode, 0) << exported.Err.toStdString();
+    QList<QStringList> expected = ParseCsv(exported.Out);
+    ASSERT_FALSE(expected.isEmpty());
+    const QStringList header = expected.takeFirst();
+    std::sort(expected.begin(), expected.end(), [](const QStringList& a, const QStringList& b) {
+        return a[0].toLongLong() < b[0].toLongLong();
+    });
+    TDataSet query(BuildConnectionString(copy));
+    query.Open("select * from \"" + table + "\" order by " + orderBy);
+    ASSERT_EQ(query.FieldCount(), header.size());
+    int row = 0;
+    for (; !query.Eof(); query.Next(), ++row) {
+        ASSERT_LT(row, expected.size());
+        for (int column = 0; column < header.size(); ++column) {
+            const QString want = expected[row].value(column);
+            const QString got = query.AsString(column);
+            bool wantIsNumber = false;
+            bool gotIsNumber = false;
+            const double wantNumber = want.toDouble(&wantIsNumber);
+            const double gotNumber = got.toDouble(&gotIsNumber);
+            if (wantIsNumber && gotIsNumber)
+                EXPECT_NEAR(gotNumber, wantNumber, 1e-6 * std::max(1.0, std::fabs(wantNumber)))
+                    << table.toStdString() << " row " << row << " " << header[column].toStdString();
+            else
+                EXPECT_EQ(got, want) << table.toStdString() << " row " << row << " "
+                                     << header[column].toStdString();
+        }
+    }
+    EXPECT_EQ(row, expected.size());
+}
+
+class MdbImport : public ::testing::Test {
+protected:
+    QString Out(const QString& name) const { return m_folder.path() + "/" + name; }
+    QTemporaryDir m_folder;
+};
+
+} // namespace
+
+TEST_F(MdbImport, CopiesEveryTableWithTheRowCountsOfTheAccessFile) {
+    for (const QString name : {"nwind.mdb", "DateTestDatabase.mdb"}) {
+        REQUIRE_SHARED(name);
+        const QString mdb = SharedFile(name);
+        const QByteArray before = FileHash(mdb);
+        const QString copy = Out(name + ".sqlite");
+        const TRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
+        ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        EXPECT_TRUE(run.Out.contains("progress ")) << run.Out.toStdString();
+        EXPECT_FALSE(QFile::exists(copy + ".part"));
+        EXPECT_EQ(FileHash(mdb), before) << "the Access file is never changed";
+
+        const QStringList tables = RunProgram("mdb-tables", {"-1", mdb}).Out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_FALSE(tables.isEmpty());
+        TDataSet query(BuildConnectionString(copy));
+        query.Open("select count(*) from sqlite_master where type = 'table'");
+        EXPECT_EQ(query.AsInteger(0), tables.size());
+        for (const QString& table : tables) {
+            const QString count = RunProgram("mdb-count", {mdb, table}).Out.trimmed();
+            query.Open("select count(*) from \"" + table + "\"");
+            EXPECT_EQ(query.AsString(0), count) << name.toStdString() << " " << table.toStdString();
+        }
+    }
+}
+
+TEST_F(MdbImport, ValuesEqualWhatTheReferenceReaderPrints) {
+    REQUIRE_SHARED("nwind.mdb");
+    REQUIRE_SHARED("DateTestDatabase.mdb");
+    const QString nwind = Out("nwind.sqlite");
+    const QString dates = Out("dates.sqlite");
+    ASSERT_EQ(RunProgram(TAMO_MDB_IMPORT, {SharedFile("nwind.mdb"), nwind}).ExitCode, 0);
+    ASSERT_EQ(RunProgram(TAMO_MDB_IMPORT, {SharedFile("DateTestDatabase.mdb"), dates}).ExitCode, 0);
+    ExpectSameRows(SharedFile("nwind.mdb"), nwind, "Orders", "OrderID");
+    ExpectSameRows(SharedFile("nwind.mdb"), nwind, "Products", "ProductID");
+    ExpectSameRows(SharedFile("nwind.mdb"), nwind, "Shippers", "ShipperID");
+    ExpectSameRows(SharedFile("DateTestDatabase.mdb"), dates, "DateTest", "IDCol");
+
+    // Column types, and text compared without regard to case as Access does.
+    TDataSet query(BuildConnectionString(nwind));
+    query.Open(
+        "select typeof(OrderID), typeof(Freight), typeof(OrderDate), typeof(ShipName) from Orders limit 1");
+    EXPECT_EQ(query.AsString(0) + query.AsString(1) + query.AsString(2) + query.AsString(3),
+              "integerrealtexttext");
+    query.Open("select count(*) from Customers where Country = 'usa'");
+    const int lower = query.AsInteger(0);
+    query.Open("select count(*) from Customers where Country = 'USA'");
+    EXPECT_EQ(lower, query.AsInteger(0));
+    EXPECT_GT(lower, 0);
+    query.Open("select count(*) from Products where Discontinued not in (0, 1)");
+    EXPECT_EQ(query.AsInteger(0), 0) << "Yes/No columns hold 0 or 1";
+}
+
+TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {
+    REQUIRE_SHARED("nwind.mdb");
+    QFile source(SharedFile("nwind.mdb"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray original = source.readAll();
+
+    struct TDamage {
+        const char* Name;
+        QByteArray Bytes;
+        const char* Message;
+    };
+    QByteArray catalogFlipped = original;
+    for (int offset = 4096 + 16; offset < 2 * 4096; offset += 3)
+        catalogFlipped[offset] = static_cast<char>(catalogFlipped[offset] ^ 0xFF);
+    QByteArray rowsFlipped = original;
+    for (int offset = 40 * 4096 + 16; offset < 41 * 4096; offset += 3)
+        rowsFlipped[offset] = static_cast<char>(rowsFlipped[offset] ^ 0xFF);
+    QByteArray signatureFlipped = original;
+    signatureFlipped[6] = 'X';
+    const TDamage damages[] = {
+        {"cut.mdb", original.left(1000000), "cut short"},
+        {"cut-at-page.mdb", original.left(256 * 4096), "damaged"},
+        {"catalog.mdb", catalogFlipped, "damaged"},
+        {"rows.mdb", rowsFlipped, "damaged"},
+        {"signature.mdb", signatureFlipped, "not an Access database"},
+        {"empty.mdb", QByteArray(), "too short"},
+    };
+    for (const TDamage& damage : damages) {
+        const QString mdb = Out(damage.Name);
+        QFile file(mdb);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damage.Bytes);
+        file.close();
+        const QString copy = Out(QString(damage.Name) + ".sqlite");
+        const TRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
+        EXPECT_EQ(run.ExitCode, 1) << damage.Name;
+        EXPECT_TRUE(run.Err.contains("error: ") && run.Err.contains(damage.Message))
+            << damage.Name << ": " << run.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(copy)) << damage.Name;
+        EXPECT_FALSE(QFile::exists(copy + ".part")) << damage.Name;
+    }
+    EXPECT_NE(RunProgram(TAMO_MDB_IMPORT, {Out("missing.mdb"), Out("missing.sqlite")}).ExitCode, 0);
+    EXPECT_EQ(RunProgram(TAMO_MDB_IMPORT, {}).ExitCode, 2);
+}
+
+// The viewer's side: the cached copy, the watched process and the progress window.
+class ViewerImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Preferences().DATA_CACHE = m_environment.Folder() + "Cache/";
+        m_mdb = m_environment.Folder() + "Data/TAMO2.mdb";
+        QDir().mkpath(m_environment.Folder() + "Data");
+    }
+    void TearDown() override { Preferences().DATA_CACHE.clear(); }
+    QString Connection() const { return BuildConnectionString(m_mdb); }
+    QStringList CacheFiles() const { return QDir(AttributeCacheFolder()).entryList(QDir::Files); }
+    TImportOptions Options() const {
+        TImportOptions options;
+        options.ImporterProgram = TAMO_MDB_IMPORT;
+        return options;
+    }
+
+    TScopedEnvironment m_environment;
+    TTestResponder m_responder;
+    QString m_mdb;
+};
+
+TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
+    REQUIRE_SHARED("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
+    QFile::setPermissions(m_mdb, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_TRUE(ImportNeeded(Connection()));
+    int reports = 0;
+    ImportAttributeDatabase(Connection(), Options(), [&](const TImportProgress& progress) {
+        ++reports;
+        EXPECT_LE(progress.RowsDone, progress.RowsTotal);
+        return true;
+    });
+    EXPECT_GT(reports, 0);
+    EXPECT_FALSE(ImportNeeded(Connection()));
+    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
+    {
+        TDataSet query(Connection());
+        query.Open("select count(*) from Orders");
+        EXPECT_EQ(query.AsInteger(0), 830);
+    }
+
+    // A changed file gets a new copy; the old one goes.
+    QFile file(m_mdb);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_TRUE(ImportNeeded(Connection()));
+    ImportAttributeDatabase(Connection(), Options());
+    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
+
+    // A SQLite file needs no import.
+    TSoilDatabase sqlite;
+    EXPECT_FALSE(ImportNeeded(sqlite.ConnectionString()));
+}
+
+TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
+    REQUIRE_SHARED("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
+    // Stands in for a reader caught in a loop: one progress line, then silence.
+    const QString stalling = m_environment.Folder() + "stalling-import";
+    QFile script(stalling);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho 'tables 1 rows 10'\n: > \"$2.part\"\nexec sleep 60\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    TImportOptions options;
+    options.ImporterProgram = stalling;
+    options.StallTimeout = std::chrono::milliseconds(1000);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        ImportAttributeDatabase(Connection(), options);
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_TRUE(error.Message().contains("damaged")) << error.what();
+    }
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
+    EXPECT_TRUE(ImportNeeded(Connection()));
+}
+
+TEST_F(ViewerImport, FailuresComeBackWithTheImportMessage) {
+    REQUIRE_SHARED("nwind.mdb");
+    QFile source(SharedFile("nwind.mdb"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QFile damaged(m_mdb);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(source.read(1000000));
+    damaged.close();
+    try {
+        ImportAttributeDatabase(Connection(), Options());
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_TRUE(error.Message().contains("cannot be imported")) << error.what();
+        EXPECT_TRUE(error.Message().contains("cut short")) << error.what();
+    }
+    EXPECT_TRUE(CacheFiles().isEmpty());
+
+    TImportOptions missing;
+    missing.ImporterProgram = m_environment.Folder() + "no-such-program";
+    EXPECT_THROW(ImportAttributeDatabase(Connection(), missing), TAMOError);
+}
+
+TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenTheLibraryReportsMissingTables) {
+    REQUIRE_SHARED("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
+    QString shownLabel;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<QProgressDialog*>(widget); window && window->isVisible())
+                shownLabel = window->labelText();
+    });
+    watcher.start(1);
+    PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
+    watcher.stop();
+    EXPECT_TRUE(shownLabel.startsWith("Importing attribute database ...")) << shownLabel.toStdString();
+    EXPECT_FALSE(ImportNeeded(Connection()));
+    // The Access file is not a soil database: the library's first query names the missing table.
+    try {
+        TQEVLibraryManager library(Connection());
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_EQ(error.Message(), "no such table: WRB_Class");
+    }
+    // Nothing to do the second time.
+    PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
+}
