@@ -1,8 +1,529 @@
 #include "app/MainWindow.h"
 
+#include "app/DataPointText.h"
+#include "app/Splash.h"
+#include "app/misc_functions.h"
+#include "classify/ColorRamp.h"
+#include "db/TAMO_content.h"
+#include "settings/Preferences.h"
+#include "settings/RegistryMan.h"
+#include "settings/TAMO_Location.h"
+#include "settings/ToolbarLayout.h"
+#include "settings/WindowPlacement.h"
+#include "themes/QEVlibrary.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QWindowStateChangeEvent>
+
+namespace {
+constexpr char kNotImplemented[] = " ... to be implemeted...";
+
+// Draws a colour ramp in place of an item's text in the colour-ramp combo box.
+class TColorRampDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        PaintRamp(*painter, option.rect, index.row());
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), 18};
+    }
+    static void PaintRamp(QPainter& painter, const QRect& rect, int rampIndex) {
+        auto& ramps = ColorRamps();
+        if (rampIndex < 0 || rampIndex >= int(ramps.size()))
+            return;
+        TColorRamp& ramp = ramps[rampIndex];
+        const int top = rect.top() + 1;
+        const int bottom = rect.bottom() - 1;
+        if (ramp.Fixed) {
+            for (int i = 0; i < kFixedRampColors; ++i)
+                painter.fillRect(
+                    QRect(QPoint(rect.left() + 3 * i, top), QPoint(rect.left() + 3 * i + 2, bottom)),
+                    QColor::fromRgb(ramp.Colors[i] | 0xFF000000u));
+            return;
+        }
+        ComputeColorRamp(ramp);
+        for (int x = 1; x <= 74; ++x) {
+            painter.setPen(QColor::fromRgb(ramp.Colors[x] | 0xFF000000u));
+            painter.drawLine(rect.left() + x, top, rect.left() + x, bottom);
+        }
+    }
+};
+
+// The ramp combo box shows the selected ramp in its closed state too.
+class TColorRampCombo : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QComboBox::paintEvent(event);
+        QPainter painter(this);
+        TColorRampDelegate::PaintRamp(painter, rect().adjusted(3, 3, -20, -3), currentIndex());
+    }
+};
+} // namespace
+
 TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("TAMOForm");
     setWindowTitle("TAMO-Viewer 2.0");
+    resize(877, 615);
+    setStyleSheet("QMainWindow { background: white; }");
+
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName("MdiArea");
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(MdiArea);
+
+    CreateActions();
+    CreateToolBars();
+    CreateToolWindows();
+    CreateMenus();
+    CreateStatusBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }, this); });
+
+    // 1. Preferences (defaults, cache folder, default toolbar layout on a first start).
+    LoadPreferences(Preferences());
+    // 2. The connection string.
+    ProgramState().ConnectionString = BuildConnectionString(Preferences().ATTRIB_MDB);
+    // 3. Position and size; a first start is maximised.
+    RestoreWindowPlacement(*this);
+    // 4. The colour-ramp combo: 30 items drawn as ramps.
+    cmbColorRamp->clear();
+    for (int i = 0; i < kColorRampCount; ++i)
+        cmbColorRamp->addItem(" ");
+    // 5. Headings of the data-point grid.
+    StringGrid->setItem(0, 0, new QTableWidgetItem("Label"));
+    StringGrid->setItem(0, 1, new QTableWidgetItem("Value"));
+    // 6. Toolbar and tool-window layout.
+    LoadToolbarLayout(*this, TSettingsStore::Global());
+    // 7. The status bar.
+    statusBar()->setVisible(Preferences().StatusBar);
+    // 8. Check marks.
+    SetCheckMarksFromBars();
+    aViewSynchronize->setChecked(Preferences().SynchronizeWindows);
+    aViewPersistent->setChecked(Preferences().PersistentView);
+    aNewWindow->setChecked(Preferences().NewWindow);
 }
 
-TTAMOForm::~TTAMOForm() = default;
+TTAMOForm::~TTAMOForm() {
+    // Map windows go first: they draw from the database object.
+    MdiArea->closeAllSubWindows();
+    m_database.reset();
+    SaveWindowPlacement(*this);
+    SavePreferences(Preferences());
+    SaveToolbarLayout(*this, TSettingsStore::Global());
+    m_library.reset();
+}
+
+QAction* TTAMOForm::MakeAction(QAction*& member, const char* name, const QString& caption,
+                               const QString& hint, std::function<void()> handler) {
+    member = new QAction(caption, this);
+    member->setObjectName(name);
+    if (!hint.isEmpty()) {
+        member->setToolTip(hint);
+        member->setStatusTip(hint);
+    }
+    if (handler)
+        connect(member, &QAction::triggered, this,
+                [this, handler = std::move(handler)] { Guarded(handler, this); });
+    return member;
+}
+
+void TTAMOForm::CreateActions() {
+    // File
+    MakeAction(aFileNewWindow, "aFileNewWindow", "&New Window", "Open New Window", [this] {
+        OpenFirstMapWindow();
+        UpdateCommandStates();
+    });
+    MakeAction(aFileCloseAll, "aFileCloseAll", "&Close All", {}, [this] { aFileCloseAllExecute(); });
+    MakeAction(aFileExit, "aFileExit", "&Exit", {}, [this] { close(); });
+
+    // View: map tools and commands go to the active map window.
+    const auto tool = [this](int number) { return [this, number] { SetToolOnActiveMap(number); }; };
+    MakeAction(aNoAction, "aNoAction", "&No action", {}, tool(0));
+    MakeAction(aViewRedraw, "aViewRedraw", "&Redraw View", "Redraw View", tool(7));
+    MakeAction(aViewReset, "aViewReset", "&View All", "View All", tool(8));
+    MakeAction(aViewZoomRectangle, "aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", tool(1));
+    MakeAction(aViewZoomIn, "aViewZoomIn", "Zoom &In", "Zoom In", tool(2));
+    MakeAction(aViewZoomOut, "aViewZoomOut", "Zoom &Out", "Zoom Out", tool(4));
+    MakeAction(aViewPan, "aViewPan", "&Pan", "Pan", tool(3));
+
+    MakeAction(aViewPersistent, "aViewPersistent", "P&ersistent View Operation", {}, [this] {
+        Preferences().PersistentView = !Preferences().PersistentView;
+        aViewPersistent->setChecked(Preferences().PersistentView);
+    });
+    MakeAction(aViewSynchronize, "aViewSynchronize", "&Synchronize Views", {}, [this] {
+        Preferences().SynchronizeWindows = !Preferences().SynchronizeWindows;
+        aViewSynchronize->setChecked(Preferences().SynchronizeWindows);
+    });
+    MakeAction(aNewWindow, "aNewWindow", "&Open New Window", {}, [this] {
+        Preferences().NewWindow = !Preferences().NewWindow;
+        aNewWindow->setChecked(Preferences().NewWindow);
+    });
+    for (QAction* action : {aViewPersistent, aViewSynchronize, aNewWindow})
+        action->setCheckable(true);
+
+    // Data
+    MakeAction(aDataPoint, "aDataPoint", "Data &Point", "Data Point",
+               [this] { aToggleBarExecute(TBToolDataPoint, aDataPoint); });
+    MakeAction(aDataSelect, "aDataSelect", "&Data Selector", "Data Selector",
+               [this] { aToggleBarExecute(TBToolQEVData, aDataSelect); });
+    aDataSelect->setVisible(false);
+    MakeAction(aDataLocation, "aDataLocation", "&Data Location", "Change Location of Data Files",
+               [this] { ShowDataLocation(this); });
+    MakeAction(aZonalStatistics, "aZonalStatistics", "&Extract Statistics", "Extract Statistics",
+               [this] { ShowNotImplemented(); });
+    MakeAction(aLibraryManager, "aLibraryManager", "&Library Manager", "Library Manager", [this] {
+        ResetMapTools();
+        ShowNotImplemented();
+    });
+    aZonalStatistics->setVisible(false);
+    aLibraryManager->setVisible(false);
+
+    // Window
+    MakeAction(aWindowCascade, "aWindowCascade", "&Cascade", "Cascade Windows",
+               [this] { MdiArea->cascadeSubWindows(); });
+    MakeAction(aWindowTileVert, "aWindowTileVert", "Tile &Vertical", "Tile Vertical",
+               [this] { TileSubWindows(Qt::Horizontal); });
+    MakeAction(aWindowTileHoriz, "aWindowTileHoriz", "&Tile Horizontal", "Tile Horizontal",
+               [this] { TileSubWindows(Qt::Vertical); });
+    MakeAction(aWindowArrangeAll, "aWindowArrangeAll", "&Arrange All", "Arrange All",
+               [this] { ArrangeIcons(); });
+
+    // Toolbars and tool windows
+    MakeAction(aToolMain, "aToolMain", "&Main", {}, [this] { aToggleBarExecute(TBMainToolbar, aToolMain); });
+    MakeAction(aToolView, "aToolView", "&View", {}, [this] { aToggleBarExecute(TBViewToolbar, aToolView); });
+    MakeAction(aToolData, "aToolData", "&Data", {}, [this] { aToggleBarExecute(TBDataToolbar, aToolData); });
+    for (QAction* action : {aToolMain, aToolView, aToolData, aDataPoint, aDataSelect})
+        action->setCheckable(true);
+
+    // Commands that need a map window; UpdateCommandStates keeps them in step.
+    m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle,
+                     aViewZoomIn, aViewZoomOut, aViewPan};
+}
+
+void TTAMOForm::CreateToolBars() {
+    const auto makeBar = [this](QToolBar*& bar, const char* name, const QString& caption) {
+        bar = new QToolBar(caption, this);
+        bar->setObjectName(name);
+        bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+        bar->setIconSize(QSize(16, 16));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        addToolBar(Qt::TopToolBarArea, bar);
+    };
+    makeBar(TBMainToolbar, "TBMainToolbar", "Main");
+    TBMainToolbar->addAction(aFileNewWindow);
+    TBMainToolbar->addSeparator();
+    TBMainToolbar->addAction(aDataSelect);
+    TBMainToolbar->addAction(aDataPoint);
+    TBMainToolbar->addSeparator();
+    TBMainToolbar->addAction(aWindowTileHoriz);
+    TBMainToolbar->addAction(aWindowTileVert);
+    TBMainToolbar->addAction(aWindowCascade);
+    TBMainToolbar->addSeparator();
+
+    makeBar(TBViewToolbar, "TBViewToolbar", "View");
+    for (QAction* action :
+         {aNoAction, aViewRedraw, aViewReset, aViewZoomRectangle, aViewZoomIn, aViewZoomOut, aViewPan})
+        TBViewToolbar->addAction(action);
+    TBViewToolbar->addSeparator();
+    TBViewToolbar->addAction(aViewSynchronize);
+    // The "no action" button reads "None" on the toolbar.
+    if (auto* button = TBViewToolbar->widgetForAction(aNoAction))
+        button->setToolTip("None");
+
+    makeBar(TBDataToolbar, "TBDataToolbar", "Data");
+    TBDataToolbar->addAction(aZonalStatistics);
+
+    // The classification controls exist and follow the active map, but are not shown.
+    Label1 = new QLabel("Classification: ", this);
+    Label1->setObjectName("Label1");
+    cmbClassific = new QComboBox(this);
+    cmbClassific->setObjectName("cmbClassific");
+    cmbClassific->setFixedWidth(78);
+    cmbClassific->addItems({"Equal interval", "Quantiles", "Standardized", "Pre-defined", "Manual"});
+    spnClasses = new QSpinBox(this);
+    spnClasses->setObjectName("spnClasses");
+    spnClasses->setFixedWidth(40);
+    spnClasses->setRange(2, 24);
+    spnClasses->setValue(12);
+    spnClasses->setEnabled(false);
+    cmbColorRamp = new TColorRampCombo(this);
+    cmbColorRamp->setObjectName("cmbColorRamp");
+    cmbColorRamp->setFixedWidth(94);
+    cmbColorRamp->setItemDelegate(new TColorRampDelegate(cmbColorRamp));
+    for (QWidget* control : std::initializer_list<QWidget*>{Label1, cmbClassific, spnClasses, cmbColorRamp})
+        TBDataToolbar->addWidget(control)->setVisible(false);
+
+    // Any docking area offers the toolbar menu.
+    for (QToolBar* bar : {TBMainToolbar, TBViewToolbar, TBDataToolbar}) {
+        bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(bar, &QWidget::customContextMenuRequested, this,
+                [this, bar](const QPoint& position) { ToolbarPopup(bar->mapToGlobal(position)); });
+    }
+}
+
+void TTAMOForm::CreateToolWindows() {
+    const auto makeDock = [this](QDockWidget*& dock, const char* name, const QString& caption) {
+        dock = new QDockWidget(caption, this);
+        dock->setObjectName(name);
+        dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+        addDockWidget(Qt::LeftDockWidgetArea, dock);
+        dock->hide();
+    };
+
+    makeDock(TBToolDataPoint, "TBToolDataPoint", "Data Point");
+    StringGrid = new QTableWidget(5, 2, TBToolDataPoint);
+    StringGrid->setObjectName("StringGrid");
+    StringGrid->horizontalHeader()->hide();
+    StringGrid->verticalHeader()->hide();
+    StringGrid->verticalHeader()->setDefaultSectionSize(18);
+    StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid->setColumnWidth(0, 150);
+    StringGrid->setMinimumSize(120, 60);
+    TBToolDataPoint->setWidget(StringGrid);
+    TBToolDataPoint->resize(249, 225);
+    TBToolDataPoint->installEventFilter(this);
+    // Closing it with its close button sets the check mark from its visibility.
+    connect(TBToolDataPoint, &QDockWidget::visibilityChanged, this,
+            [this] { aDataPoint->setChecked(TBToolDataPoint->isVisible()); });
+
+    makeDock(TBToolQEVData, "TBToolQEVData", "VIRA Data");
+    TreeView = new QTreeView(TBToolQEVData);
+    TreeView->setObjectName("TreeView");
+    TreeView->setHeaderHidden(true);
+    TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TreeView->setIndentation(19);
+    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        // A right click selects the node under it.
+        const QModelIndex index = TreeView->indexAt(position);
+        if (index.isValid())
+            TreeView->setCurrentIndex(index);
+    });
+    connect(TreeView, &QTreeView::doubleClicked, this,
+            [this] { Guarded([this] { OpenSelectedTheme(); }, this); });
+    TBToolQEVData->setWidget(TreeView);
+}
+
+void TTAMOForm::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(aFileNewWindow);
+    file->addAction(aFileCloseAll);
+    file->addSeparator();
+    file->addAction(aFileExit);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    for (QAction* action : {aViewRedraw, aViewReset, aViewZoomRectangle, aViewZoomIn, aViewZoomOut, aViewPan})
+        view->addAction(action);
+    view->addSeparator();
+    view->addAction(aViewPersistent);
+    view->addAction(aViewSynchronize);
+    view->addAction(aNewWindow);
+
+    QMenu* data = menuBar()->addMenu("&Data");
+    data->addAction(aDataSelect);
+    data->addAction(aDataPoint);
+    data->addSeparator();
+    data->addAction(aZonalStatistics);
+    data->addSeparator();
+    data->addAction(aDataLocation);
+    data->addAction(aLibraryManager);
+
+    mnuWindow = menuBar()->addMenu("&Window");
+    mnuWindow->setObjectName("mnuWindow");
+    connect(mnuWindow, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
+    FillWindowMenu();
+}
+
+void TTAMOForm::FillWindowMenu() {
+    mnuWindow->clear();
+    for (QAction* action : {aWindowTileVert, aWindowTileHoriz, aWindowCascade, aWindowArrangeAll})
+        mnuWindow->addAction(action);
+    const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
+    if (!windows.isEmpty())
+        mnuWindow->addSeparator();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        QAction* entry = mnuWindow->addAction(QString("&%1 %2").arg(i + 1).arg(window->windowTitle()));
+        entry->setCheckable(true);
+        entry->setChecked(window == MdiArea->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] { MdiArea->setActiveSubWindow(window); });
+    }
+}
+
+void TTAMOForm::CreateStatusBar() {
+    const int widths[5] = {350, 175, 175, 150, 50};
+    for (int i = 0; i < 5; ++i) {
+        StatusPanels[i] = new QLabel(this);
+        StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        StatusPanels[i]->setFixedWidth(widths[i]);
+        StatusPanels[i]->setAlignment(i == 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        statusBar()->addWidget(StatusPanels[i]);
+    }
+}
+
+void TTAMOForm::SetCheckMarksFromBars() {
+    aToolMain->setChecked(TBMainToolbar->isVisibleTo(this));
+    aToolView->setChecked(TBViewToolbar->isVisibleTo(this));
+    aToolData->setChecked(TBDataToolbar->isVisibleTo(this));
+    aDataSelect->setChecked(TBToolQEVData->isVisibleTo(this));
+    aDataPoint->setChecked(TBToolDataPoint->isVisibleTo(this));
+}
+
+void TTAMOForm::aToggleBarExecute(QWidget* bar, QAction* action) {
+    bar->setVisible(!bar->isVisibleTo(this));
+    action->setChecked(bar->isVisibleTo(this));
+}
+
+void TTAMOForm::ToolbarPopup(const QPoint& position) {
+    SetCheckMarksFromBars();
+    QMenu menu(this);
+    menu.addAction(aToolMain);
+    menu.addAction(aToolView);
+    menu.addAction(aToolData);
+    menu.addAction(aDataPoint);
+    menu.exec(position);
+}
+
+void TTAMOForm::ShowNotImplemented() {
+    Dialogs::ShowMessage(this, kNotImplemented);
+}
+
+// ---- Start-up --------------------------------------------------------------------------------
+
+void TTAMOForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Half a second after the first showing, the start-up load runs; never again.
+    if (!m_startupTimerStarted) {
+        m_startupTimerStarted = true;
+        Timer1->start();
+    }
+}
+
+void TTAMOForm::Timer1Timer() {
+    Timer1->stop();
+    StartupLoad();
+}
+
+void TTAMOForm::StartupLoad() {
+    TPreferences& prefs = Preferences();
+    if (!QFileInfo::exists(prefs.DATA_WORLD_MAP) || !QFileInfo::exists(prefs.ATTRIB_MDB)) {
+        if (!ShowDataLocation(this)) {
+            Dialogs::ShowError(
+                this, "Closing the TAMO-Viewer - Please check the data files or re-install the application");
+            m_startupCancelled = true;
+            close();
+            return;
+        }
+    }
+
+    m_splash = new TSplashForm(this);
+    m_splash->CentreOn(*this);
+    m_splash->show();
+    m_splash->repaint();
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        LoadDatabase();
+        SavePreferences(Preferences());
+    } catch (...) {
+        // The splash stays up, not modal; its button still closes it.
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+
+    // The user starts the first map with "Load TAMO".
+    m_splash->hide();
+    Dialogs::Exec(*m_splash);
+    OpenFirstMapWindow();
+    UpdateCommandStates();
+}
+
+// ---- Activation, window state, shutdown --------------------------------------------------------
+
+bool TTAMOForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        Guarded([this] { UpdateCommandStates(); }, this);
+    return QMainWindow::event(event);
+}
+
+void TTAMOForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const bool maximisedOrRestored = (windowState() & Qt::WindowMaximized) ||
+                                     ((change->oldState() & (Qt::WindowMaximized | Qt::WindowMinimized)) &&
+                                      windowState() == Qt::WindowNoState);
+    if (maximisedOrRestored && MapWindowCount() > 0)
+        Guarded([this] { RedrawActiveMap(); }, this);
+}
+
+void TTAMOForm::closeEvent(QCloseEvent* event) {
+    MdiArea->closeAllSubWindows();
+    QMainWindow::closeEvent(event);
+}
+
+void TTAMOForm::ActivateFromAnotherStart() {
+    if (isMinimized() || !isVisible())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+// ---- Readout -----------------------------------------------------------------------------------
+
+void TTAMOForm::ShowStatusText(const QString& text) {
+    StatusPanels[0]->setText(text);
+}
+
+void TTAMOForm::SetClassificationControls(int methodIndex, int classCount) {
+    cmbClassific->setCurrentIndex(methodIndex);
+    spnClasses->setValue(classCount);
+}
+
+void TTAMOForm::SetColorRampIndex(int index) {
+    const QSignalBlocker blocker(cmbColorRamp);
+    cmbColorRamp->setCurrentIndex(index);
+}
+
+bool TTAMOForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TBToolDataPoint && event->type() == QEvent::Resize) {
+        StringGrid->setColumnWidth(0, 150);
+        StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - 150 - 5));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,11 +1,127 @@
 #pragma once
-// The main frame: a multiple-document window whose children are the map windows.
+// The main frame: a multiple-document window whose children are the map windows. It carries the
+// commands, toolbars, tool windows and status bar, runs the start-up load and saves the settings
+// and layout when it goes.
 
 #include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
 
-class TTAMOForm : public QMainWindow {
+#include "map/MapHost.h"
+
+class QAction;
+class QComboBox;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+class QToolBar;
+class QTreeView;
+class QStandardItemModel;
+class TMapExplorerForm;
+class TQEVLibraryManager;
+class TSplashForm;
+class TTAMO;
+
+class TTAMOForm : public QMainWindow, public TMapHost {
     Q_OBJECT
 public:
     explicit TTAMOForm(QWidget* parent = nullptr);
     ~TTAMOForm() override;
+
+    // Commands, named as in the menus' action list.
+    QAction *aFileNewWindow, *aFileCloseAll, *aFileExit;
+    QAction *aNoAction, *aViewRedraw, *aViewReset, *aViewZoomRectangle, *aViewZoomIn, *aViewZoomOut,
+        *aViewPan;
+    QAction *aViewPersistent, *aViewSynchronize, *aNewWindow, *aDataSelect;
+    QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
+    QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
+    QAction *aToolMain, *aToolView, *aToolData;
+
+    QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
+    QDockWidget *TBToolDataPoint, *TBToolQEVData;
+    QTableWidget* StringGrid;
+    QTreeView* TreeView;
+    QLabel* Label1;
+    QComboBox *cmbClassific, *cmbColorRamp;
+    QSpinBox* spnClasses;
+    QMdiArea* MdiArea;
+    QMenu* mnuWindow;
+    QTimer* Timer1;
+    QLabel* StatusPanels[5];
+
+    // The start-up load: data file check, splash, catalogue and database, then the first map.
+    void StartupLoad();
+    void UpdateCommandStates();
+    void OpenFirstMapWindow();
+    void ResetMapTools();
+
+    // What map windows ask of the frame.
+    void ShowStatusText(const QString& text) override;
+    void ShowDataPoint(int column, int row, double longitude, double latitude) override;
+    void SynchronizeViews(TMapExplorerForm& source) override;
+    void SetClassificationControls(int methodIndex, int classCount) override;
+    void SetColorRampIndex(int index) override;
+    TRampRecord ColorRamp(int index) const override;
+    const TSmuLookup* SmuLookup() const override;
+    void ShowSmuOverview(const QString& valueText) override;
+    bool ShowSmuTable(int smuId) override;
+
+    TMapExplorerForm* ActiveMap() const;
+    QList<TMapExplorerForm*> MapWindows() const;
+    void RedrawActiveMap();
+    void OpenSelectedTheme();
+
+    TTAMO* Database() const { return m_database.get(); }
+    TQEVLibraryManager* Library() const { return m_library.get(); }
+    // True when the start-up load ended the program (data files missing, dialog cancelled).
+    bool StartupCancelled() const { return m_startupCancelled; }
+
+    // Brings the frame forward when another start hands over to it.
+    void ActivateFromAnotherStart();
+
+    int MapWindowCount() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateToolWindows();
+    void CreateStatusBar();
+    QAction* MakeAction(QAction*& member, const char* name, const QString& caption, const QString& hint,
+                        std::function<void()> handler);
+    void SetCheckMarksFromBars();
+    void FillWindowMenu();
+
+    void Timer1Timer();
+    void LoadDatabase();
+    void aFileCloseAllExecute();
+    void SetToolOnActiveMap(int tool);
+    void TileSubWindows(Qt::Orientation orientation);
+    void ArrangeIcons();
+    QString DominantSoilText(const QString& smuText) const;
+    TMapExplorerForm* CreateMapWindow();
+    void aToggleBarExecute(QWidget* bar, QAction* action);
+    void ShowNotImplemented();
+    void ToolbarPopup(const QPoint& position);
+
+    QPointer<TSplashForm> m_splash;
+    bool m_startupTimerStarted = false;
+    bool m_startupCancelled = false;
+    QList<QAction*> m_mapCommands;
+    std::unique_ptr<TQEVLibraryManager> m_library;
+    std::unique_ptr<TTAMO> m_database;
+    QStandardItemModel* m_themeTree = nullptr;
 };

@@ -1,11 +1,53 @@
+// The program: one viewer per user, the frame, and what happens after its last window is gone.
+
 #include "app/MainWindow.h"
+#include "app/ProgramEnd.h"
+#include "app/SingleInstance.h"
+#include "app/misc_functions.h"
+#include "classify/ColorRamp.h"
+#include "settings/Preferences.h"
 
 #include <QApplication>
+#include <memory>
+
+namespace {
+// The last line of defence: nothing thrown may cross Qt's event loop.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            Dialogs::ShowError(nullptr, ErrorText(error));
+        } catch (...) {
+            Dialogs::ShowError(nullptr, "Unexpected error");
+        }
+        return false;
+    }
+};
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    app.setApplicationDisplayName("TAMO-Viewer v2");
-    TTAMOForm frame;
-    frame.show();
-    return app.exec();
+    TApplication app(argc, argv);
+    // The name the window system shows for the program.
+    app.setApplicationName("TAMO-Viewer v2");
+
+    TSingleInstance instance;
+    if (instance.HandOverToRunning())
+        return 0;
+
+    InitColorRamps();
+
+    int result = 0;
+    {
+        auto frame = std::make_unique<TTAMOForm>();
+        instance.Listen();
+        QObject::connect(&instance, &TSingleInstance::Activated, frame.get(),
+                         [&frame] { frame->ActivateFromAnotherStart(); });
+        frame->show();
+        result = app.exec();
+    }
+    DeleteLastRaster(Preferences(), ProgramState().LastRasterPath);
+    return result;
 }

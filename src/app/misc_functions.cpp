@@ -28,15 +28,17 @@ QString ToQtFilter(const QString& filter) {
 }
 } // namespace
 
-void SetResponder(TResponder* responder) { gResponder = responder; }
+void SetResponder(TResponder* responder) {
+    gResponder = responder;
+}
 
 QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
                                     QMessageBox::StandardButtons buttons) {
     if (gResponder)
         if (const auto answer = gResponder->AnswerMessage(text, caption))
             return *answer;
-    QMessageBox box(caption == "Error" ? QMessageBox::Critical : QMessageBox::Information, caption, text, buttons,
-                    parent);
+    QMessageBox box(caption == "Error" ? QMessageBox::Critical : QMessageBox::Information, caption, text,
+                    buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -69,7 +71,9 @@ int Exec(QDialog& dialog) {
 
 } // namespace Dialogs
 
-QString ErrorText(const std::exception& error) { return QString::fromStdString(error.what()); }
+QString ErrorText(const std::exception& error) {
+    return QString::fromStdString(error.what());
+}
 
 void Guarded(const std::function<void()>& body, QWidget* parent) {
     try {

@@ -29,7 +29,8 @@ struct TFileRequest {
 class TResponder {
 public:
     virtual ~TResponder() = default;
-    virtual std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text, const QString& caption) = 0;
+    virtual std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text,
+                                                                     const QString& caption) = 0;
     virtual std::optional<QStringList> AnswerFiles(const TFileRequest& request) = 0;
     // Called with the dialog fully built and about to be shown modally; returns its result code.
     virtual std::optional<int> AnswerDialog(QDialog& dialog) = 0;
@@ -40,8 +41,12 @@ void SetResponder(TResponder* responder);
 
 QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok);
-inline void ShowError(QWidget* parent, const QString& text) { Message(parent, text, "Error"); }
-inline void ShowMessage(QWidget* parent, const QString& text) { Message(parent, text, "Message"); }
+inline void ShowError(QWidget* parent, const QString& text) {
+    Message(parent, text, "Error");
+}
+inline void ShowMessage(QWidget* parent, const QString& text) {
+    Message(parent, text, "Message");
+}
 
 // File dialogs. Filters come in the form "Description|*.EXT" (several pairs joined by "|").
 // An empty list means the user cancelled.

@@ -33,7 +33,9 @@ template <std::size_t N> TColorRamp FixedRamp(const std::uint32_t (&colors)[N]) 
     return ramp;
 }
 
-int Channel(std::uint32_t color, int shift) { return int((color >> shift) & 0xFF); }
+int Channel(std::uint32_t color, int shift) {
+    return int((color >> shift) & 0xFF);
+}
 } // namespace
 
 void ComputeColorRamp(TColorRamp& ramp) {
@@ -98,4 +100,17 @@ std::vector<TColorRamp>& ColorRamps() {
 void InitColorRamps() {
     std::mt19937 random(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     ColorRamps() = BuildColorRamps(random);
+}
+
+TRampRecord ToRampRecord(const TColorRamp& ramp) {
+    TRampRecord record{};
+    record[0] = ramp.Fixed ? 1 : 0;
+    record[1] = ramp.Segments;
+    for (int i = 0; i < 6; ++i) {
+        record[2 + i] = std::int32_t(ramp.StartColors[i]);
+        record[8 + i] = std::int32_t(ramp.EndColors[i]);
+    }
+    for (std::size_t i = 0; i < ramp.Colors.size(); ++i)
+        record[kRampFirstColor + i] = std::int32_t(ramp.Colors[i]);
+    return record;
 }

@@ -2,6 +2,8 @@
 // The table of 30 colour ramps offered for recolouring a legend: two fixed palettes, plain white,
 // a green-yellow-red gradient, and 26 random gradients drawn once per run.
 
+#include "themes/ColorRampRecord.h"
+
 #include <array>
 #include <cstdint>
 #include <random>
@@ -23,6 +25,10 @@ std::vector<TColorRamp> BuildColorRamps(std::mt19937& random);
 
 // Fills Colors of a computed ramp from its stops: Segments * (75 div Segments) + 1 colours.
 void ComputeColorRamp(TColorRamp& ramp);
+
+// The record form a map window copies: Fixed, Segments, the six start and six end stops, then
+// the 76 colours.
+TRampRecord ToRampRecord(const TColorRamp& ramp);
 
 // The table of this program run, built once at start-up from a clock-seeded generator.
 std::vector<TColorRamp>& ColorRamps();

@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QStringList kAllValues = {"MainTop", "MainLeft", "MainWidth", "MainHeight", "WindowState",
-                                "GeneralStayOnTop", "ToolTips", "StatusBar", "SynchronizeWindows",
-                                "PersistentView", "DomainView", "NewWindow", "DeleteRaster", "DATA_CACHE",
-                                "DATA_WORLD_MAP", "RASTER", "ATTRIB_MDB", "SELECT_COLOR", "SQL"};
+const QStringList kAllValues = {
+    "MainTop",      "MainLeft",   "MainWidth",          "MainHeight",     "WindowState", "GeneralStayOnTop",
+    "ToolTips",     "StatusBar",  "SynchronizeWindows", "PersistentView", "DomainView",  "NewWindow",
+    "DeleteRaster", "DATA_CACHE", "DATA_WORLD_MAP",     "RASTER",         "ATTRIB_MDB",  "SELECT_COLOR",
+    "SQL"};
 
 // A stored Preferences key holding every value with non-default contents.
 void StoreAllValues() {
@@ -68,7 +69,8 @@ TEST(Preferences, EmptyStoreGivesDefaultsAndCreatesTheCacheFolder) {
     EXPECT_EQ(prefs.RASTER, env.Folder() + "Cache/TAMO2.bil");
     EXPECT_EQ(prefs.SQL, "TAMO2_SMU_ID = 3482");
     EXPECT_EQ(prefs.SELECT_COLOR, 255);
-    EXPECT_TRUE(prefs.ToolTips && prefs.StatusBar && prefs.PersistentView && prefs.NewWindow && prefs.DomainView);
+    EXPECT_TRUE(prefs.ToolTips && prefs.StatusBar && prefs.PersistentView && prefs.NewWindow &&
+                prefs.DomainView);
     EXPECT_FALSE(prefs.GeneralStayOnTop || prefs.SynchronizeWindows || prefs.DeleteRaster);
     EXPECT_EQ(prefs.WindowState, 2);
 }
@@ -92,7 +94,9 @@ struct TReadCase {
     std::function<void(const TPreferences&, const QString& folder)> Check;
 };
 
-void PrintTo(const TReadCase& readCase, std::ostream* out) { *out << readCase.Name; }
+void PrintTo(const TReadCase& readCase, std::ostream* out) {
+    *out << readCase.Name;
+}
 
 class PreferencesReading : public ::testing::TestWithParam<TReadCase> {};
 
@@ -107,60 +111,59 @@ TEST_P(PreferencesReading, FollowsTheStopRules) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreferencesReading,
-    ::testing::Values(
-        TReadCase{"AllStored", [] {},
-                  [](const TPreferences& p, const QString&) {
-                      EXPECT_TRUE(p.GeneralStayOnTop);
-                      EXPECT_FALSE(p.ToolTips);
-                      EXPECT_FALSE(p.NewWindow);
-                      EXPECT_TRUE(p.DeleteRaster);
-                      EXPECT_EQ(p.DATA_CACHE, "/c/");
-                      EXPECT_EQ(p.ATTRIB_MDB, "/a.mdb");
-                      EXPECT_EQ(p.SELECT_COLOR, 7);
-                      EXPECT_EQ(p.SQL, "x = 1");
-                  }},
-        TReadCase{"ToolTipsMissing", [] { Remove("ToolTips"); },
-                  [](const TPreferences& p, const QString& folder) {
-                      EXPECT_TRUE(p.GeneralStayOnTop); // read before the gap
-                      EXPECT_TRUE(p.ToolTips);         // defaults from here on
-                      EXPECT_TRUE(p.StatusBar);
-                      EXPECT_FALSE(p.DeleteRaster);
-                      EXPECT_EQ(p.DATA_CACHE, folder + "Cache/");
-                      EXPECT_EQ(p.ATTRIB_MDB, folder + "Data/TAMO2.mdb");
-                      EXPECT_EQ(p.SELECT_COLOR, 255);
-                  }},
-        TReadCase{"DataCacheMissing", [] { Remove("DATA_CACHE"); },
-                  [](const TPreferences& p, const QString&) {
-                      EXPECT_EQ(p.DATA_CACHE, ""); // a missing text reads empty
-                      EXPECT_EQ(p.RASTER, "/r.bil");
-                      EXPECT_EQ(p.SQL, "x = 1");
-                  }},
-        TReadCase{"BooleanStoredAsText",
-                  [] {
-                      TRegistry r;
-                      r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
-                      r.WriteString("PersistentView", "1");
-                  },
-                  [](const TPreferences& p, const QString&) {
-                      EXPECT_TRUE(p.SynchronizeWindows);
-                      EXPECT_TRUE(p.PersistentView);
-                      EXPECT_TRUE(p.NewWindow);
-                      EXPECT_EQ(p.SQL, "TAMO2_SMU_ID = 3482");
-                  }},
-        TReadCase{"TextStoredAsInteger",
-                  [] {
-                      TRegistry r;
-                      r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
-                      r.WriteInteger("RASTER", 5);
-                  },
-                  [](const TPreferences& p, const QString& folder) {
-                      EXPECT_EQ(p.DATA_WORLD_MAP, "/w.shp");
-                      EXPECT_EQ(p.RASTER, folder + "Cache/TAMO2.bil");
-                      EXPECT_EQ(p.ATTRIB_MDB, folder + "Data/TAMO2.mdb");
-                      EXPECT_EQ(p.SELECT_COLOR, 255);
-                  }},
-        TReadCase{"DomainViewStoredOff", [] {},
-                  [](const TPreferences& p, const QString&) { EXPECT_TRUE(p.DomainView); }}),
+    ::testing::Values(TReadCase{"AllStored", [] {},
+                                [](const TPreferences& p, const QString&) {
+                                    EXPECT_TRUE(p.GeneralStayOnTop);
+                                    EXPECT_FALSE(p.ToolTips);
+                                    EXPECT_FALSE(p.NewWindow);
+                                    EXPECT_TRUE(p.DeleteRaster);
+                                    EXPECT_EQ(p.DATA_CACHE, "/c/");
+                                    EXPECT_EQ(p.ATTRIB_MDB, "/a.mdb");
+                                    EXPECT_EQ(p.SELECT_COLOR, 7);
+                                    EXPECT_EQ(p.SQL, "x = 1");
+                                }},
+                      TReadCase{"ToolTipsMissing", [] { Remove("ToolTips"); },
+                                [](const TPreferences& p, const QString& folder) {
+                                    EXPECT_TRUE(p.GeneralStayOnTop); // read before the gap
+                                    EXPECT_TRUE(p.ToolTips);         // defaults from here on
+                                    EXPECT_TRUE(p.StatusBar);
+                                    EXPECT_FALSE(p.DeleteRaster);
+                                    EXPECT_EQ(p.DATA_CACHE, folder + "Cache/");
+                                    EXPECT_EQ(p.ATTRIB_MDB, folder + "Data/TAMO2.mdb");
+                                    EXPECT_EQ(p.SELECT_COLOR, 255);
+                                }},
+                      TReadCase{"DataCacheMissing", [] { Remove("DATA_CACHE"); },
+                                [](const TPreferences& p, const QString&) {
+                                    EXPECT_EQ(p.DATA_CACHE, ""); // a missing text reads empty
+                                    EXPECT_EQ(p.RASTER, "/r.bil");
+                                    EXPECT_EQ(p.SQL, "x = 1");
+                                }},
+                      TReadCase{"BooleanStoredAsText",
+                                [] {
+                                    TRegistry r;
+                                    r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
+                                    r.WriteString("PersistentView", "1");
+                                },
+                                [](const TPreferences& p, const QString&) {
+                                    EXPECT_TRUE(p.SynchronizeWindows);
+                                    EXPECT_TRUE(p.PersistentView);
+                                    EXPECT_TRUE(p.NewWindow);
+                                    EXPECT_EQ(p.SQL, "TAMO2_SMU_ID = 3482");
+                                }},
+                      TReadCase{"TextStoredAsInteger",
+                                [] {
+                                    TRegistry r;
+                                    r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
+                                    r.WriteInteger("RASTER", 5);
+                                },
+                                [](const TPreferences& p, const QString& folder) {
+                                    EXPECT_EQ(p.DATA_WORLD_MAP, "/w.shp");
+                                    EXPECT_EQ(p.RASTER, folder + "Cache/TAMO2.bil");
+                                    EXPECT_EQ(p.ATTRIB_MDB, folder + "Data/TAMO2.mdb");
+                                    EXPECT_EQ(p.SELECT_COLOR, 255);
+                                }},
+                      TReadCase{"DomainViewStoredOff", [] {},
+                                [](const TPreferences& p, const QString&) { EXPECT_TRUE(p.DomainView); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Preferences, SaveWritesAllNineteenValuesThatLoadReadsBack) {

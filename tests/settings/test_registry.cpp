@@ -29,8 +29,11 @@ TEST(Registry, KeepsTypesAndNestsKeysInTheFile) {
         registry.WriteString("SQL", "TAMO2_SMU_ID = 1");
         registry.WriteBool("ToolTips", true);
     }
-    const QJsonObject prefs =
-        ReadJson(env.SettingsFile())["software"].toObject()["TAMO"].toObject()["v2.00"].toObject()["Preferences"].toObject();
+    const QJsonObject prefs = ReadJson(env.SettingsFile())["software"]
+                                  .toObject()["TAMO"]
+                                  .toObject()["v2.00"]
+                                  .toObject()["Preferences"]
+                                  .toObject();
     EXPECT_EQ(prefs["SELECT_COLOR"].toInt(), -16776961);
     EXPECT_TRUE(prefs["SQL"].isString());
     EXPECT_EQ(prefs["ToolTips"].toInt(), 1);

@@ -1,0 +1,106 @@
+#include "TestSupport.h"
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+QJsonObject SettingsRoot(const TScopedEnvironment& env) {
+    QFile file(env.SettingsFile());
+    file.open(QIODevice::ReadOnly);
+    return QJsonDocument::fromJson(file.readAll())
+        .object()["software"]
+        .toObject()["TAMO"]
+        .toObject()["v2.00"]
+        .toObject();
+}
+} // namespace
+
+TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    EXPECT_EQ(frame.windowTitle(), "TAMO-Viewer 2.0");
+    EXPECT_TRUE(frame.windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(QDir(Preferences().DATA_CACHE).exists());
+    for (QToolBar* bar : {frame.TBMainToolbar, frame.TBViewToolbar, frame.TBDataToolbar}) {
+        EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
+        EXPECT_TRUE(bar->isVisible());
+    }
+    EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
+    EXPECT_FALSE(frame.TBToolQEVData->isVisible());
+    EXPECT_TRUE(frame.aToolMain->isChecked());
+    EXPECT_FALSE(frame.aDataPoint->isChecked());
+    const int widths[5] = {350, 175, 175, 150, 50};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(frame.StatusPanels[i]->width(), widths[i]);
+    EXPECT_EQ(frame.StringGrid->item(0, 0)->text(), "Label");
+    EXPECT_EQ(frame.StringGrid->item(0, 1)->text(), "Value");
+    // No map yet: the map commands are off.
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(frame.aViewZoomIn->isEnabled());
+    EXPECT_TRUE(frame.aFileNewWindow->isEnabled());
+}
+
+TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    bool dialogShown = false;
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        dialogShown = dialog.windowTitle() == "TAMO data locations";
+        return int(QDialog::Rejected);
+    });
+    {
+        TTAMOForm frame;
+        frame.show();
+        // The start-up load runs half a second after the frame appears.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.StartupCancelled(); }, 3000));
+        EXPECT_TRUE(dialogShown);
+        ASSERT_EQ(responder.Messages.size(), 1u);
+        EXPECT_EQ(responder.Messages[0].Text,
+                  "Closing the TAMO-Viewer - Please check the data files or re-install the application");
+        EXPECT_EQ(responder.Messages[0].Caption, "Error");
+        EXPECT_FALSE(frame.isVisible());
+        EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
+        EXPECT_EQ(frame.Database(), nullptr);
+    }
+    // The frame saved its placement and all nineteen preferences when it went.
+    const QJsonObject root = SettingsRoot(env);
+    EXPECT_EQ(root["Preferences"].toObject().size(), 19);
+    EXPECT_TRUE(root["Forms"].toObject()["TAMOForm"].toObject().contains("Left"));
+    EXPECT_TRUE(root["Toolbars"].toObject().contains("TBMainToolbar"));
+}
+
+TEST(Frame, TogglesChangeOnlyTheirPreferenceAndCheckMark) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    const bool before = Preferences().SynchronizeWindows;
+    frame.aViewSynchronize->trigger();
+    EXPECT_EQ(Preferences().SynchronizeWindows, !before);
+    EXPECT_EQ(frame.aViewSynchronize->isChecked(), !before);
+    frame.aViewPersistent->trigger();
+    EXPECT_EQ(Preferences().PersistentView, frame.aViewPersistent->isChecked());
+    frame.aDataPoint->trigger();
+    EXPECT_TRUE(frame.TBToolDataPoint->isVisibleTo(&frame));
+    EXPECT_TRUE(frame.aDataPoint->isChecked());
+}
+
+TEST(Frame, UnfinishedCommandsSayso) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TTAMOForm frame;
+    frame.aZonalStatistics->trigger();
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_EQ(responder.Messages[0].Text, " ... to be implemeted...");
+    EXPECT_EQ(responder.Messages[0].Caption, "Message");
+}

@@ -1,0 +1,150 @@
+#include "TestSupport.h"
+#include "app/DataPointText.h"
+#include "app/ProgramEnd.h"
+#include "app/SingleInstance.h"
+#include "app/Splash.h"
+#include "classify/ColorRamp.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QLocale>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+QString Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("raster");
+    return path;
+}
+} // namespace
+
+TEST(ProgramEnd, DeletesOnlyAnExtractedRasterInsideTheCache) {
+    TScopedEnvironment env;
+    TPreferences prefs;
+    SetDefaultPreferences(prefs);
+    const QString cached = Touch(prefs.DATA_CACHE + "TAMO2.bil");
+    const QString usersOwn = Touch(env.Folder() + "mine/TAMO2.bil");
+
+    prefs.DeleteRaster = false;
+    EXPECT_FALSE(DeleteLastRaster(prefs, cached));
+    EXPECT_TRUE(QFile::exists(cached));
+
+    prefs.DeleteRaster = true;
+    EXPECT_FALSE(DeleteLastRaster(prefs, usersOwn));
+    EXPECT_TRUE(QFile::exists(usersOwn));
+    // A path that only looks as if it were inside the cache folder.
+    EXPECT_FALSE(DeleteLastRaster(prefs, prefs.DATA_CACHE + "../mine/TAMO2.bil"));
+    EXPECT_TRUE(QFile::exists(usersOwn));
+
+    EXPECT_TRUE(DeleteLastRaster(prefs, cached));
+    EXPECT_FALSE(QFile::exists(cached));
+    EXPECT_FALSE(DeleteLastRaster(prefs, cached)); // already gone
+}
+
+TEST(DataPointText, ClampsAndLabelsTheHemisphere) {
+    QLocale::setDefault(QLocale::c());
+    struct {
+        double Value;
+        bool Longitude;
+        const char* Text;
+    } cases[] = {{-12.5, true, "-12.50 W"}, {0.0, true, "0.00 W"},  {180.0041, true, "180.00 E"},
+                 {-200, true, "-180.00 W"}, {0.0, false, "0.00 S"}, {45.126, false, "45.13 N"},
+                 {-95, false, "-90.00 S"},  {91, false, "90.00 N"}};
+    for (const auto& c : cases) {
+        const QString text = c.Longitude ? LongitudeText(c.Value) : LatitudeText(c.Value);
+        EXPECT_EQ(text.toStdString(),
+                  QString(c.Text).replace('.', QLocale::system().decimalPoint()).toStdString());
+    }
+}
+
+TEST(ColorRamps, FixedAndComputedRampsFollowTheirStops) {
+    std::mt19937 random(7);
+    std::vector<TColorRamp> ramps = BuildColorRamps(random);
+    ASSERT_EQ(ramps.size(), 30u);
+    EXPECT_TRUE(ramps[0].Fixed);
+    EXPECT_EQ(ramps[0].Colors[3], 0xFF923131u);  // (146,49,49)
+    EXPECT_EQ(ramps[1].Colors[30], 0xFFEBE8EBu); // (235,232,235)
+    EXPECT_EQ(ramps[1].Colors[31], 0xFF000000u); // black after the list
+    EXPECT_EQ(ramps[2].Colors[39], 0xFFFFFFFFu);
+
+    TColorRamp& greenToRed = ramps[3];
+    ComputeColorRamp(greenToRed);
+    // Three segments of 25 steps: stops at 0, 25, 50.
+    EXPECT_EQ(greenToRed.Colors[0], 0xFF3FAB00u);
+    EXPECT_EQ(greenToRed.Colors[25], 0xFFFCFC00u);
+    EXPECT_EQ(greenToRed.Colors[50], 0xFFFF0000u);
+    // Integer steps truncate toward zero: red 63 + 1 * (252 - 63) / 25 = 70.
+    EXPECT_EQ((greenToRed.Colors[1] >> 16) & 0xFF, 70u);
+
+    for (int i = 4; i < 30; ++i) {
+        EXPECT_GE(ramps[i].Segments, 1);
+        EXPECT_LE(ramps[i].Segments, 4);
+        EXPECT_FALSE(ramps[i].Fixed);
+    }
+    TColorRamp single;
+    single.Segments = 1;
+    single.StartColors[0] = 0x00000000;
+    single.EndColors[0] = 0x00FF00FF;
+    ComputeColorRamp(single);
+    EXPECT_EQ(single.Colors[75], 0xFFFF00FFu); // 75 div 1 steps: 76 colours, the last the end stop
+}
+
+TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
+    auto* splash = new TSplashForm;
+    QPointer<TSplashForm> alive(splash);
+    EXPECT_EQ(splash->Label2->text(), "Initializing ... please wait");
+    EXPECT_FALSE(splash->btnStart->isEnabled());
+    EXPECT_EQ(splash->Timer->interval(), 1500);
+    EXPECT_EQ(splash->btnStart->text(), "Load TAMO");
+    splash->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return splash->btnStart->isEnabled(); }, 3000));
+    EXPECT_TRUE(splash->Label2->text().isEmpty());
+    QTest::mouseClick(splash->btnStart, Qt::LeftButton);
+    EXPECT_EQ(splash->result(), QDialog::Accepted);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 2000));
+}
+
+TEST(SingleInstance, ASecondViewerHandsOverToTheFirstAndExits) {
+    // Both viewers share this test's private settings folder, hence the same instance name.
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(TAMO_VIEWER_PROGRAM, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    // Wait until the first viewer listens.
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    const QString name = TSingleInstance::DefaultName();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QLocalSocket probe;
+            probe.connectToServer(name);
+            return probe.waitForConnected(100);
+        },
+        15000));
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(TAMO_VIEWER_PROGRAM, {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    // The second start touched no settings.
+    EXPECT_FALSE(QFile::exists(home.path() + "/TAMO/settings.json.bad"));
+
+    first.kill();
+    first.waitForFinished(5000);
+}

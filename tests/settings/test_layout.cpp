@@ -1,0 +1,140 @@
+#include "TestSupport.h"
+#include "settings/ToolbarLayout.h"
+#include "settings/WindowPlacement.h"
+
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+int ReadInt(const QString& key, const QString& name) {
+    TRegistry registry;
+    registry.OpenKey(key, TKeyAccess::OpenExisting);
+    return registry.ReadInteger(name);
+}
+} // namespace
+
+TEST(WindowPlacement, NegativeEdgesAreStoredAsZeroAndComeBack) {
+    TScopedEnvironment env;
+    QWidget window;
+    window.setObjectName("QueryWindow");
+    window.setGeometry(-40, 30, 300, 200);
+    SaveWindowPlacement(window);
+    const QString key = QString(kFormsKey) + "\\QueryWindow";
+    EXPECT_EQ(ReadInt(key, "Left"), 0);
+    EXPECT_EQ(ReadInt(key, "Width"), 300);
+    EXPECT_EQ(ReadInt(key, "Maximized"), 0);
+
+    QWidget again;
+    again.setObjectName("QueryWindow");
+    RestoreWindowPlacement(again);
+    EXPECT_EQ(again.size(), QSize(300, 200));
+    EXPECT_EQ(again.pos().x(), 0);
+}
+
+TEST(WindowPlacement, FirstStartMaximisesTheFrameAndPutsChildrenTopLeft) {
+    TScopedEnvironment env;
+    QMainWindow frame;
+    frame.setObjectName("TAMOForm");
+    RestoreWindowPlacement(frame);
+    EXPECT_TRUE(frame.windowState() & Qt::WindowMaximized);
+
+    QMdiArea area;
+    area.resize(600, 400);
+    auto* map = new QWidget;
+    map->setObjectName("MapExplorerForm");
+    QMdiSubWindow* sub = area.addSubWindow(map);
+    sub->move(50, 50);
+    RestoreWindowPlacement(*map);
+    EXPECT_EQ(sub->pos(), QPoint(0, 0));
+}
+
+TEST(WindowPlacement, AMapWindowLargerThanTheFrameIsShrunk) {
+    TScopedEnvironment env;
+    {
+        TRegistry registry;
+        registry.OpenKey(QString(kFormsKey) + "\\MapExplorerForm", TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("Left", 0);
+        registry.WriteInteger("Top", 0);
+        registry.WriteBool("Maximized", false);
+        registry.WriteInteger("Width", 5000);
+        registry.WriteInteger("Height", 300);
+    }
+    QMdiArea area;
+    area.resize(600, 400);
+    area.show();
+    auto* map = new QWidget;
+    map->setObjectName("MapExplorerForm");
+    QMdiSubWindow* sub = area.addSubWindow(map);
+    sub->show();
+    RestoreWindowPlacement(*map);
+    EXPECT_EQ(sub->width(), area.viewport()->width() - 30);
+    EXPECT_EQ(sub->height(), 300);
+}
+
+TEST(ToolbarLayout, DefaultLayoutPutsTheToolbarsOnTopInOrderAndHidesToolWindows) {
+    TScopedEnvironment env;
+    TPreferences prefs;
+    LoadPreferences(prefs); // writes the default layout
+    QMainWindow frame;
+    QToolBar* bars[3];
+    const char* names[3] = {"TBViewToolbar", "TBDataToolbar", "TBMainToolbar"};
+    for (int i = 0; i < 3; ++i) {
+        bars[i] = new QToolBar(names[i], &frame);
+        bars[i]->setObjectName(names[i]);
+        bars[i]->addAction(names[i]);
+        frame.addToolBar(Qt::BottomToolBarArea, bars[i]);
+    }
+    auto* dock = new QDockWidget("Data Point", &frame);
+    dock->setObjectName("TBToolDataPoint");
+    frame.addDockWidget(Qt::LeftDockWidgetArea, dock);
+    frame.resize(800, 600);
+    frame.show();
+
+    LoadToolbarLayout(frame, TSettingsStore::Global());
+    QApplication::processEvents();
+    for (QToolBar* bar : bars) {
+        EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
+        EXPECT_TRUE(bar->isVisible());
+    }
+    EXPECT_FALSE(dock->isVisible());
+    // Main (DockPos -1) comes first, then Data (184), then View (248).
+    EXPECT_LT(bars[2]->x(), bars[1]->x());
+    EXPECT_LT(bars[1]->x(), bars[0]->x());
+}
+
+TEST(ToolbarLayout, SavedLayoutComesBack) {
+    TScopedEnvironment env;
+    const auto build = [](QMainWindow& frame) {
+        auto* bar = new QToolBar("Main", &frame);
+        bar->setObjectName("TBMainToolbar");
+        bar->addAction("x");
+        frame.addToolBar(Qt::TopToolBarArea, bar);
+        auto* dock = new QDockWidget("Data Point", &frame);
+        dock->setObjectName("TBToolDataPoint");
+        dock->setWidget(new QWidget);
+        frame.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        frame.resize(800, 600);
+        frame.show();
+        return std::pair{bar, dock};
+    };
+    {
+        QMainWindow frame;
+        auto [bar, dock] = build(frame);
+        frame.addToolBar(Qt::BottomToolBarArea, bar);
+        frame.addDockWidget(Qt::RightDockWidgetArea, dock);
+        dock->show();
+        QApplication::processEvents();
+        SaveToolbarLayout(frame, TSettingsStore::Global());
+    }
+    QMainWindow frame;
+    auto [bar, dock] = build(frame);
+    dock->hide();
+    LoadToolbarLayout(frame, TSettingsStore::Global());
+    EXPECT_EQ(frame.toolBarArea(bar), Qt::BottomToolBarArea);
+    EXPECT_EQ(frame.dockWidgetArea(dock), Qt::RightDockWidgetArea);
+    EXPECT_TRUE(dock->isVisible());
+}
