@@ -78,6 +78,10 @@ TEST_F(DataAccess, WalksRowsWithoutCountingAndStartsAgainAtFirst) {
     ASSERT_FALSE(query.Eof());
     EXPECT_EQ(query.AsInteger(0), 1);
 
+    // The query window's layer restriction writes its text value in double quotes.
+    query.Open("select count(*) from T where Id > 0 and Name=\"two\"");
+    EXPECT_EQ(query.AsInteger(0), 1);
+
     query.Open("select * from T where Id > 100");
     EXPECT_TRUE(query.Eof());
     EXPECT_EQ(query.RecordCount(), 0);
