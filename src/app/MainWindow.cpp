@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CommandIcons.h"
 #include "app/DataPointText.h"
 #include "app/Splash.h"
 #include "app/misc_functions.h"
@@ -147,6 +148,7 @@ QAction* TTAMOForm::MakeAction(QAction*& member, const char* name, const QString
                                const QString& hint, std::function<void()> handler) {
     member = new QAction(caption, this);
     member->setObjectName(name);
+    member->setIcon(CommandIcon(name));
     if (!hint.isEmpty()) {
         member->setToolTip(hint);
         member->setStatusTip(hint);

@@ -59,6 +59,9 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
     chkDelete->setObjectName("chkDelete");
     chkDelete->move(8, 144);
     chkDelete->adjustSize();
+    // The design width fits the check box text only in the original's narrow font; grow to fit.
+    if (chkDelete->width() + 16 > width())
+        setFixedWidth(chkDelete->width() + 16);
 
     btnCancel = new QPushButton("&Cancel", this);
     btnCancel->setObjectName("btnCancel");
@@ -67,17 +70,22 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
     OKBtn->setObjectName("OKBtn");
     OKBtn->setGeometry(228, 160, 75, 25);
     OKBtn->setDefault(true);
+    // The buttons keep to the lower right corner of a grown dialog.
+    btnCancel->move(width() - 310 + 144, 160);
+    OKBtn->move(width() - 310 + 228, 160);
 
     connect(btnAttrib, &QPushButton::clicked, this, [this] {
-        Guarded([this] { Browse(edtAttributes, m_prefs.ATTRIB_MDB, "TAMO Attribute database", kDatabaseFilter); },
-                this);
+        Guarded(
+            [this] { Browse(edtAttributes, m_prefs.ATTRIB_MDB, "TAMO Attribute database", kDatabaseFilter); },
+            this);
     });
     connect(btnRaster, &QPushButton::clicked, this, [this] {
         Guarded([this] { Browse(edtRaster, m_prefs.RASTER, "TAMO Raster", "BIL Files | *.BIL"); }, this);
     });
     connect(btnShape, &QPushButton::clicked, this, [this] {
-        Guarded([this] { Browse(edtShape, m_prefs.DATA_WORLD_MAP, "Shape File Overlay", "Shape File | *.SHP"); },
-                this);
+        Guarded(
+            [this] { Browse(edtShape, m_prefs.DATA_WORLD_MAP, "Shape File Overlay", "Shape File | *.SHP"); },
+            this);
     });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(OKBtn, &QPushButton::clicked, this, [this] { Guarded([this] { OKBtnClick(); }, this); });
@@ -107,9 +115,10 @@ void TLocationForm::FormActivate() {
     chkDelete->setChecked(m_prefs.DeleteRaster);
 }
 
-void TLocationForm::Browse(QLineEdit* edit, QString& preference, const QString& title, const QString& filter) {
-    const QStringList files =
-        Dialogs::ChooseFiles(this, {title, filter, QFileInfo(preference).absolutePath(), Dialogs::TFileMode::OpenExisting});
+void TLocationForm::Browse(QLineEdit* edit, QString& preference, const QString& title,
+                           const QString& filter) {
+    const QStringList files = Dialogs::ChooseFiles(
+        this, {title, filter, QFileInfo(preference).absolutePath(), Dialogs::TFileMode::OpenExisting});
     if (files.isEmpty())
         return;
     preference = QFileInfo(files.first()).absoluteFilePath();

@@ -1,0 +1,171 @@
+#include "app/CommandIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <functional>
+#include <map>
+
+namespace {
+// Every icon is drawn on a 16 x 16 grid, at twice the size for sharp edges on dense screens.
+using TPainterFn = std::function<void(QPainter&)>;
+
+const QColor kInk(40, 52, 70);
+const QColor kBlue(52, 101, 164);
+const QColor kGreen(78, 154, 6);
+const QColor kPaper(250, 250, 246);
+
+QPen Pen(const QColor& color, double width = 1.3) { return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+
+void Window(QPainter& p, const QRectF& r) {
+    p.setPen(Pen(kInk, 1.0));
+    p.setBrush(kPaper);
+    p.drawRect(r);
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), 2.5), kBlue);
+}
+
+void Magnifier(QPainter& p, const QString& sign) {
+    p.setPen(Pen(kInk, 1.6));
+    p.setBrush(QColor(220, 234, 248));
+    p.drawEllipse(QPointF(6.5, 6.5), 4.8, 4.8);
+    p.setPen(Pen(kInk, 2.4));
+    p.drawLine(QPointF(10.0, 10.0), QPointF(14.5, 14.5));
+    p.setPen(Pen(kBlue, 1.5));
+    if (!sign.isEmpty())
+        p.drawLine(QPointF(4.2, 6.5), QPointF(8.8, 6.5));
+    if (sign == "+")
+        p.drawLine(QPointF(6.5, 4.2), QPointF(6.5, 8.8));
+}
+
+const std::map<QString, TPainterFn>& Painters() {
+    static const std::map<QString, TPainterFn> painters = {
+        {"aFileNewWindow",
+         [](QPainter& p) {
+             Window(p, QRectF(1.5, 2.5, 12, 10));
+             p.setPen(Pen(kGreen, 1.8));
+             p.drawLine(QPointF(12.5, 10), QPointF(12.5, 15));
+             p.drawLine(QPointF(10, 12.5), QPointF(15, 12.5));
+         }},
+        {"aDataPoint",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(1.5, 1.5, 13, 13));
+             for (double y : {5.5, 9.0, 12.5})
+                 p.drawLine(QPointF(1.5, y), QPointF(14.5, y));
+             p.drawLine(QPointF(7, 1.5), QPointF(7, 14.5));
+             p.fillRect(QRectF(2, 2, 12.5, 3.2), QColor(200, 210, 225));
+         }},
+        {"aWindowTileHoriz",
+         [](QPainter& p) {
+             Window(p, QRectF(1.5, 1.5, 13, 6));
+             Window(p, QRectF(1.5, 8.5, 13, 6));
+         }},
+        {"aWindowTileVert",
+         [](QPainter& p) {
+             Window(p, QRectF(1.5, 1.5, 6, 13));
+             Window(p, QRectF(8.5, 1.5, 6, 13));
+         }},
+        {"aWindowCascade",
+         [](QPainter& p) {
+             Window(p, QRectF(1.5, 1.5, 9, 8));
+             Window(p, QRectF(3.5, 3.5, 9, 8));
+             Window(p, QRectF(5.5, 5.5, 9, 8));
+         }},
+        {"aNoAction",
+         [](QPainter& p) {
+             QPainterPath arrow;
+             arrow.moveTo(4, 2);
+             arrow.lineTo(4, 13.5);
+             arrow.lineTo(6.8, 10.8);
+             arrow.lineTo(9, 15);
+             arrow.lineTo(10.8, 14.1);
+             arrow.lineTo(8.7, 10);
+             arrow.lineTo(12.4, 10);
+             arrow.closeSubpath();
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(Qt::white);
+             p.drawPath(arrow);
+         }},
+        {"aViewRedraw",
+         [](QPainter& p) {
+             p.setPen(Pen(kGreen, 1.8));
+             p.setBrush(Qt::NoBrush);
+             p.drawArc(QRectF(2.5, 2.5, 11, 11), 40 * 16, 280 * 16);
+             QPainterPath head;
+             head.moveTo(14.5, 1.8);
+             head.lineTo(14.2, 7.2);
+             head.lineTo(9.2, 5.0);
+             head.closeSubpath();
+             p.setPen(Qt::NoPen);
+             p.setBrush(kGreen);
+             p.drawPath(head);
+         }},
+        {"aViewReset",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(QColor(120, 170, 220));
+             p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+             p.setPen(Pen(QColor(60, 130, 40), 1.0));
+             p.setBrush(QColor(110, 170, 70));
+             p.drawEllipse(QRectF(4, 4, 4.5, 3.5));
+             p.drawEllipse(QRectF(8, 8, 4, 4.5));
+             p.setPen(Pen(kInk, 0.7));
+             p.setBrush(Qt::NoBrush);
+             p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+             p.drawEllipse(QRectF(5, 1.5, 6, 13));
+         }},
+        {"aViewZoomRectangle",
+         [](QPainter& p) {
+             QPen dashed = Pen(kBlue, 1.0);
+             dashed.setDashPattern({2, 1.5});
+             p.setPen(dashed);
+             p.setBrush(Qt::NoBrush);
+             p.drawRect(QRectF(1.5, 1.5, 9, 7));
+             p.translate(4, 4);
+             p.scale(0.75, 0.75);
+             Magnifier(p, "+");
+         }},
+        {"aViewZoomIn", [](QPainter& p) { Magnifier(p, "+"); }},
+        {"aViewZoomOut", [](QPainter& p) { Magnifier(p, "-"); }},
+        {"aViewPan",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.5));
+             p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+             p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+             p.setBrush(kInk);
+             const auto head = [&p](QPointF tip, QPointF a, QPointF b) { p.drawPolygon(QPolygonF({tip, a, b})); };
+             head({8, 0.8}, {5.8, 3.8}, {10.2, 3.8});
+             head({8, 15.2}, {5.8, 12.2}, {10.2, 12.2});
+             head({0.8, 8}, {3.8, 5.8}, {3.8, 10.2});
+             head({15.2, 8}, {12.2, 5.8}, {12.2, 10.2});
+         }},
+        {"aViewSynchronize",
+         [](QPainter& p) {
+             Window(p, QRectF(0.5, 3.5, 7, 9));
+             Window(p, QRectF(8.5, 3.5, 7, 9));
+             p.setPen(Pen(QColor(204, 0, 0), 1.5));
+             p.drawLine(QPointF(4, 8.5), QPointF(12, 8.5));
+         }},
+    };
+    return painters;
+}
+} // namespace
+
+QIcon CommandIcon(const QString& actionName) {
+    const auto it = Painters().find(actionName);
+    if (it == Painters().end())
+        return {};
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 16.0, size / 16.0);
+        it->second(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
