@@ -535,7 +535,8 @@ void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
     m_host.ShowDataPoint(cell.Col, cell.Row, lonLat.Lon, lonLat.Lat);
     if (Tool == mtZoomRectangle && Dragging) {
         RubberEnd = QPoint(x, y);
-        Image32View->Rubber = QRect(RubberStart, RubberEnd).normalized();
+        Image32View->Rubber = QRect(QPoint(std::min(RubberStart.x(), x), std::min(RubberStart.y(), y)),
+                                    QPoint(std::max(RubberStart.x(), x), std::max(RubberStart.y(), y)));
         Image32View->update();
     } else if (Tool == mtPan && Dragging) {
         // The map slides with the mouse; x and y are relative to the moving image.

@@ -1,0 +1,100 @@
+#pragma once
+// Stand-ins for the frame and the attribute database in map and legend tests, and small rasters.
+
+#include "db/SmuLookup.h"
+#include "map/MapHost.h"
+#include "map/QEVwindow.h"
+#include "map/RasterFile.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+class TFakeLookup : public TSmuLookup {
+public:
+    std::map<int, int> Codes; // SMU id -> WRB2 code
+    std::set<int> Selected;
+    int WrbCodeOf(int smuId) const override {
+        const auto it = Codes.find(smuId);
+        return it == Codes.end() ? kNoWrbCode : it->second;
+    }
+    bool IsSelected(int smuId) const override { return Selected.count(smuId) > 0; }
+};
+
+struct TDataPoint {
+    int Col, Row;
+    double Lon, Lat;
+};
+
+class TFakeHost : public TMapHost {
+public:
+    TFakeLookup Lookup;
+    bool HasLookup = true;
+    QStringList StatusTexts;
+    std::vector<TDataPoint> DataPoints;
+    std::vector<std::pair<int, int>> ClassificationControls;
+    std::vector<int> RampIndexes;
+    QStringList Overviews;
+    std::vector<int> Tables;
+    QList<TMapExplorerForm*> Maps; // in child-window order, for synchronisation
+    int Synchronizations = 0;
+    std::function<void(const QString&)> OnStatusText;
+
+    void ShowStatusText(const QString& text) override {
+        StatusTexts << text;
+        if (OnStatusText)
+            OnStatusText(text);
+    }
+    void ShowDataPoint(int col, int row, double lon, double lat) override {
+        DataPoints.push_back({col, row, lon, lat});
+    }
+    void SynchronizeViews(TMapExplorerForm& source) override {
+        ++Synchronizations;
+        const TViewRect view = source.GetView();
+        for (auto it = Maps.rbegin(); it != Maps.rend(); ++it)
+            if (*it != &source)
+                (*it)->SetViewAndDraw(view.Col0, view.Col1, view.Row0, view.Row1);
+    }
+    void SetClassificationControls(int method, int classCount) override {
+        ClassificationControls.push_back({method, classCount});
+    }
+    void SetColorRampIndex(int index) override { RampIndexes.push_back(index); }
+    // A distinct ramp whose colour k is 0xFF000000 + k, so that tests can tell which entry a class took.
+    TRampRecord ColorRamp(int) const override {
+        TRampRecord ramp{};
+        ramp[0] = 1;
+        for (int k = 0; k < 76; ++k)
+            ramp[kRampFirstColor + k] = static_cast<std::int32_t>(0xFF000000u + static_cast<unsigned>(k));
+        return ramp;
+    }
+    const TSmuLookup* SmuLookup() const override { return HasLookup ? &Lookup : nullptr; }
+    void ShowSmuOverview(const QString& text) override { Overviews << text; }
+    bool ShowSmuTable(int smuId) override {
+        Tables.push_back(smuId);
+        return true;
+    }
+};
+
+// Writes a raster of cols x rows cells, value(col, row) each, `bytes` per cell, little-endian.
+// With `worldSize` the file is extended (sparse) to a complete world raster of that cell size.
+inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
+                        const std::function<std::uint32_t(int col, int row)>& value, bool worldSize = false) {
+    QByteArray data;
+    data.reserve(cols * rows * bytes);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            const std::uint32_t v = value(c, r);
+            for (int b = 0; b < bytes; ++b)
+                data.append(static_cast<char>((v >> (8 * b)) & 0xFF));
+        }
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(data);
+    if (worldSize)
+        file.resize(static_cast<qint64>(bytes) * kWorldCells);
+    file.close();
+}

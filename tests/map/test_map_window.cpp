@@ -1,0 +1,425 @@
+#include "MapFakes.h"
+#include "TestSupport.h"
+#include "map/LegendTree.h"
+#include "map/QEVwindow.h"
+#include "map/RasterLocator.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kCols = 400;
+constexpr int kRows = 200;
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kGreen = 0xFF00FF00;
+constexpr QRgb kBlue = 0xFF0000FF;
+
+// Blocks of 40 x 40 cells; SMU id = 1 + block column + 10 x block row, its WRB2 code the same
+// number. Classes: codes up to 10 red, up to 30 green, the rest blue.
+std::uint32_t CellOf(int c, int r) {
+    if (c == kCols - 1 && r == kRows - 1)
+        return 3482;
+    return 1 + c / 40 + 10 * (r / 40);
+}
+
+class MapWindowTest : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    TTestResponder Responder;
+    TFakeHost Host;
+    TQEV_library Library;
+    TQEV_Class Classes;
+    TQEV_Layer Theme;
+    std::vector<std::unique_ptr<TMapExplorerForm>> Windows;
+
+    void SetUp() override {
+        const QString cache = Env.Folder() + "Cache/";
+        QDir().mkpath(cache);
+        Preferences().DATA_CACHE = cache;
+        Preferences().RASTER = cache + "TAMO2.bil";
+        Preferences().PersistentView = true;
+        Preferences().SynchronizeWindows = false;
+        Preferences().SELECT_COLOR = 255;
+        Library.Path = Env.Folder() + "TAMO2.zip";
+        QFile(Library.Path).open(QIODevice::WriteOnly);
+        // The file has the size of the world raster (sparse); the window is told a smaller grid.
+        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, true);
+        for (int smu = 1; smu <= 60; ++smu)
+            Host.Lookup.Codes[smu] = smu;
+        Host.Lookup.Codes[3482] = 3482;
+        Classes.ClassCount = 3;
+        Classes.Dividers[0] = 10;
+        Classes.Dividers[1] = 30;
+        Classes.Dividers[2] = 1000;
+        Classes.Labels[0] = "low";
+        Classes.Labels[1] = "middle";
+        Classes.Labels[2] = "high";
+        Classes.Colors[0] = 0x0000FF; // window colours: red in the lowest byte
+        Classes.Colors[1] = 0x00FF00;
+        Classes.Colors[2] = 0xFF0000;
+        Theme.Library = &Library;
+        Theme.FileName = "TAMO2.bil";
+        Theme.LayerName = "Soils";
+        Theme.Bytes = 2;
+        Theme.DefaultMethod = 3;
+        Theme.ClassSet = &Classes;
+    }
+
+    TMapExplorerForm& NewWindow(QSize size = {600, 300}) {
+        Windows.push_back(std::make_unique<TMapExplorerForm>(Host));
+        TMapExplorerForm& form = *Windows.back();
+        form.resize(size);
+        form.show();
+        QCoreApplication::processEvents();
+        Host.Maps << &form;
+        return form;
+    }
+    TMapExplorerForm& OpenWindow(QSize size = {600, 300}) {
+        TMapExplorerForm& form = NewWindow(size);
+        EXPECT_TRUE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
+        return form;
+    }
+    static QRgb Pixel(TMapExplorerForm& form, int x, int y) { return form.Image32View->Bitmap.pixel(x, y); }
+    static void Click(TMapExplorerForm& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(form.Image32View, button, {}, at);
+    }
+    static void Drag(TMapExplorerForm& form, QPoint from, QPoint to) {
+        QTest::mousePress(form.Image32View, Qt::LeftButton, {}, from);
+        QTest::mouseMove(form.Image32View, to);
+        QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, to);
+    }
+};
+
+} // namespace
+
+TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
+    Theme.Units = "cm";
+    TMapExplorerForm& form = NewWindow();
+    EXPECT_EQ(form.windowTitle(), "TAMO Soil Database");
+    ASSERT_TRUE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
+    EXPECT_EQ(form.windowTitle(), "Soils (cm)");
+    EXPECT_EQ(form.GetView(), (TViewRect{0, kCols - 1, 0, kRows - 1}));
+    // Block (0, 0) is SMU 1 (red), block (5, 0) SMU 6 (red), block (0, 1) SMU 11 (green), block
+    // (0, 3) SMU 31 (blue).
+    const double scale = form.Manager().View.Scale;
+    auto at = [&](int col, int row) { return Pixel(form, int(col * scale) + 1, int(row * scale) + 1); };
+    EXPECT_EQ(at(5, 5), kRed);
+    EXPECT_EQ(at(205, 5), kRed);
+    EXPECT_EQ(at(5, 45), kGreen);
+    EXPECT_EQ(at(5, 125), kBlue);
+
+    QTreeWidget& tree = *form.LegendTreeView;
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), "Dominant Soils");
+    EXPECT_EQ(tree.topLevelItem(0)->data(0, lrState).toInt(), 2);
+    ASSERT_EQ(tree.topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(tree.topLevelItem(0)->child(1)->text(0), "middle");
+    EXPECT_EQ(tree.topLevelItem(1)->text(0), "Shape Layers");
+    EXPECT_EQ(tree.topLevelItem(1)->childCount(), 1);
+    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+
+    EXPECT_TRUE(Host.StatusTexts.contains("Drawing Map ..."));
+    EXPECT_EQ(Host.StatusTexts.last(), "");
+    EXPECT_FALSE(form.IsDrawing());
+    EXPECT_FALSE(form.btnStop->isVisible());
+    ASSERT_FALSE(Host.ClassificationControls.empty());
+    EXPECT_EQ(Host.ClassificationControls.back(), (std::pair{3, 3}));
+    EXPECT_EQ(Host.RampIndexes, std::vector<int>{0});
+}
+
+TEST_F(MapWindowTest, AMissingRasterIsReportedAndTheThemeIsNotOpened) {
+    QFile::remove(Preferences().RASTER);
+    TMapExplorerForm& form = NewWindow();
+    EXPECT_FALSE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
+    ASSERT_EQ(Responder.Messages.size(), 1u);
+    EXPECT_EQ(Responder.Messages[0].Text, kRasterNotFoundMessage);
+    EXPECT_EQ(Responder.Messages[0].Caption, "Error");
+    EXPECT_EQ(form.CellValueText(0, 0), "-");
+}
+
+TEST_F(MapWindowTest, ReadoutTextsAndThePointerReport) {
+    TMapExplorerForm& form = NewWindow();
+    EXPECT_EQ(form.CellValueText(3, 3), "-");
+    ASSERT_TRUE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
+    EXPECT_EQ(form.CellValueText(kCols - 1, kRows - 1), "3482 ");
+    EXPECT_EQ(form.CellValueText(45, 0), "2 ");
+    EXPECT_EQ(form.ReadCellValue(TCellAddress::Pixel, 0, 0), 1);
+
+    QTest::mouseMove(form.Image32View, QPoint(1, 1));
+    ASSERT_FALSE(Host.DataPoints.empty());
+    EXPECT_EQ(Host.DataPoints.back().Col, 1);
+    EXPECT_EQ(Host.DataPoints.back().Row, 1);
+    EXPECT_NEAR(Host.DataPoints.back().Lon, 0.5 * 360 / kCols - 180, 1e-9);
+    EXPECT_NEAR(Host.DataPoints.back().Lat, 90 - 0.5 * 180 / kRows, 1e-9);
+}
+
+TEST_F(MapWindowTest, HiddenClassesAndTheSelectionChangeTheColours) {
+    TMapExplorerForm& form = OpenWindow();
+    form.Manager().Visible[0] = false;
+    Host.Lookup.Selected = {11};
+    form.Redraw();
+    const double scale = form.Manager().View.Scale;
+    EXPECT_EQ(Pixel(form, int(5 * scale), int(5 * scale)), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(form, int(5 * scale), int(45 * scale)), 0xFF0000FFu); // SELECT_COLOR 255
+    EXPECT_EQ(form.LegendTreeView->topLevelItem(0)->child(0)->data(0, lrState).toInt(), 1);
+
+    // Without the raster layer the map is white.
+    form.Manager().RasterVisible = false;
+    form.Redraw();
+    EXPECT_EQ(Pixel(form, int(5 * scale), int(45 * scale)), 0xFFFFFFFFu);
+}
+
+TEST_F(MapWindowTest, ZoomInByClickingAndViewAll) {
+    TMapExplorerForm& form = OpenWindow();
+    form.SetTool(mtZoomIn);
+    const double scale = form.Manager().View.Scale; // 389 / 400
+    Click(form, QPoint(194, 97));
+    // Cell (199.49, 99.74) with a view 399 x 199 wide: 120 .. 278 and 60 .. 139.
+    EXPECT_NEAR(194 / scale, 199.49, 0.01);
+    EXPECT_EQ(form.GetView(), (TViewRect{120, 278, 60, 139}));
+    EXPECT_EQ(form.Tool, mtZoomIn); // PersistentView on
+
+    form.SetTool(mtViewAll);
+    EXPECT_EQ(form.GetView(), (TViewRect{0, kCols - 1, 0, kRows - 1}));
+}
+
+TEST_F(MapWindowTest, WithoutPersistentViewTheToolEndsAfterOneClick) {
+    Preferences().PersistentView = false;
+    TMapExplorerForm& form = OpenWindow();
+    form.SetTool(mtZoomIn);
+    Click(form, QPoint(100, 100));
+    EXPECT_EQ(form.Tool, mtNoAction);
+    const TViewRect view = form.GetView();
+    Click(form, QPoint(100, 100)); // no tool: the view stays
+    EXPECT_EQ(form.GetView(), view);
+}
+
+TEST_F(MapWindowTest, AZoomRectangleGivesTheSameCellsWhicheverWayItIsDragged) {
+    TMapExplorerForm& form = OpenWindow();
+    const QPoint topLeft(50, 40), bottomRight(250, 160);
+    std::vector<TViewRect> views;
+    for (const auto& [from, to] : {std::pair{topLeft, bottomRight},
+                                   {bottomRight, topLeft},
+                                   {QPoint(50, 160), QPoint(250, 40)},
+                                   {QPoint(250, 40), QPoint(50, 160)}}) {
+        form.SetTool(mtViewAll);
+        form.SetTool(mtZoomRectangle);
+        Drag(form, from, to);
+        views.push_back(form.GetView());
+        EXPECT_FALSE(form.Image32View->Rubber.has_value());
+    }
+    const double scale = 389.0 / 400;
+    EXPECT_EQ(views[0].Col0, int(RoundHalfEven(50 / scale)));
+    EXPECT_EQ(views[0].Row1, int(RoundHalfEven(160 / scale)));
+    for (const TViewRect& view : views)
+        EXPECT_EQ(view, views[0]);
+}
+
+TEST_F(MapWindowTest, ATinyRectangleZoomsInAroundItsFirstCorner) {
+    TMapExplorerForm& byClick = OpenWindow();
+    byClick.SetTool(mtZoomIn);
+    Click(byClick, QPoint(60, 50));
+    TMapExplorerForm& byRectangle = OpenWindow();
+    byRectangle.SetTool(mtZoomRectangle);
+    Drag(byRectangle, QPoint(61, 58), QPoint(60, 50)); // about 1 x 8 cells
+    EXPECT_EQ(byRectangle.GetView(), byClick.GetView());
+}
+
+TEST_F(MapWindowTest, TheRubberRectangleFollowsThePointer) {
+    TMapExplorerForm& form = OpenWindow();
+    form.SetTool(mtZoomRectangle);
+    QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseMove(form.Image32View, QPoint(80, 20));
+    ASSERT_TRUE(form.Image32View->Rubber.has_value());
+    EXPECT_EQ(*form.Image32View->Rubber, QRect(QPoint(30, 20), QPoint(80, 30)));
+    const QImage screen = form.Image32View->grab().toImage();
+    int changed = 0;
+    for (int x = 30; x <= 80; ++x)
+        changed += screen.pixel(x, 20) != Pixel(form, x, 20);
+    EXPECT_GT(changed, 10); // drawn on the screen, dotted
+    EXPECT_EQ(screen.pixel(55, 25), Pixel(form, 55, 25));
+    QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, QPoint(80, 20));
+}
+
+TEST_F(MapWindowTest, PanningMovesTheViewAndNeverBeyondTheNorthWestCorner) {
+    TMapExplorerForm& form = OpenWindow();
+    form.SetViewAndDraw(100, 199, 50, 126); // the panel's shape: its centre is the view's centre
+    const TViewRect before = form.GetView();
+    const double scale = form.Manager().View.Scale;
+    form.SetTool(mtPan);
+    QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
+    QTest::mouseMove(form.Image32View, QPoint(150, 120));
+    EXPECT_EQ(form.Image32View->pos(), QPoint(-50, -30)); // the map slides with the mouse
+    QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, QPoint(150 - 50, 120 - 30));
+    const TViewRect after = form.GetView();
+    EXPECT_NEAR(after.Col0 - before.Col0, 50 / scale, 1.5);
+    EXPECT_NEAR(after.Row0 - before.Row0, 30 / scale, 1.5);
+    EXPECT_EQ(form.Manager().View.Scale, scale);
+    EXPECT_EQ(form.Image32View->pos(), QPoint(0, 0));
+
+    // Dragging the whole world east would put the view west of column 0: it stays.
+    form.SetTool(mtViewAll);
+    const TViewRect world = form.GetView();
+    form.SetTool(mtPan);
+    Drag(form, QPoint(100, 100), QPoint(200, 100));
+    EXPECT_EQ(form.GetView(), world);
+}
+
+TEST_F(MapWindowTest, ZoomingOutWidensLittleNearTheNorthWestAndMuchFarFromIt) {
+    TMapExplorerForm& form = OpenWindow();
+    form.SetTool(mtZoomOut);
+    form.SetViewAndDraw(0, 39, 0, 19);
+    Click(form, QPoint(10, 10));
+    const TViewRect nearCorner = form.GetView();
+    EXPECT_EQ(nearCorner.Col0, 0);
+    EXPECT_LE(nearCorner.Col1 - nearCorner.Col0, 45);
+
+    form.SetViewAndDraw(300, 339, 150, 169);
+    const double scale = form.Manager().View.Scale;
+    Click(form, QPoint(int(20 * scale), int(10 * scale)));
+    const TViewRect far = form.GetView();
+    EXPECT_GE(far.Col1 - far.Col0, 70);
+}
+
+TEST_F(MapWindowTest, SynchronisedWindowsFollowEveryViewChange) {
+    Preferences().SynchronizeWindows = true;
+    TMapExplorerForm& first = OpenWindow();
+    TMapExplorerForm& second = OpenWindow({500, 350});
+    first.SetTool(mtZoomIn);
+    Click(first, QPoint(120, 80));
+    EXPECT_GE(Host.Synchronizations, 1);
+    EXPECT_EQ(second.GetView().Col0, first.GetView().Col0);
+    EXPECT_EQ(second.GetView().Row0, first.GetView().Row0);
+
+    Preferences().SynchronizeWindows = false;
+    second.SetTool(mtViewAll);
+    EXPECT_NE(second.GetView().Col0, first.GetView().Col0);
+}
+
+TEST_F(MapWindowTest, TheClickMarkerIsDrawnAndErased) {
+    TMapExplorerForm& form = OpenWindow();
+    const QRgb under = Pixel(form, 20, 20);
+    form.MarkPoint(20, 20, TMarkAction::Draw);
+    EXPECT_EQ(Pixel(form, 17, 20), 0xFF000000u);
+    EXPECT_EQ(Pixel(form, 20, 23), 0xFF000000u);
+    EXPECT_EQ(Pixel(form, 21, 21), under);
+    form.MarkPoint(40, 40, TMarkAction::Draw); // moves: the first is erased
+    EXPECT_EQ(Pixel(form, 17, 20), under);
+    form.MarkPoint(0, 0, TMarkAction::Erase);
+    EXPECT_EQ(Pixel(form, 40, 37), Pixel(form, 41, 37));
+    form.MarkPoint(1, 1, TMarkAction::Draw); // partly outside the bitmap
+    EXPECT_EQ(Pixel(form, 0, 1), 0xFF000000u);
+}
+
+TEST_F(MapWindowTest, TheSmuToolsOpenTheClickedUnit) {
+    TMapExplorerForm& form = OpenWindow();
+    const double scale = form.Manager().View.Scale;
+    form.SetTool(mtSmuTable);
+    Click(form, QPoint(int(45 * scale), int(45 * scale)));
+    EXPECT_EQ(Host.Tables, std::vector<int>{12});
+    form.SetTool(mtSmuOverview);
+    Click(form, QPoint(int(5 * scale), int(85 * scale)));
+    EXPECT_EQ(Host.Overviews, QStringList{"21 "});
+}
+
+TEST_F(MapWindowTest, TheStopButtonEndsADrawingAndLeavesTheDrawnRows) {
+    TMapExplorerForm& form = OpenWindow({600, 450});
+    bool buttonShown = false;
+    QTimer::singleShot(0, &form, [&] {
+        buttonShown = form.btnStop->isVisible();
+        QTest::mouseClick(form.btnStop, Qt::LeftButton);
+    });
+    form.Redraw();
+    EXPECT_TRUE(buttonShown);
+    EXPECT_FALSE(form.IsDrawing());
+    EXPECT_FALSE(form.btnStop->isVisible());
+    EXPECT_EQ(Host.StatusTexts.last(), "");
+    EXPECT_EQ(Pixel(form, 5, 10), kRed);         // drawn before the stop
+    EXPECT_EQ(Pixel(form, 5, 300), 0xFFFFFFFFu); // never reached
+}
+
+TEST_F(MapWindowTest, TheRightButtonStopsADrawing) {
+    TMapExplorerForm& form = OpenWindow({600, 450});
+    form.SetTool(mtZoomIn);
+    QTimer::singleShot(0, &form,
+                       [&] { QTest::mousePress(form.Image32View, Qt::RightButton, {}, QPoint(5, 5)); });
+    const TViewRect view = form.GetView();
+    form.Redraw();
+    EXPECT_EQ(Pixel(form, 5, 300), 0xFFFFFFFFu);
+    EXPECT_EQ(form.GetView(), view);
+    EXPECT_FALSE(form.IsDrawing());
+}
+
+TEST_F(MapWindowTest, ARedrawDuringADrawingEndsTheOlderOne) {
+    TMapExplorerForm& form = OpenWindow({600, 450});
+    QSignalSpy finished(&form, &TMapExplorerForm::DrawingFinished);
+    int nested = 0;
+    QTimer::singleShot(0, &form, [&] {
+        ++nested;
+        form.Manager().RasterVisible = false; // the newer drawing paints nothing
+        form.Redraw();
+    });
+    form.Redraw();
+    EXPECT_EQ(nested, 1);
+    // The older drawing did not go on painting after the newer one.
+    const QImage& bitmap = form.Image32View->Bitmap;
+    bool allWhite = true;
+    for (int y = 0; y < bitmap.height() && allWhite; y += 7)
+        for (int x = 0; x < bitmap.width() && allWhite; x += 7)
+            allWhite = bitmap.pixel(x, y) == 0xFFFFFFFFu;
+    EXPECT_TRUE(allWhite);
+    EXPECT_FALSE(form.IsDrawing());
+    EXPECT_FALSE(form.btnStop->isVisible());
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(MapWindowTest, ClosingDuringADrawingWaitsForItsEnd) {
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    auto* form = new TMapExplorerForm(Host);
+    QPointer<QMdiSubWindow> sub = area.addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(600, 450);
+    sub->show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(form->OpenTheme(&Theme, 0, kCols, 0, kRows));
+    bool closedAtOnce = true;
+    QTimer::singleShot(0, form, [&] { closedAtOnce = sub->close(); });
+    form->Redraw();
+    EXPECT_FALSE(closedAtOnce);
+    ASSERT_FALSE(sub.isNull());
+    EXPECT_FALSE(form->IsDrawing());
+    QTest::qWait(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(sub.isNull());
+}
+
+TEST_F(MapWindowTest, ResizingRedrawsAtTheNewSizeOnceSizingEnds) {
+    TMapExplorerForm& form = OpenWindow();
+    form.resize(700, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.Image32View->size(), form.MapPanel->size());
+    QTest::qWait(400);
+    EXPECT_EQ(form.Image32View->Bitmap.size(), form.MapPanel->size());
+    EXPECT_EQ(form.Manager().View.TargetHeight, form.MapPanel->height());
+    EXPECT_EQ(Pixel(form, 5, 5), kRed);
+}
+
+TEST_F(MapWindowTest, RecreateManagerLeavesNoThemeOpen) {
+    TMapExplorerForm& form = OpenWindow();
+    form.RecreateManager();
+    EXPECT_FALSE(form.Manager().ThemeOpen);
+    EXPECT_TRUE(form.Manager().RasterVisible);
+    EXPECT_EQ(form.CellValueText(0, 0), "-");
+    form.Redraw(); // nothing to fit: stays white
+    EXPECT_EQ(Pixel(form, 5, 5), 0xFFFFFFFFu);
+}

@@ -1,0 +1,139 @@
+#include "MapFakes.h"
+#include "TestSupport.h"
+#include "map/RasterLocator.h"
+#include "map/RasterStatistics.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+TEST(RasterStatistics, CountsEachCellOnceAndIsKeptUntilTheRasterChanges) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("TAMO2.bil");
+    // 4 x 3 grid, followed by cells outside the grid that must not be counted.
+    WriteRaster(path, 4, 4, 2, [](int c, int r) { return r == 3 ? 9u : std::uint32_t(r * 4 + c); });
+    const QString cache = dir.filePath("Cache");
+    int reports = 0;
+    {
+        const auto raster = TRasterFile::Open(path);
+        const TCellHistogram histogram =
+            CachedCellHistogram(*raster, 2, 4, 3, cache, [&](int) { ++reports; });
+        ASSERT_EQ(histogram.size(), 65536u);
+        EXPECT_EQ(histogram[0], 1u);
+        EXPECT_EQ(histogram[9], 1u);
+        EXPECT_EQ(histogram[11], 1u);
+        EXPECT_EQ(histogram[12], 0u);
+        EXPECT_GT(reports, 0);
+    }
+    EXPECT_TRUE(QFileInfo::exists(HistogramCachePath(path, cache)));
+
+    // A second opening reads the kept histogram: no progress while reading it.
+    reports = 0;
+    {
+        const auto raster = TRasterFile::Open(path);
+        EXPECT_EQ(CachedCellHistogram(*raster, 2, 4, 3, cache, [&](int) { ++reports; })[5], 1u);
+        EXPECT_EQ(reports, 0);
+    }
+
+    // A changed raster is counted again.
+    QThread::msleep(20);
+    WriteRaster(path, 4, 3, 2, [](int, int) { return 5u; });
+    const auto raster = TRasterFile::Open(path);
+    const TCellHistogram changed = CachedCellHistogram(*raster, 2, 4, 3, cache, [&](int) { ++reports; });
+    EXPECT_EQ(changed[5], 12u);
+    EXPECT_GT(reports, 0);
+}
+
+TEST(RasterStatistics, QuantilesMeanAndSpreadComeFromTheCodesOfCellsWithData) {
+    TCellHistogram histogram(65536, 0);
+    histogram[0] = 1000;     // no data
+    histogram[65535] = 1000; // no data
+    histogram[7] = 1000;     // an SMU the index does not know
+    histogram[1] = 10;       // code 100
+    histogram[2] = 30;       // code 200
+    histogram[3] = 60;       // code 300
+    TFakeLookup lookup;
+    lookup.Codes = {{1, 100}, {2, 200}, {3, 300}, {65535, 900}};
+    const TClassStatistics stats = ComputeClassStatistics(histogram, lookup, false);
+    EXPECT_EQ(stats.Cells, 100u);
+    EXPECT_NEAR(double(stats.Mean), 250.0, 1e-9);
+    EXPECT_NEAR(double(stats.StdDev), std::sqrt((10 * 150.0 * 150 + 30 * 50.0 * 50 + 60 * 50.0 * 50) / 100),
+                1e-9);
+    // Two classes: half of the cells have a code up to 300; four classes: 25 %, 50 %, 75 %.
+    EXPECT_EQ(stats.QuantileTable[2][0], 300);
+    EXPECT_EQ(stats.QuantileTable[4][0], 200);
+    EXPECT_EQ(stats.QuantileTable[4][1], 300);
+    EXPECT_EQ(stats.QuantileTable[10][0], 100);
+    EXPECT_EQ(stats.QuantileTable[10][1], 200);
+    EXPECT_EQ(stats.QuantileTable[40][38], 300);
+
+    // With ZeroIsValue the value 65535 is data.
+    EXPECT_EQ(ComputeClassStatistics(histogram, lookup, true).Cells, 1100u);
+    // Nothing with data: all zero.
+    const TClassStatistics empty = ComputeClassStatistics(TCellHistogram(65536, 0), lookup, false);
+    EXPECT_EQ(empty.Cells, 0u);
+    EXPECT_EQ(double(empty.Mean), 0);
+}
+
+class RasterLocatorTest : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    TQEV_library Library;
+    TQEV_Layer Theme;
+    QString Cache;
+    void SetUp() override {
+        Cache = Env.Folder() + "Cache/";
+        QDir().mkpath(Cache);
+        Preferences().DATA_CACHE = Cache;
+        Preferences().RASTER = Cache + "TAMO2.bil";
+        Library.Path = Env.Folder() + "TAMO2.zip";
+        QFile(Library.Path).open(QIODevice::WriteOnly);
+        Theme.Library = &Library;
+        Theme.FileName = "TAMO2.bil";
+        Theme.Bytes = 2;
+    }
+    static void MakeFile(const QString& path, qint64 size) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(size));
+    }
+};
+
+TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSize) {
+    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    Preferences().RASTER = "/nowhere/else.bil";
+    EXPECT_TRUE(ResolveRasterFile(Theme));
+    EXPECT_EQ(QFileInfo(Preferences().RASTER), QFileInfo(Cache + "TAMO2.bil"));
+    EXPECT_EQ(QFileInfo(ProgramState().LastRasterPath), QFileInfo(Cache + "TAMO2.bil"));
+}
+
+TEST_F(RasterLocatorTest, UsesACompleteRasterNamedByTheSettingWithoutTheArchive) {
+    const QString elsewhere = Env.Folder() + "mine.bil";
+    MakeFile(elsewhere, 2 * kWorldCells);
+    Preferences().RASTER = elsewhere;
+    QFile::remove(Library.Path);
+    EXPECT_TRUE(ResolveRasterFile(Theme));
+    EXPECT_EQ(Preferences().RASTER, elsewhere);
+}
+
+TEST_F(RasterLocatorTest, AWrongSizedCachedRasterIsDeletedButTheUsersOwnFileIsKept) {
+    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells - 1);
+    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil"));
+
+    const QString elsewhere = Env.Folder() + "mine.bil";
+    MakeFile(elsewhere, 1000);
+    Preferences().RASTER = elsewhere;
+    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+}
+
+TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
+    EXPECT_FALSE(ResolveRasterFile(Theme));
+    // A cached raster without its archive is not used.
+    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    QFile::remove(Library.Path);
+    EXPECT_FALSE(ResolveRasterFile(Theme));
+}

@@ -1,0 +1,253 @@
+#include "MapFakes.h"
+#include "common/TAMOError.h"
+#include "map/RasterPainter.h"
+
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The drawing as written down for one row buffer that is read into with seek and read: the
+// reference the mapped, copy-free painter must match pixel for pixel.
+QImage ReferencePaint(const QByteArray& file, int bytes, int cols, int rows, int col0, int row0, double scale,
+                      int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(0xFF123456);
+    std::vector<std::uint16_t> buffer(std::max(43201, cols + 1), 0);
+    const double step = 1 / scale;
+    double ry = row0;
+    int held = -1;
+    for (int k = 0; k < height; ++k) {
+        if (k > 0)
+            ry += step;
+        const int r = static_cast<int>(ry);
+        if (r != held && r < rows) {
+            const qint64 offset = (qint64(r) * cols + col0) * bytes;
+            qint64 n = std::min<qint64>(qint64(cols) * bytes, std::max<qint64>(0, file.size() - offset));
+            n = std::min<qint64>(n, qint64(buffer.size()) * 2);
+            if (n > 0)
+                std::memcpy(buffer.data(), file.constData() + offset, n);
+            held = r;
+        }
+        double rx = 0;
+        std::uint16_t value = 0;
+        for (int j = 0; j < width; ++j) {
+            if (j > 0)
+                rx += step;
+            const int g = static_cast<int>(rx);
+            if (g < cols)
+                value = buffer[g];
+            image.setPixel(j, k, 0xFF000000u | value);
+        }
+    }
+    return image;
+}
+
+std::vector<QRgb> IdentityTable() {
+    std::vector<QRgb> table(65536);
+    for (int v = 0; v < 65536; ++v)
+        table[v] = 0xFF000000u | v;
+    return table;
+}
+
+struct TCase {
+    const char* Name;
+    int Bytes;
+    int Col0, Row0;
+    double Scale;
+    int Width, Height;
+};
+
+class RasterPainterTest : public ::testing::Test {
+protected:
+    static constexpr int kCols = 37;
+    static constexpr int kRows = 23;
+    QTemporaryDir Dir;
+    std::vector<QRgb> Table = IdentityTable();
+
+    QString Make(int bytes) {
+        const QString path = Dir.filePath(QString("r%1.bil").arg(bytes));
+        // Values tell row and column apart: 100 x row + column + 1.
+        WriteRaster(path, kCols, kRows, bytes, [](int c, int r) { return std::uint32_t(100 * r + c + 1); });
+        return path;
+    }
+
+    QImage Paint(const TRasterFile& raster, const TCase& c) {
+        QImage image(c.Width, c.Height, QImage::Format_RGB32);
+        image.fill(0xFF123456);
+        TPaintRequest request;
+        request.Raster = &raster;
+        request.Bytes = c.Bytes;
+        request.RasterCols = kCols;
+        request.RasterRows = kRows;
+        request.Col0 = c.Col0;
+        request.Row0 = c.Row0;
+        request.Scale = c.Scale;
+        request.TargetWidth = c.Width;
+        request.TargetHeight = c.Height;
+        request.ColorTable = Table.data();
+        EXPECT_EQ(PaintRaster(request, image), TPaintResult::Completed);
+        return image;
+    }
+};
+
+} // namespace
+
+TEST_F(RasterPainterTest, MatchesTheRowBufferDrawingForEveryKindOfView) {
+    const TCase cases[] = {
+        {"world", 2, 0, 0, 13.0 / 37, 13, 9},
+        {"world, wide window", 2, 0, 0, 201.0 / 37, 200, 130}, // rows past the raster repeat the last
+        {"zoomed in", 2, 5, 4, 3.0, 60, 40},
+        {"one to one", 2, 3, 2, 1.0, 30, 20},
+        {"zoomed out unevenly", 2, 0, 0, 0.37, 17, 11},
+        {"first column is the last", 2, kCols - 1, 0, 1.0, 10, 5},      // wraps into the next row
+        {"last row from a later column", 2, 20, kRows - 1, 1.0, 25, 4}, // the read is cut at the file end
+        {"starting south of the raster", 2, 0, kRows + 5, 1.0, 10, 5},
+        {"1-byte cells", 1, 2, 1, 2.5, 40, 30},
+        {"4-byte cells", 4, 0, 0, 1.5, 50, 30},
+    };
+    for (const TCase& c : cases) {
+        const QString path = Make(c.Bytes);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const auto raster = TRasterFile::Open(path);
+        const QImage expected =
+            ReferencePaint(bytes, c.Bytes, kCols, kRows, c.Col0, c.Row0, c.Scale, c.Width, c.Height);
+        EXPECT_EQ(Paint(*raster, c), expected) << c.Name;
+    }
+}
+
+TEST_F(RasterPainterTest, KnownCellsLandWhereExpected) {
+    const auto raster = TRasterFile::Open(Make(2));
+    // A view at the last column shows, right of the first pixel, the western cells of the next row.
+    QImage wrap = Paint(*raster, {"wrap", 2, kCols - 1, 0, 1.0, 4, 2});
+    EXPECT_EQ(wrap.pixel(0, 0) & 0xFFFF, 100 * 0 + 36 + 1u);
+    EXPECT_EQ(wrap.pixel(1, 0) & 0xFFFF, 100 * 1 + 0 + 1u);
+    EXPECT_EQ(wrap.pixel(2, 1) & 0xFFFF, 100 * 2 + 1 + 1u);
+    // South of the raster the last row read repeats.
+    QImage south = Paint(*raster, {"south", 2, 0, kRows - 1, 1.0, 3, 3});
+    EXPECT_EQ(south.pixel(1, 2) & 0xFFFF, 100 * (kRows - 1) + 1 + 1u);
+    // A view starting below the raster is no data (value 0).
+    QImage below = Paint(*raster, {"below", 2, 0, kRows, 1.0, 3, 3});
+    EXPECT_EQ(below.pixel(2, 2) & 0xFFFF, 0u);
+    // Zoomed in, each cell covers several pixels.
+    QImage zoomed = Paint(*raster, {"zoom", 2, 10, 10, 4.0, 8, 8});
+    EXPECT_EQ(zoomed.pixel(3, 3) & 0xFFFF, 100 * 10 + 10 + 1u);
+    EXPECT_EQ(zoomed.pixel(4, 7) & 0xFFFF, 100 * 11 + 11 + 1u);
+}
+
+TEST_F(RasterPainterTest, WritesOutsideTheImageAreDropped) {
+    const auto raster = TRasterFile::Open(Make(2));
+    QImage image(5, 4, QImage::Format_RGB32);
+    image.fill(0xFF123456);
+    TPaintRequest request;
+    request.Raster = raster.get();
+    request.RasterCols = kCols;
+    request.RasterRows = kRows;
+    request.Scale = 1;
+    request.OriginX = -2;
+    request.OriginY = 1;
+    request.TargetWidth = 30;
+    request.TargetHeight = 30;
+    request.ColorTable = Table.data();
+    PaintRaster(request, image);
+    EXPECT_EQ(image.pixel(0, 0), 0xFF123456u);
+    EXPECT_EQ(image.pixel(0, 1) & 0xFFFF, 3u); // column 2 of row 0
+}
+
+TEST_F(RasterPainterTest, NoScaleOrEmptyGridPaintsNothingAndDividesByNothing) {
+    const auto raster = TRasterFile::Open(Make(2));
+    for (const double scale : {0.0, -1.0}) {
+        QImage image = Paint(*raster, {"no scale", 2, 0, 0, scale, 4, 4});
+        EXPECT_EQ(image.pixel(1, 1), 0xFF123456u);
+    }
+    const QString empty = Dir.filePath("empty.bil");
+    QFile(empty).open(QIODevice::WriteOnly);
+    const auto none = TRasterFile::Open(empty);
+    EXPECT_EQ(none->ReadCell(0, 0, kCols, 2), 0);
+    QImage image(4, 4, QImage::Format_RGB32);
+    TPaintRequest request;
+    request.Raster = none.get();
+    request.RasterCols = 0;
+    request.RasterRows = 0;
+    request.Scale = 1;
+    request.TargetWidth = 4;
+    request.TargetHeight = 4;
+    request.ColorTable = Table.data();
+    EXPECT_EQ(PaintRaster(request, image), TPaintResult::Completed);
+}
+
+TEST_F(RasterPainterTest, AFileShorterThanItsGridIsAReadError) {
+    const QString path = Dir.filePath("short.bil");
+    WriteRaster(path, kCols, 5, 2, [](int, int) { return 7u; });
+    const auto raster = TRasterFile::Open(path);
+    QImage image(40, 40, QImage::Format_RGB32);
+    TPaintRequest request;
+    request.Raster = raster.get();
+    request.RasterCols = kCols;
+    request.RasterRows = kRows;
+    request.Scale = 1;
+    request.TargetWidth = 40;
+    request.TargetHeight = 40;
+    request.ColorTable = Table.data();
+    EXPECT_THROW(PaintRaster(request, image), TAMOError);
+}
+
+TEST_F(RasterPainterTest, StopsBeforeTheNextLineAndShowsProgressEvery50Lines) {
+    const auto raster = TRasterFile::Open(Make(2));
+    struct TMonitor : TPaintMonitor {
+        std::vector<int> Calls;
+        bool Stop = false;
+        bool StopRequested() override { return Stop; }
+        bool Progress(int lines) override {
+            Calls.push_back(lines);
+            Stop = lines >= 99;
+            return true;
+        }
+    } monitor;
+    QImage image(10, 300, QImage::Format_RGB32);
+    image.fill(0xFF123456);
+    TPaintRequest request;
+    request.Raster = raster.get();
+    request.RasterCols = kCols;
+    request.RasterRows = kRows;
+    request.Scale = 10;
+    request.TargetWidth = 10;
+    request.TargetHeight = 300;
+    request.ColorTable = Table.data();
+    EXPECT_EQ(PaintRaster(request, image, &monitor), TPaintResult::Stopped);
+    EXPECT_EQ(monitor.Calls, (std::vector<int>{49, 99}));
+    EXPECT_NE(image.pixel(0, 99), 0xFF123456u); // line 100 (counting from 1) is still painted
+    EXPECT_EQ(image.pixel(0, 100), 0xFF123456u);
+}
+
+TEST(RasterFile, ReadsOneCellOfEachSizeWith64BitOffsets) {
+    QTemporaryDir dir;
+    for (const int bytes : {1, 2, 4}) {
+        const QString path = dir.filePath(QString("c%1.bil").arg(bytes));
+        WriteRaster(path, 5, 3, bytes, [bytes](int c, int r) {
+            return bytes == 4 ? std::uint32_t(-(10 * r + c + 1)) : std::uint32_t(10 * r + c + 200);
+        });
+        const auto raster = TRasterFile::Open(path);
+        const double expected = bytes == 4 ? -(10 * 2 + 3 + 1) : 10 * 2 + 3 + 200;
+        EXPECT_EQ(raster->ReadCell(3, 2, 5, bytes), expected) << bytes;
+        EXPECT_EQ(raster->ReadCell(0, 3, 5, bytes), 0) << "past the end";
+        EXPECT_EQ(raster->ReadCell(-1, 0, 5, bytes), 0) << "before the start";
+        EXPECT_EQ(raster->ReadCell(0, 0, 5, 3), 0) << "unsupported size";
+    }
+    // A 4-byte world raster has offsets beyond 32 bits: its last cell lies at 3,732,479,996.
+    const QString world = dir.filePath("world4.bil");
+    {
+        QFile file(world);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(4 * kWorldCells));
+        ASSERT_TRUE(file.seek(4 * kWorldCells - 4));
+        const char last[4] = {0x39, 0x30, 0, 0}; // 12345
+        file.write(last, 4);
+    }
+    const auto raster = TRasterFile::Open(world);
+    EXPECT_EQ(raster->ReadCell(kWorldCols - 1, kWorldRows - 1, kWorldCols, 4), 12345);
+    EXPECT_THROW(TRasterFile::Open(dir.filePath("missing.bil")), TAMOError);
+}
