@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QFile>
 #include <QJsonDocument>
@@ -103,4 +104,28 @@ TEST(Frame, UnfinishedCommandsSayso) {
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Text, " ... to be implemeted...");
     EXPECT_EQ(responder.Messages[0].Caption, "Message");
+}
+
+TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
+    const QString nwind = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
+    if (!QFile::exists(nwind))
+        GTEST_SKIP() << "no shared test data";
+    TScopedEnvironment env;
+    TTestResponder responder;
+    // The viewer finds the import program beside itself.
+    QFile::link(TAMO_MDB_IMPORT_PROGRAM, env.Folder() + "tamo-mdb-import");
+    QDir().mkpath(env.Folder() + "Data");
+    QFile::copy(nwind, env.Folder() + "Data/TAMO2.mdb");
+    QFile::copy(QString(TAMO_DATA_DIR) + "/Country.shp", env.Folder() + "Data/Country.shp");
+
+    TTAMOForm frame;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 30000));
+    EXPECT_EQ(responder.Messages[0].Caption, "Error");
+    EXPECT_TRUE(responder.Messages[0].Text.contains("WRB_Class")) << responder.Messages[0].Text.toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(frame.isVisible()); // the program keeps running
+    EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
+    // The Access file was imported once into the cache, and is itself untouched.
+    EXPECT_FALSE(QDir(Preferences().DATA_CACHE).entryList({"*.sqlite"}).isEmpty());
 }
