@@ -197,7 +197,10 @@ QRgb TQEVmanager::CellColor(std::uint16_t value) const {
         return kNoDataColor;
     if (lookup->IsSelected(value))
         return static_cast<QRgb>(Preferences().SELECT_COLOR);
-    const int code = lookup->WrbCodeOf(value);
+    return ClassColorOf(lookup->WrbCodeOf(value));
+}
+
+QRgb TQEVmanager::ClassColorOf(int code) const {
     if (code == TSmuLookup::kNoWrbCode)
         return kNoDataColor;
     const int n = std::clamp(NumClasses, 0, kMaxClasses);
@@ -212,8 +215,30 @@ QRgb TQEVmanager::CellColor(std::uint16_t value) const {
 
 const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
     m_colorTable.resize(65536);
-    for (int v = 0; v < 65536; ++v)
-        m_colorTable[v] = CellColor(static_cast<std::uint16_t>(v)) | 0xFF000000u;
+    const TSmuLookup* lookup = Lookup();
+    if (!lookup) {
+        std::fill(m_colorTable.begin(), m_colorTable.end(), kNoDataColor | 0xFF000000u);
+        return m_colorTable;
+    }
+    if (m_codesOf != lookup || m_codes.size() != 65536) {
+        m_codes.resize(65536);
+        for (int v = 0; v < 65536; ++v)
+            m_codes[v] = lookup->WrbCodeOf(v);
+        m_codesOf = lookup;
+    }
+    // The same order of tests as CellColor, with the codes read once.
+    const QRgb selection = static_cast<QRgb>(Preferences().SELECT_COLOR) | 0xFF000000u;
+    const bool zeroIsValue = Theme && Theme->ZeroIsValue;
+    for (int v = 0; v < 65536; ++v) {
+        QRgb color;
+        if (v == 0 || (v == 65535 && !zeroIsValue))
+            color = kNoDataColor;
+        else if (lookup->IsSelected(v))
+            color = selection;
+        else
+            color = ClassColorOf(m_codes[v]);
+        m_colorTable[v] = color | 0xFF000000u;
+    }
     return m_colorTable;
 }
 

@@ -81,9 +81,10 @@ public:
     // The colour of a 16-bit cell value; the single definition used by every drawing.
     QRgb CellColor(std::uint16_t value) const;
 
-    // The colours of all 65,536 cell values, made opaque for the bitmap, filled from CellColor.
-    // Rebuilt at every call to RebuildColorTable (at the start of each drawing, as the legend,
-    // the SMU index or the selection may have changed since).
+    // The colours of all 65,536 cell values, made opaque for the bitmap, the same as CellColor
+    // gives. Rebuilt at the start of each drawing, as the legend or the selection may have changed
+    // since. The WRB2 codes of the SMUs are looked up once per SMU index and kept: the index is
+    // read once when the database is loaded and does not change while its object lives.
     const std::vector<QRgb>& RebuildColorTable();
     const std::vector<QRgb>& ColorTable() const { return m_colorTable; }
 
@@ -106,6 +107,10 @@ private:
     QString BoundText(double value) const;
 
     TMapHost* m_host = nullptr;
+    QRgb ClassColorOf(int code) const;
+
     bool m_statisticsKnown = false;
     std::vector<QRgb> m_colorTable;
+    const TSmuLookup* m_codesOf = nullptr; // the index m_codes were read from
+    std::vector<int> m_codes;
 };
