@@ -2,6 +2,7 @@
 #include "settings/ToolbarLayout.h"
 #include "settings/WindowPlacement.h"
 
+#include <QApplication>
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMdiArea>
