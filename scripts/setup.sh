@@ -8,7 +8,7 @@ TAMO_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   libzip-dev libshp-dev mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev
-  sqlite3 zip unzip fonts-dejavu-core
+  sqlite3 libsqlite3-dev zip unzip fonts-dejavu-core
 )
 
 tamo_install_packages() {
