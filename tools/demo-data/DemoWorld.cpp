@@ -233,7 +233,7 @@ void TDemoWorld::PlaceSeeds() {
                 double keep = (fine / local) * (fine / local);
                 const bool ice = iceLikely(lat, lon);
                 if (ice)
-                    keep *= 0.12;
+                    keep *= 0.35;
                 if (random.Uniform() >= keep)
                     continue;
                 Seeds.push_back({lat, lon, row, col});
@@ -246,6 +246,7 @@ void TDemoWorld::PlaceSeeds() {
             break;
         spacing *= std::sqrt(ratio);
     }
+    SeedSpacingKm = spacing;
 }
 
 void TDemoWorld::AssignRegions() {
@@ -307,7 +308,8 @@ void TDemoWorld::AssignRegions() {
 
 void TDemoWorld::Splat(int seedIndex) {
     const TSeed& seed = Seeds[seedIndex];
-    const double radiusKm = 260.0;
+    // Far enough to reach past the neighbours of the seed, whatever the local density.
+    const double radiusKm = 2.8 * SeedSpacingKm + 60.0;
     const int rowReach = static_cast<int>(radiusKm / CoarseCellKm) + 1;
     const int r0 = std::max(0, seed.Row - rowReach), r1 = std::min(CoarseRows - 1, seed.Row + rowReach);
     for (int r = r0; r <= r1; ++r) {

@@ -95,6 +95,7 @@ private:
     const TLandMask& Land;
     int CoarseCols = 0, CoarseRows = 0;
     double CoarseCellKm = 0;
+    double SeedSpacingKm = 70;
     std::vector<std::uint8_t> CoarseLand;
     int DistCols = 0, DistRows = 0, DistFactor = 1;
     std::vector<float> DistKm;
