@@ -13,7 +13,7 @@ namespace Demo {
 
 namespace {
 
-const TFieldSpec kSmuFields[kSmuFieldCount] = {
+const TFieldDefinition kSmuFields[kSmuFieldCount] = {
     {"TAMO2_SMU_ID", "INTEGER", "", "", "Identifier of the soil mapping unit"},
     {"MU_GLOBAL", "INTEGER", "", "", "Global number of the mapping unit"},
     {"SOURCE", "INTEGER", "D_SOURCE", "CLASS", "Source map of the unit"},
@@ -40,7 +40,7 @@ const TFieldSpec kSmuFields[kSmuFieldCount] = {
     {"LAND_COVER", "INTEGER", "D_LAND_COVER", "CLASS", "Dominant land cover"},
 };
 
-const TFieldSpec kLayerFields[kLayerFieldCount] = {
+const TFieldDefinition kLayerFields[kLayerFieldCount] = {
     {"TAMO2_SMU_ID", "INTEGER", "", "", "Soil mapping unit"},
     {"LAYER_ID", "INTEGER", "", "", "Identifier of the layer record"},
     {"SOURCE", "INTEGER", "D_SOURCE", "CLASS", "Source map"},
@@ -234,7 +234,7 @@ private:
     int Column = 0;
 };
 
-std::string ColumnList(const TFieldSpec* fields, int count) {
+std::string ColumnList(const TFieldDefinition* fields, int count) {
     std::string sql;
     for (int i = 0; i < count; ++i) {
         sql += i ? ", " : "";
@@ -245,7 +245,7 @@ std::string ColumnList(const TFieldSpec* fields, int count) {
     return sql;
 }
 
-void WriteMetadata(TDatabase& db, const std::string& table, const TFieldSpec* fields, int count) {
+void WriteMetadata(TDatabase& db, const std::string& table, const TFieldDefinition* fields, int count) {
     db.Exec("CREATE TABLE " + table +
             " (ID INTEGER PRIMARY KEY, Field TEXT COLLATE NOCASE, Domain TEXT, Unit TEXT, Description TEXT)");
     TInsert insert(db, table, 5);
@@ -388,10 +388,10 @@ void WriteDomains(TDatabase& db) {
 
 } // namespace
 
-const TFieldSpec* SmuFields() {
+const TFieldDefinition* SmuFields() {
     return kSmuFields;
 }
-const TFieldSpec* LayerFields() {
+const TFieldDefinition* LayerFields() {
     return kLayerFields;
 }
 

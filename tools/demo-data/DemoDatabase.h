@@ -8,7 +8,7 @@
 
 namespace Demo {
 
-struct TFieldSpec {
+struct TFieldDefinition {
     const char* Name;
     const char* Type; // column type: INTEGER, NUMERIC or TEXT
     const char* Domain;
@@ -18,8 +18,8 @@ struct TFieldSpec {
 
 inline constexpr int kSmuFieldCount = 23;
 inline constexpr int kLayerFieldCount = 47;
-const TFieldSpec* SmuFields();   // kSmuFieldCount entries, in column order
-const TFieldSpec* LayerFields(); // kLayerFieldCount entries, in column order
+const TFieldDefinition* SmuFields();   // kSmuFieldCount entries, in column order
+const TFieldDefinition* LayerFields(); // kLayerFieldCount entries, in column order
 
 // Writes a new database at path (an existing file is replaced); throws std::runtime_error.
 void WriteDatabase(const QString& path, const TDemoWorld& world);
