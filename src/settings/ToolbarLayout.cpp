@@ -56,7 +56,9 @@ QString ReadText(const TRegistry& registry, const QString& name) {
     return registry.ValueType(name) == TValueType::Text ? registry.ReadString(name) : QString();
 }
 
-QString BarKey(const QString& name) { return QString(kToolbarsKey) + "\\" + name; }
+QString BarKey(const QString& name) {
+    return QString(kToolbarsKey) + "\\" + name;
+}
 
 struct TToolbarPlace {
     QToolBar* Bar;
@@ -104,7 +106,8 @@ void LoadToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
         return;
     std::vector<TToolbarPlace> toolbars;
     for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
-        if (bar->objectName().isEmpty() || !registry.OpenKey(BarKey(bar->objectName()), TKeyAccess::OpenExisting))
+        if (bar->objectName().isEmpty() ||
+            !registry.OpenKey(BarKey(bar->objectName()), TKeyAccess::OpenExisting))
             continue;
         if (ReadText(registry, "Rev") != kRevision)
             continue;
@@ -125,7 +128,8 @@ void LoadToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
                 place.Bar->setVisible(*visible != 0);
 
     for (QDockWidget* dock : frame.findChildren<QDockWidget*>()) {
-        if (dock->objectName().isEmpty() || !registry.OpenKey(BarKey(dock->objectName()), TKeyAccess::OpenExisting))
+        if (dock->objectName().isEmpty() ||
+            !registry.OpenKey(BarKey(dock->objectName()), TKeyAccess::OpenExisting))
             continue;
         if (ReadText(registry, "Rev") != kRevision)
             continue;
@@ -134,7 +138,8 @@ void LoadToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
         const auto clientHeight = ReadNumber(registry, "ClientHeight");
         if (dockedTo == "+") {
             dock->setFloating(true);
-            dock->move(ReadNumber(registry, "FloatLeft").value_or(0), ReadNumber(registry, "FloatTop").value_or(0));
+            dock->move(ReadNumber(registry, "FloatLeft").value_or(0),
+                       ReadNumber(registry, "FloatTop").value_or(0));
             if (clientWidth && clientHeight)
                 dock->resize(*clientWidth, *clientHeight);
         } else if (const TArea* area = AreaNamed(dockedTo); area && (area->Dock & dock->allowedAreas())) {

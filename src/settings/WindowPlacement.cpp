@@ -13,8 +13,7 @@
 namespace {
 // A dialog border: a window that cannot be resized.
 bool HasDialogBorder(const QWidget& window) {
-    return qobject_cast<const QDialog*>(&window) != nullptr &&
-           window.minimumSize() == window.maximumSize();
+    return qobject_cast<const QDialog*>(&window) != nullptr && window.minimumSize() == window.maximumSize();
 }
 
 // For an MDI child the placement is that of its frame within the MDI area.
@@ -24,7 +23,9 @@ QWidget& PlacedWidget(QWidget& window) {
     return window;
 }
 
-QString FormKey(const QWidget& window) { return QString(kFormsKey) + "\\" + window.objectName(); }
+QString FormKey(const QWidget& window) {
+    return QString(kFormsKey) + "\\" + window.objectName();
+}
 
 QSize ScreenSize(const QWidget& window) {
     if (const QScreen* screen = window.screen())
@@ -33,8 +34,12 @@ QSize ScreenSize(const QWidget& window) {
 }
 } // namespace
 
-void RestoreWindowPlacement(QWidget& window) { RestoreWindowPlacement(window, TSettingsStore::Global()); }
-void SaveWindowPlacement(QWidget& window) { SaveWindowPlacement(window, TSettingsStore::Global()); }
+void RestoreWindowPlacement(QWidget& window) {
+    RestoreWindowPlacement(window, TSettingsStore::Global());
+}
+void SaveWindowPlacement(QWidget& window) {
+    SaveWindowPlacement(window, TSettingsStore::Global());
+}
 
 void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
     QWidget& placed = PlacedWidget(window);
