@@ -7,13 +7,18 @@
 #include <QPushButton>
 #include <QTimer>
 
+// The picture lives in a resource of a static library: register it before first use.
+static void InitAppResources() { Q_INIT_RESOURCE(resources); }
+
 TSplashForm::TSplashForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("SplashForm");
+    InitAppResources();
     setFixedSize(761, 522);
     setStyleSheet("TSplashForm { background: white; }");
 
     auto* picture = new QLabel(this);
+    picture->setObjectName("Picture");
     picture->setGeometry(0, 0, 761, 522);
     picture->setPixmap(QPixmap(":/app/splash.jpg"));
     picture->setScaledContents(true);

@@ -105,6 +105,9 @@ TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
     EXPECT_FALSE(splash->btnStart->isEnabled());
     EXPECT_EQ(splash->Timer->interval(), 1500);
     EXPECT_EQ(splash->btnStart->text(), "Load TAMO");
+    const auto* picture = splash->findChild<QLabel*>("Picture");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->pixmap().size(), QSize(761, 522)); // the JPEG picture was found and decoded
     splash->show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return splash->btnStart->isEnabled(); }, 3000));
     EXPECT_TRUE(splash->Label2->text().isEmpty());
