@@ -2,7 +2,8 @@
 // of what it writes (the raster member must hold exactly 43200 x 21600 two-byte cells). The
 // generator is the program tamo-make-demo-data beside this benchmark program.
 
-#include <QCoreApplication>
+#include "BenchData.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -10,18 +11,12 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <zip.h>
 
 namespace {
 
 QString GeneratorPath() {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (n <= 0)
-        return {};
-    buffer[n] = 0;
-    return QFileInfo(QString::fromLocal8Bit(buffer)).absolutePath() + "/tamo-make-demo-data";
+    return BenchProgramFolder() + "/tamo-make-demo-data";
 }
 
 void RunGenerator(benchmark::State& state, const QStringList& sizeOptions, long long expectedMemberBytes) {

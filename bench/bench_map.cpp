@@ -1,20 +1,22 @@
-// Map drawing benchmarks: a full-world drawing and a 1:1 drawing into 1920 x 1080 on the full-size
-// raster, the peer GDAL RasterIO of the same window, and the cell read under the pointer.
-// The raster is TAMO2.bil of TAMO_DEMO_DATA; without it a generated raster of the same size is
-// made once in the temporary folder (blocky soil units, polar bands left as sparse holes).
+// Map drawing benchmarks on the demo data set: a full-world drawing and a 1:1 drawing into
+// 1920 x 1080, the peer GDAL RasterIO of the same window, and the cell read under the pointer.
+// The map shows the first theme of the library with its own class set, coloured through the SMU
+// index of the attribute database, as a map window opened at start-up does.
 
-#include "db/SmuLookup.h"
+#include "BenchData.h"
+
+#include "db/TAMO_content.h"
 #include "map/MapHost.h"
 #include "map/RasterPainter.h"
 #include "settings/Preferences.h"
+#include "themes/QEVlibrary.h"
 #include "themes/QEVmanag.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <exception>
 #include <memory>
 #include <random>
 #include <vector>
@@ -25,110 +27,47 @@
 
 namespace {
 
-constexpr int kSmuCount = 30000;
-
-// The SMU index and selection as sorted arrays searched by halves, as the database object keeps them.
-class TBenchLookup : public TSmuLookup {
-public:
-    TBenchLookup() {
-        for (int smu = 1; smu <= kSmuCount; ++smu)
-            m_index.push_back({smu, 100 + (smu * 7919) % 400});
-        for (int smu = 1; smu <= kSmuCount; smu += 3)
-            m_selection.push_back(smu);
-        m_selectionActive = false;
-    }
-    int WrbCodeOf(int smuId) const override {
-        auto it = std::lower_bound(m_index.begin(), m_index.end(), std::pair{smuId, INT_MIN});
-        return it != m_index.end() && it->first == smuId ? it->second : kNoWrbCode;
-    }
-    bool IsSelected(int smuId) const override {
-        return m_selectionActive && std::binary_search(m_selection.begin(), m_selection.end(), smuId);
-    }
-
-private:
-    std::vector<std::pair<int, int>> m_index;
-    std::vector<int> m_selection;
-    bool m_selectionActive;
-};
-
 class TBenchHost : public TMapHost {
 public:
-    TBenchLookup Lookup;
+    const TSmuLookup* Lookup = nullptr;
     void ShowStatusText(const QString&) override {}
     void ShowDataPoint(int, int, double, double) override {}
     void SynchronizeViews(TMapExplorerForm&) override {}
     void SetClassificationControls(int, int) override {}
     void SetColorRampIndex(int) override {}
     TRampRecord ColorRamp(int) const override { return {}; }
-    const TSmuLookup* SmuLookup() const override { return &Lookup; }
+    const TSmuLookup* SmuLookup() const override { return Lookup; }
     void ShowSmuOverview(const QString&) override {}
     bool ShowSmuTable(int) override { return false; }
 };
 
-QString GeneratedRaster() {
-    const QString path = QDir::temp().filePath("tamo-bench-raster-v1/TAMO2.bil");
-    if (QFileInfo(path).size() == 2 * kWorldCells)
-        return path;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.resize(2 * kWorldCells))
-        return {};
-    std::vector<std::uint16_t> row(kWorldCols);
-    std::mt19937 random(42);
-    // Units of 60 x 40 cells with ragged edges; sea where a coarse pattern says so.
-    for (int r = 1500; r < kWorldRows - 1500; ++r) {
-        for (int c = 0; c < kWorldCols; ++c) {
-            const int bx = (c + (r % 37)) / 60;
-            const int by = r / 40;
-            const bool sea = ((c / 2400 + r / 1800) % 4) == 0 || ((c / 1300) % 7) == 3;
-            row[c] = sea ? 0 : static_cast<std::uint16_t>(1 + (bx * 131 + by * 977) % kSmuCount);
-        }
-        file.seek(static_cast<qint64>(r) * kWorldCols * 2);
-        file.write(reinterpret_cast<const char*>(row.data()), kWorldCols * 2);
-    }
-    return path;
-}
-
-QString RasterPath() {
-    static const QString path = [] {
-        const QByteArray demo = qgetenv("TAMO_DEMO_DATA");
-        if (!demo.isEmpty()) {
-            const QString bil = QDir(QString::fromLocal8Bit(demo)).filePath("TAMO2.bil");
-            if (QFileInfo(bil).size() == 2 * kWorldCells)
-                return bil;
-        }
-        return GeneratedRaster();
-    }();
-    return path;
-}
-
 struct TBenchMap {
     TBenchHost Host;
-    TQEV_Class Classes;
-    TQEV_Layer Theme;
+    std::unique_ptr<TQEVLibraryManager> Library;
+    std::unique_ptr<TTAMO> Tamo;
     std::unique_ptr<TQEVmanager> Legend;
-    bool Ok = false;
+    QString Error; // why the map cannot be drawn; empty when it can
 
     TBenchMap() {
-        const QString path = RasterPath();
-        if (path.isEmpty())
-            return;
-        Preferences().RASTER = path;
-        Classes.ClassCount = 30;
-        for (int i = 0; i < 30; ++i) {
-            Classes.Dividers[i] = 100 + 14 * (i + 1);
-            Classes.Colors[i] = 0x010203u * (i * 8);
+        try {
+            Library = std::make_unique<TQEVLibraryManager>(DemoConnection());
+            const TQEV_Layer* theme = Library->FirstTheme();
+            if (!theme || !theme->ClassSet) {
+                Error = "the library has no theme with a class set";
+                return;
+            }
+            Tamo = std::make_unique<TTAMO>(DemoConnection());
+            Tamo->BuildWrbIndex();
+            Host.Lookup = Tamo.get();
+            Preferences().RASTER = DemoRasterPath();
+            Legend = std::make_unique<TQEVmanager>(&Host);
+            Legend->Theme = theme;
+            Legend->RasterVisible = true;
+            Legend->ThemeOpen = true;
+            Legend->OpenRaster(kWorldCols, kWorldRows);
+        } catch (const std::exception& error) {
+            Error = error.what();
         }
-        Theme.FileName = "TAMO2.bil";
-        Theme.Bytes = 2;
-        Theme.DefaultMethod = 3;
-        Theme.ClassSet = &Classes;
-        Legend = std::make_unique<TQEVmanager>(&Host);
-        Legend->Theme = &Theme;
-        Legend->RasterVisible = true;
-        Legend->ThemeOpen = true;
-        Legend->OpenRaster(kWorldCols, kWorldRows);
-        Ok = true;
     }
 };
 
@@ -142,12 +81,14 @@ void PaintView(TQEVmanager& legend, QImage& image) {
     const TViewGeometry& view = legend.View;
     TPaintRequest request;
     request.Raster = legend.Stream.get();
-    request.Bytes = 2;
+    request.Bytes = legend.Theme->Bytes;
     request.RasterCols = view.RasterCols;
     request.RasterRows = view.RasterRows;
     request.Col0 = view.Col0;
     request.Row0 = view.Row0;
     request.Scale = view.Scale;
+    request.OriginX = view.OriginX;
+    request.OriginY = view.OriginY;
     request.TargetWidth = view.TargetWidth;
     request.TargetHeight = view.TargetHeight;
     request.ColorTable = legend.RebuildColorTable().data();
@@ -156,8 +97,8 @@ void PaintView(TQEVmanager& legend, QImage& image) {
 
 void BM_DrawMapWorld(benchmark::State& state) {
     TBenchMap& map = Map();
-    if (!map.Ok)
-        return state.SkipWithError("no raster");
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
     view.TargetWidth = 1920;
     view.TargetHeight = 1080;
@@ -174,8 +115,8 @@ BENCHMARK(BM_DrawMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ColorTableRebuild(benchmark::State& state) {
     TBenchMap& map = Map();
-    if (!map.Ok)
-        return state.SkipWithError("no raster");
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
     for (auto _ : state)
         benchmark::DoNotOptimize(map.Legend->RebuildColorTable().data());
 }
@@ -183,12 +124,13 @@ BENCHMARK(BM_ColorTableRebuild)->Unit(benchmark::kMillisecond);
 
 void BM_DrawMapZoomed(benchmark::State& state) {
     TBenchMap& map = Map();
-    if (!map.Ok)
-        return state.SkipWithError("no raster");
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
     view.TargetWidth = 1920;
     view.TargetHeight = 1080;
-    view.SetView(20000, 20000 + 1919, 6000, 6000 + 1079);
+    // Central Africa, all land and about 480 units in view: no sea to skip.
+    view.SetView(23400, 23400 + 1919, 10200, 10200 + 1079);
     view.FitView();
     view.Scale = 1; // one pixel per cell
     QImage image(1920, 1080, QImage::Format_RGB32);
@@ -202,8 +144,8 @@ BENCHMARK(BM_DrawMapZoomed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadCellValue(benchmark::State& state) {
     TBenchMap& map = Map();
-    if (!map.Ok)
-        return state.SkipWithError("no raster");
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
     view.TargetWidth = 1920;
     view.TargetHeight = 1080;
@@ -228,12 +170,11 @@ BENCHMARK(BM_ReadCellValue)->Unit(benchmark::kMicrosecond);
 // The same 1920 x 1080 nearest-neighbour sampling of the whole raster by GDAL's raw-raster driver,
 // through an .hdr written beside a link to the raster, without any colouring.
 void BM_GdalRasterIOWorld(benchmark::State& state) {
-    if (RasterPath().isEmpty())
-        return state.SkipWithError("no raster");
+    const QString raster = DemoRasterPath();
     static QTemporaryDir dir;
     const QString bil = dir.filePath("TAMO2.bil");
     if (!QFileInfo::exists(bil)) {
-        QFile::link(QFileInfo(RasterPath()).absoluteFilePath(), bil);
+        QFile::link(QFileInfo(raster).absoluteFilePath(), bil);
         QFile hdr(dir.filePath("TAMO2.hdr"));
         hdr.open(QIODevice::WriteOnly);
         hdr.write("BYTEORDER I\nLAYOUT BIL\nNROWS 21600\nNCOLS 43200\nNBANDS 1\nNBITS 16\n"

@@ -1,0 +1,23 @@
+#pragma once
+// The demo data set every benchmark reads: the folder named by TAMO_DEMO_DATA, or else one made
+// once by tamo-make-demo-data (beside tamo-bench) in $TMPDIR/tamo-bench-demo/ and kept for later runs.
+
+#include <QString>
+
+// The folder of the running tamo-bench (no trailing slash), found without a QCoreApplication,
+// which Google Benchmark's main does not create.
+QString BenchProgramFolder();
+
+// Creates the QCoreApplication that Qt's SQL drivers and processes need, once.
+void EnsureBenchApplication();
+
+// The folder holding TAMO2.sqlite (or TAMO2.mdb), TAMO2.zip and TAMO2.bil extracted beside it.
+// Made or checked on the first call; when that fails the program ends with a message, since no
+// benchmark can run without the data.
+const QString& DemoDataFolder();
+
+// The connection text of the folder's attribute database (an Access file is imported first).
+const QString& DemoConnection();
+
+// The extracted raster, 43200 x 21600 two-byte cells.
+QString DemoRasterPath();
