@@ -93,13 +93,17 @@ std::vector<TColorRamp> BuildColorRamps(std::mt19937& random) {
 }
 
 std::vector<TColorRamp>& ColorRamps() {
-    static std::vector<TColorRamp> ramps;
+    // Built on first use, from a generator seeded by the clock.
+    static std::vector<TColorRamp> ramps = [] {
+        std::mt19937 random(
+            static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+        return BuildColorRamps(random);
+    }();
     return ramps;
 }
 
 void InitColorRamps() {
-    std::mt19937 random(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
-    ColorRamps() = BuildColorRamps(random);
+    ColorRamps();
 }
 
 TRampRecord ToRampRecord(const TColorRamp& ramp) {

@@ -30,6 +30,7 @@ void ComputeColorRamp(TColorRamp& ramp);
 // the 76 colours.
 TRampRecord ToRampRecord(const TColorRamp& ramp);
 
-// The table of this program run, built once at start-up from a clock-seeded generator.
+// The table of this program run, built once from a clock-seeded generator; InitColorRamps builds it
+// at start-up.
 std::vector<TColorRamp>& ColorRamps();
 void InitColorRamps();

@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <ostream>
+
+// Test failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Gives the test an empty settings store and an empty program folder, both removed afterwards.
 class TScopedEnvironment {
@@ -43,10 +49,11 @@ public:
 
     std::vector<TShownMessage> Messages;
     std::vector<Dialogs::TFileRequest> FileRequests;
-    std::deque<QStringList> FileAnswers;                        // empty list: the user cancels
-    std::deque<std::function<int(QDialog&)>> DialogAnswers;     // run against the shown dialog
+    std::deque<QStringList> FileAnswers;                    // empty list: the user cancels
+    std::deque<std::function<int(QDialog&)>> DialogAnswers; // run against the shown dialog
 
-    std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text, const QString& caption) override {
+    std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text,
+                                                             const QString& caption) override {
         Messages.push_back({text, caption});
         return QMessageBox::Ok;
     }

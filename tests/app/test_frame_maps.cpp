@@ -1,0 +1,200 @@
+// The frame on real data: the small demo database and a sparse world raster holding a few units.
+#include "TestSupport.h"
+#include "app/MainWindow.h"
+#include "map/QEVwindow.h"
+#include "themes/QEVlibrary.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr qint64 kCols = 43200;
+constexpr qint64 kRows = 21600;
+
+// A world raster that costs nothing on disk: all sea but a block of one unit around (row, col).
+void WriteSparseRaster(const QString& path, int smuId, qint64 row0, qint64 col0, int size) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kCols * kRows * 2));
+    const QByteArray cells = [&] {
+        QByteArray bytes(size * 2, 0);
+        for (int i = 0; i < size; ++i) {
+            bytes[2 * i] = char(smuId & 0xFF);
+            bytes[2 * i + 1] = char(smuId >> 8);
+        }
+        return bytes;
+    }();
+    for (qint64 row = row0; row < row0 + size; ++row) {
+        file.seek((row * kCols + col0) * 2);
+        file.write(cells);
+    }
+}
+
+int AnySmuId(const QString& database) {
+    int id = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "frame-fixture");
+        db.setDatabaseName(database);
+        db.open();
+        QSqlQuery query("SELECT TAMO2_SMU_ID FROM TAMO2_SMU WHERE TAMO2_SMU_ID > 0 LIMIT 1", db);
+        if (query.next())
+            id = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("frame-fixture");
+    return id;
+}
+
+class FrameOnDemoData : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QProcess generator;
+        generator.start(TAMO_DEMO_GENERATOR, {"--small", env.Folder() + "Data"});
+        ASSERT_TRUE(generator.waitForFinished(60000));
+        ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+        TPreferences defaults;
+        SetDefaultPreferences(defaults);
+        Smu = AnySmuId(env.Folder() + "Data/TAMO2.sqlite");
+        ASSERT_GT(Smu, 0);
+        // Central Africa, 2000 cells square.
+        WriteSparseRaster(defaults.DATA_CACHE + "TAMO2.bil", Smu, 10000, 22000, 2000);
+        // The user presses "Load TAMO" once it is enabled.
+        responder.DialogAnswers.push_back([](QDialog& splash) {
+            auto* button = splash.findChild<QPushButton*>("btnStart");
+            if (!button) {
+                ADD_FAILURE() << "unexpected dialog " << splash.windowTitle().toStdString();
+                return int(QDialog::Rejected);
+            }
+            EXPECT_FALSE(button->isEnabled());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+            return int(QDialog::Accepted);
+        });
+    }
+
+    // Creates and shows the frame and waits for the start-up load to open the first map.
+    void Start() {
+        CreateFrame();
+        frame->show();
+        const bool opened = QTest::qWaitFor(
+            [&] { return frame->MdiArea->subWindowList().size() == 1 || !responder.Messages.empty(); },
+            20000);
+        ASSERT_TRUE(responder.Messages.empty()) << responder.Messages[0].Text.toStdString();
+        ASSERT_TRUE(opened);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
+    }
+
+    // The frame reads its preferences when it is made: after the data exist.
+    void CreateFrame() { frame = std::make_unique<TTAMOForm>(); }
+
+    TScopedEnvironment env;
+    TTestResponder responder;
+    std::unique_ptr<TTAMOForm> frame;
+    int Smu = 0;
+};
+} // namespace
+
+TEST_F(FrameOnDemoData, StartupOpensTheFirstThemeAndSavesAllPreferences) {
+    Start();
+    TMapExplorerForm* map = frame->ActiveMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->windowTitle(), frame->Library()->FirstTheme()->LayerName);
+    EXPECT_TRUE(frame->aViewZoomIn->isEnabled());
+    EXPECT_FALSE(frame->TBToolQEVData->isVisible());
+    EXPECT_EQ(ProgramState().LastRasterPath, Preferences().DATA_CACHE + "TAMO2.bil");
+
+    QFile file(env.SettingsFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject prefs = QJsonDocument::fromJson(file.readAll())
+                                  .object()["software"]
+                                  .toObject()["TAMO"]
+                                  .toObject()["v2.00"]
+                                  .toObject()["Preferences"]
+                                  .toObject();
+    EXPECT_EQ(prefs.size(), 19);
+    EXPECT_EQ(prefs["ATTRIB_MDB"].toString(), env.Folder() + "Data/TAMO2.sqlite");
+}
+
+TEST_F(FrameOnDemoData, PointingReadsTheUnitAndItsDominantSoil) {
+    Start();
+    frame->aDataPoint->trigger();
+    // A cell inside the unit's block, and one in the sea.
+    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    EXPECT_EQ(frame->StringGrid->item(3, 1)->text(), QString::number(Smu));
+    const QString soil = frame->StringGrid->item(4, 1)->text();
+    EXPECT_FALSE(soil.isEmpty());
+    EXPECT_NE(soil, "-");
+    // The value, a blank, and the theme's units (none here).
+    EXPECT_EQ(frame->StatusPanels[3]->text(), "Image Value: " + QString::number(Smu) + " ");
+    frame->ShowDataPoint(100, 100, -179.0, 89.0);
+    EXPECT_EQ(frame->StringGrid->item(3, 1)->text(), "0");
+    EXPECT_EQ(frame->StringGrid->item(4, 1)->text(), "-");
+}
+
+TEST_F(FrameOnDemoData, WindowsOpenTileSynchroniseAndCloseAll) {
+    Start();
+    frame->aFileNewWindow->trigger();
+    ASSERT_EQ(frame->MdiArea->subWindowList().size(), 2);
+    QList<QMdiSubWindow*> windows = frame->MdiArea->subWindowList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->MapWindows()[1]->IsDrawing(); }, 20000));
+
+    frame->aWindowTileVert->trigger();
+    EXPECT_EQ(windows[0]->y(), windows[1]->y());
+    EXPECT_LT(windows[0]->x() + windows[0]->width(), windows[1]->x() + 1);
+    frame->aWindowTileHoriz->trigger();
+    EXPECT_EQ(windows[0]->x(), windows[1]->x());
+    EXPECT_LT(windows[0]->y(), windows[1]->y());
+
+    // With Synchronize Views on, a view change in one window is taken by the other.
+    if (!Preferences().SynchronizeWindows)
+        frame->aViewSynchronize->trigger();
+    frame->MdiArea->setActiveSubWindow(windows[0]);
+    TMapExplorerForm* active = frame->ActiveMap();
+    TMapExplorerForm* other =
+        frame->MapWindows()[1] == active ? frame->MapWindows()[0] : frame->MapWindows()[1];
+    active->SetViewAndDraw(20000, 24000, 9000, 12000);
+    frame->SynchronizeViews(*active);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !other->IsDrawing(); }, 20000));
+    EXPECT_EQ(other->GetView(), active->GetView());
+
+    // The map commands act on the active window.
+    const TViewRect before = active->GetView();
+    frame->aViewReset->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !active->IsDrawing(); }, 20000));
+    EXPECT_NE(active->GetView(), before);
+
+    frame->aFileCloseAll->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
+    EXPECT_FALSE(frame->aViewZoomIn->isEnabled());
+    EXPECT_FALSE(frame->aViewRedraw->isEnabled());
+
+    frame->aFileNewWindow->trigger();
+    EXPECT_EQ(frame->MdiArea->subWindowList().size(), 1);
+    EXPECT_TRUE(frame->aViewZoomIn->isEnabled());
+}
+
+TEST_F(FrameOnDemoData, AMissingRasterDiscardsTheWindow) {
+    TPreferences defaults;
+    SetDefaultPreferences(defaults);
+    QFile::remove(defaults.DATA_CACHE + "TAMO2.bil");
+    CreateFrame();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 20000));
+    EXPECT_TRUE(responder.Messages[0].Text.startsWith("The image file was not found."));
+    QApplication::processEvents();
+    EXPECT_TRUE(frame->MdiArea->subWindowList().isEmpty());
+    frame->UpdateCommandStates();
+    EXPECT_FALSE(frame->aViewZoomIn->isEnabled());
+}
