@@ -15,7 +15,9 @@ const QColor kBlue(52, 101, 164);
 const QColor kGreen(78, 154, 6);
 const QColor kPaper(250, 250, 246);
 
-QPen Pen(const QColor& color, double width = 1.3) { return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen Pen(const QColor& color, double width = 1.3) {
+    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
 
 void Window(QPainter& p, const QRectF& r) {
     p.setPen(Pen(kInk, 1.0));
@@ -134,7 +136,9 @@ const std::map<QString, TPainterFn>& Painters() {
              p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
              p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
              p.setBrush(kInk);
-             const auto head = [&p](QPointF tip, QPointF a, QPointF b) { p.drawPolygon(QPolygonF({tip, a, b})); };
+             const auto head = [&p](QPointF tip, QPointF a, QPointF b) {
+                 p.drawPolygon(QPolygonF({tip, a, b}));
+             };
              head({8, 0.8}, {5.8, 3.8}, {10.2, 3.8});
              head({8, 15.2}, {5.8, 12.2}, {10.2, 12.2});
              head({0.8, 8}, {3.8, 5.8}, {3.8, 10.2});

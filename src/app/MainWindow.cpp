@@ -3,6 +3,7 @@
 #include "app/CommandIcons.h"
 #include "app/DataPointText.h"
 #include "app/Splash.h"
+#include "app/ToolbarWindow.h"
 #include "app/misc_functions.h"
 #include "classify/ColorRamp.h"
 #include "db/TAMO_content.h"
@@ -132,6 +133,8 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     aViewSynchronize->setChecked(Preferences().SynchronizeWindows);
     aViewPersistent->setChecked(Preferences().PersistentView);
     aNewWindow->setChecked(Preferences().NewWindow);
+    // No map yet.
+    UpdateCommandStates();
 }
 
 TTAMOForm::~TTAMOForm() {
@@ -226,6 +229,11 @@ void TTAMOForm::CreateActions() {
     MakeAction(aToolData, "aToolData", "&Data", {}, [this] { aToggleBarExecute(TBDataToolbar, aToolData); });
     for (QAction* action : {aToolMain, aToolView, aToolData, aDataPoint, aDataSelect})
         action->setCheckable(true);
+    MakeAction(aToolbars, "aToolbars", "&Toolbars", {}, [this] {
+        TToolbarForm form(TBMainToolbar, TBViewToolbar, TBDataToolbar, TBToolDataPoint, this);
+        if (form.ShowAndApply())
+            SetCheckMarksFromBars();
+    });
 
     // Commands that need a map window; UpdateCommandStates keeps them in step.
     m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle,
@@ -284,13 +292,6 @@ void TTAMOForm::CreateToolBars() {
     cmbColorRamp->setItemDelegate(new TColorRampDelegate(cmbColorRamp));
     for (QWidget* control : std::initializer_list<QWidget*>{Label1, cmbClassific, spnClasses, cmbColorRamp})
         TBDataToolbar->addWidget(control)->setVisible(false);
-
-    // Any docking area offers the toolbar menu.
-    for (QToolBar* bar : {TBMainToolbar, TBViewToolbar, TBDataToolbar}) {
-        bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(bar, &QWidget::customContextMenuRequested, this,
-                [this, bar](const QPoint& position) { ToolbarPopup(bar->mapToGlobal(position)); });
-    }
 }
 
 void TTAMOForm::CreateToolWindows() {
@@ -353,6 +354,8 @@ void TTAMOForm::CreateMenus() {
     view->addAction(aViewPersistent);
     view->addAction(aViewSynchronize);
     view->addAction(aNewWindow);
+    view->addSeparator();
+    view->addAction(aToolbars);
 
     QMenu* data = menuBar()->addMenu("&Data");
     data->addAction(aDataSelect);
@@ -410,14 +413,18 @@ void TTAMOForm::aToggleBarExecute(QWidget* bar, QAction* action) {
     action->setChecked(bar->isVisibleTo(this));
 }
 
-void TTAMOForm::ToolbarPopup(const QPoint& position) {
+// The menu of every docking area, the toolbars and the menu bar.
+QMenu* TTAMOForm::createPopupMenu() {
     SetCheckMarksFromBars();
-    QMenu menu(this);
-    menu.addAction(aToolMain);
-    menu.addAction(aToolView);
-    menu.addAction(aToolData);
-    menu.addAction(aDataPoint);
-    menu.exec(position);
+    auto* menu = new QMenu(this);
+    menu->setObjectName("ToolbarPopup");
+    menu->addAction(aToolMain);
+    menu->addAction(aToolView);
+    menu->addAction(aToolData);
+    menu->addAction(aDataPoint);
+    menu->addSeparator();
+    menu->addAction(aToolbars);
+    return menu;
 }
 
 void TTAMOForm::ShowNotImplemented() {
@@ -455,6 +462,8 @@ void TTAMOForm::StartupLoad() {
     m_splash = new TSplashForm(this);
     m_splash->CentreOn(*this);
     m_splash->show();
+    // Paint it now: the load below blocks the event loop.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_splash->repaint();
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -462,8 +471,11 @@ void TTAMOForm::StartupLoad() {
         LoadDatabase();
         SavePreferences(Preferences());
     } catch (...) {
-        // The splash stays up, not modal; its button still closes it.
+        // The splash stays up, not modal; its button still closes it. It no longer stays on top,
+        // so that the error message is not hidden behind it.
         QApplication::restoreOverrideCursor();
+        m_splash->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        m_splash->show();
         throw;
     }
     QApplication::restoreOverrideCursor();
@@ -491,7 +503,7 @@ void TTAMOForm::changeEvent(QEvent* event) {
     const bool maximisedOrRestored = (windowState() & Qt::WindowMaximized) ||
                                      ((change->oldState() & (Qt::WindowMaximized | Qt::WindowMinimized)) &&
                                       windowState() == Qt::WindowNoState);
-    if (maximisedOrRestored && MapWindowCount() > 0)
+    if (maximisedOrRestored && !isMinimized() && MapWindowCount() > 0)
         Guarded([this] { RedrawActiveMap(); }, this);
 }
 
@@ -501,8 +513,9 @@ void TTAMOForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTAMOForm::ActivateFromAnotherStart() {
-    if (isMinimized() || !isVisible())
-        showNormal();
+    // Back to the state it had before it was minimised (maximised stays maximised).
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }
@@ -511,6 +524,8 @@ void TTAMOForm::ActivateFromAnotherStart() {
 
 void TTAMOForm::ShowStatusText(const QString& text) {
     StatusPanels[0]->setText(text);
+    // Shown before long work that processes no events: paint it now.
+    StatusPanels[0]->repaint();
 }
 
 void TTAMOForm::SetClassificationControls(int methodIndex, int classCount) {

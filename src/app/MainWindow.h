@@ -41,7 +41,7 @@ public:
     QAction *aViewPersistent, *aViewSynchronize, *aNewWindow, *aDataSelect;
     QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
-    QAction *aToolMain, *aToolView, *aToolData;
+    QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -87,6 +87,9 @@ public:
 
     int MapWindowCount() const;
 
+    // The menu of the docking areas: Main, View, Data, Data Point, Toolbars.
+    QMenu* createPopupMenu() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -115,7 +118,6 @@ private:
     TMapExplorerForm* CreateMapWindow();
     void aToggleBarExecute(QWidget* bar, QAction* action);
     void ShowNotImplemented();
-    void ToolbarPopup(const QPoint& position);
 
     QPointer<TSplashForm> m_splash;
     bool m_startupTimerStarted = false;

@@ -112,8 +112,13 @@ void TTAMOForm::OpenSelectedTheme() {
 
 void TTAMOForm::aFileCloseAllExecute() {
     const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        // A window that is drawing closes when its drawing has stopped: the command states follow
+        // once it is gone.
+        connect(
+            *it, &QObject::destroyed, this, [this] { UpdateCommandStates(); }, Qt::QueuedConnection);
         (*it)->close();
+    }
     UpdateCommandStates();
 }
 

@@ -3,13 +3,24 @@
 #include "settings/RegistryMan.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
 
 namespace {
-constexpr int kTimeoutMs = 2000;
 constexpr char kRequest[] = "activate\n";
 constexpr char kAnswer[] = "ok\n";
+
+QString LockFilePath(const QString& name) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + "/" + name + ".lock";
+}
 } // namespace
 
 TSingleInstance::TSingleInstance(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
@@ -21,30 +32,44 @@ QString TSingleInstance::DefaultName() {
     return "TAMO-Viewer-" + QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
 }
 
-bool TSingleInstance::HandOverToRunning() {
-    QLocalSocket socket;
-    socket.connectToServer(m_name);
-    if (!socket.waitForConnected(kTimeoutMs))
-        return false;
-    socket.write(kRequest);
-    if (!socket.waitForBytesWritten(kTimeoutMs))
-        return false;
-    // The running viewer answers once it has taken the request; a dead socket file answers nothing.
-    while (!socket.canReadLine())
-        if (!socket.waitForReadyRead(kTimeoutMs))
+bool TSingleInstance::Acquire() {
+    m_lock = std::make_unique<QLockFile>(LockFilePath(m_name));
+    // A lock whose process is gone is stale at once; a live holder keeps it however long it runs.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(100))
+        return true;
+    m_lock.reset();
+    return false;
+}
+
+bool TSingleInstance::HandOverToRunning(int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    // The running viewer may not listen yet (it is starting): try again until the deadline.
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(m_name);
+        if (!socket.waitForConnected(int(std::min<qint64>(deadline.remainingTime(), 1000)))) {
+            QThread::msleep(100);
+            continue;
+        }
+        socket.write(kRequest);
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
             return false;
-    return socket.readLine() == kAnswer;
+        while (!socket.canReadLine())
+            if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+                return false;
+        return socket.readLine() == kAnswer;
+    }
+    return false;
 }
 
 bool TSingleInstance::Listen() {
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_name)) {
-        // A socket left behind by a viewer that crashed: nobody answered it, so take it over.
-        QLocalServer::removeServer(m_name);
-        if (!m_server->listen(m_name))
-            return false;
-    }
+    // This process holds the lock, so a socket of that name is left over from a viewer that died.
+    QLocalServer::removeServer(m_name);
+    if (!m_server->listen(m_name))
+        return false;
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLocalServer;
+class QLockFile;
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -16,9 +17,13 @@ public:
 
     static QString DefaultName();
 
-    // True when another instance answered and took the request over.
-    bool HandOverToRunning();
-    // Starts listening for later starts; each one emits Activated.
+    // True when this process is the one viewer: it holds the instance lock from now on. A lock
+    // left by a viewer that is gone is taken over.
+    bool Acquire();
+    // Asks the running viewer to come forward; true when it answered. A viewer busy with long
+    // work answers once it is free again, so the wait is long.
+    bool HandOverToRunning(int timeoutMs = 30000);
+    // Starts listening for later starts; each one emits Activated. Call after Acquire.
     bool Listen();
 
 signals:
@@ -26,5 +31,6 @@ signals:
 
 private:
     QString m_name;
+    std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QLocalServer> m_server;
 };

@@ -8,7 +8,9 @@
 #include <QTimer>
 
 // The picture lives in a resource of a static library: register it before first use.
-static void InitAppResources() { Q_INIT_RESOURCE(resources); }
+static void InitAppResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 TSplashForm::TSplashForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {

@@ -33,9 +33,12 @@ int main(int argc, char* argv[]) {
     // The name the window system shows for the program.
     app.setApplicationName("TAMO-Viewer v2");
 
+    // Another viewer runs: it comes forward and this start ends, touching nothing.
     TSingleInstance instance;
-    if (instance.HandOverToRunning())
+    if (!instance.Acquire()) {
+        instance.HandOverToRunning();
         return 0;
+    }
 
     InitColorRamps();
 

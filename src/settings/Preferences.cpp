@@ -120,8 +120,12 @@ void SavePreferences(const TPreferences& prefs, TSettingsStore& store) {
     registry.WriteString("SQL", prefs.SQL);
 }
 
-void LoadPreferences(TPreferences& prefs) { LoadPreferences(prefs, TSettingsStore::Global()); }
-void SavePreferences(const TPreferences& prefs) { SavePreferences(prefs, TSettingsStore::Global()); }
+void LoadPreferences(TPreferences& prefs) {
+    LoadPreferences(prefs, TSettingsStore::Global());
+}
+void SavePreferences(const TPreferences& prefs) {
+    SavePreferences(prefs, TSettingsStore::Global());
+}
 
 QString ReadPathSetting(const QString& name) {
     TRegistry registry;
@@ -151,7 +155,8 @@ void WriteDefaultToolbarLayout(TSettingsStore& store) {
     };
     const TToolWindowDefault toolWindows[] = {{"TBToolQEVData", "273", "291", "239", "5", "238"},
                                               {"TBToolDataPoint", "225", "249", "0", "336", "101"}};
-    const TToolbarDefault toolbars[] = {{"TBMainToolbar", "-1"}, {"TBDataToolbar", "184"}, {"TBViewToolbar", "248"}};
+    const TToolbarDefault toolbars[] = {
+        {"TBMainToolbar", "-1"}, {"TBDataToolbar", "184"}, {"TBViewToolbar", "248"}};
     const QString root = QString(kToolbarsKey) + "\\";
 
     TRegistry registry(store);

@@ -179,9 +179,13 @@ TSettingsStore::TKeyNode* TSettingsStore::CreateKey(const QString& path) {
 
 TRegistry::TRegistry(TSettingsStore& store) : m_store(store) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() {
+    CloseKey();
+}
 
-bool TRegistry::KeyExists(const QString& path) const { return m_store.FindKey(path) != nullptr; }
+bool TRegistry::KeyExists(const QString& path) const {
+    return m_store.FindKey(path) != nullptr;
+}
 
 bool TRegistry::OpenKey(const QString& path, TKeyAccess access) {
     CloseKey();
@@ -194,7 +198,9 @@ void TRegistry::CloseKey() {
     m_store.Save();
 }
 
-bool TRegistry::ValueExists(const QString& name) const { return ValueType(name) != TValueType::None; }
+bool TRegistry::ValueExists(const QString& name) const {
+    return ValueType(name) != TValueType::None;
+}
 
 TValueType TRegistry::ValueType(const QString& name) const {
     if (!m_key)
@@ -229,7 +235,9 @@ int TRegistry::ReadInteger(const QString& name) const {
     return std::get<int>(m_key->FindValue(name)->second);
 }
 
-bool TRegistry::ReadBool(const QString& name) const { return ReadInteger(name) != 0; }
+bool TRegistry::ReadBool(const QString& name) const {
+    return ReadInteger(name) != 0;
+}
 
 QString TRegistry::ReadString(const QString& name) const {
     if (ValueType(name) != TValueType::Text)
@@ -244,7 +252,9 @@ void TRegistry::WriteInteger(const QString& name, int value) {
     m_store.MarkChanged();
 }
 
-void TRegistry::WriteBool(const QString& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+void TRegistry::WriteBool(const QString& name, bool value) {
+    WriteInteger(name, value ? 1 : 0);
+}
 
 void TRegistry::WriteString(const QString& name, const QString& value) {
     if (!m_key)

@@ -92,7 +92,7 @@ int ToolbarRow(QMainWindow& frame, QToolBar* bar) {
     const int line = horizontal ? bar->geometry().top() : bar->geometry().left();
     std::vector<int> lines;
     for (QToolBar* other : frame.findChildren<QToolBar*>())
-        if (frame.toolBarArea(other) == area && other->isVisible())
+        if (frame.toolBarArea(other) == area && other->isVisibleTo(&frame))
             lines.push_back(horizontal ? other->geometry().top() : other->geometry().left());
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
@@ -154,6 +154,8 @@ void LoadToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
 }
 
 void SaveToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
+    // The frame is usually hidden already (it saves while it goes): visibility is asked relative
+    // to the frame.
     TRegistry registry(store);
     for (QToolBar* bar : frame.findChildren<QToolBar*>()) {
         const TArea* area = AreaOf(frame.toolBarArea(bar));
@@ -162,7 +164,7 @@ void SaveToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
         registry.OpenKey(BarKey(bar->objectName()), TKeyAccess::CreateIfMissing);
         const bool horizontal = area->ToolBar == Qt::TopToolBarArea || area->ToolBar == Qt::BottomToolBarArea;
         registry.WriteString("Rev", kRevision);
-        registry.WriteString("Visible", bar->isVisible() ? "1" : "0");
+        registry.WriteString("Visible", bar->isVisibleTo(&frame) ? "1" : "0");
         registry.WriteString("DockedTo", bar->isFloating() ? "+" : area->Name);
         registry.WriteString("LastDock", area->Name);
         registry.WriteString("DockRow", QString::number(ToolbarRow(frame, bar)));
@@ -177,7 +179,7 @@ void SaveToolbarLayout(QMainWindow& frame, TSettingsStore& store) {
             continue;
         registry.OpenKey(BarKey(dock->objectName()), TKeyAccess::CreateIfMissing);
         registry.WriteString("Rev", kRevision);
-        registry.WriteString("Visible", dock->isVisible() ? "1" : "0");
+        registry.WriteString("Visible", dock->isVisibleTo(&frame) ? "1" : "0");
         registry.WriteString("DockedTo", dock->isFloating() ? "+" : area->Name);
         registry.WriteString("LastDock", area ? area->Name : "TBleft");
         registry.WriteString("DockRow", "0");

@@ -52,7 +52,8 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         if (HasDialogBorder(window))
             return;
         if (registry.ReadBool("Maximized")) {
-            placed.showMaximized();
+            // Only the state: the window is shown by its owner when it is ready.
+            placed.setWindowState(placed.windowState() | Qt::WindowMaximized);
             return;
         }
         QSize size(registry.ReadInteger("Width"), registry.ReadInteger("Height"));

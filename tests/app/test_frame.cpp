@@ -8,7 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBar>
@@ -128,4 +130,52 @@ TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
     EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
     // The Access file was imported once into the cache, and is itself untouched.
     EXPECT_FALSE(QDir(Preferences().DATA_CACHE).entryList({"*.sqlite"}).isEmpty());
+}
+
+TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {
+    TScopedEnvironment env;
+    {
+        TTAMOForm frame;
+        frame.show();
+        frame.aToolView->trigger();  // hide the View toolbar
+        frame.aDataPoint->trigger(); // show the Data Point window
+        frame.close();
+    }
+    TTAMOForm frame;
+    frame.show();
+    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
+    EXPECT_TRUE(frame.TBDataToolbar->isVisible());
+    EXPECT_FALSE(frame.TBViewToolbar->isVisible());
+    EXPECT_TRUE(frame.TBToolDataPoint->isVisible());
+    EXPECT_FALSE(frame.aToolView->isChecked());
+    EXPECT_TRUE(frame.aDataPoint->isChecked());
+}
+
+TEST(Frame, ToolbarDialogAppliesOnOkOnly) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TTAMOForm frame;
+    frame.show();
+    const auto uncheckMainAnd = [](int result) {
+        return [result](QDialog& dialog) {
+            auto* list = dialog.findChild<QListWidget*>("CheckListBox");
+            EXPECT_EQ(list->count(), 4);
+            EXPECT_EQ(list->item(3)->text(), "Data Point");
+            EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
+            list->item(0)->setCheckState(Qt::Unchecked);
+            return result;
+        };
+    };
+    responder.DialogAnswers = {uncheckMainAnd(QDialog::Rejected), uncheckMainAnd(QDialog::Accepted)};
+    frame.aToolbars->trigger(); // closed with the close box: nothing changes
+    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
+    frame.aToolbars->trigger();
+    EXPECT_FALSE(frame.TBMainToolbar->isVisible());
+    EXPECT_FALSE(frame.aToolMain->isChecked());
+
+    std::unique_ptr<QMenu> popup(frame.createPopupMenu());
+    QStringList items;
+    for (QAction* action : popup->actions())
+        items << action->text();
+    EXPECT_EQ(items, QStringList({"&Main", "&View", "&Data", "Data &Point", "", "&Toolbars"}));
 }

@@ -18,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -193,8 +194,17 @@ TEST_F(FrameOnDemoData, AMissingRasterDiscardsTheWindow) {
     frame->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 20000));
     EXPECT_TRUE(responder.Messages[0].Text.startsWith("The image file was not found."));
-    QApplication::processEvents();
-    EXPECT_TRUE(frame->MdiArea->subWindowList().isEmpty());
-    frame->UpdateCommandStates();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
     EXPECT_FALSE(frame->aViewZoomIn->isEnabled());
+}
+
+TEST_F(FrameOnDemoData, CloseAllDuringADrawingLeavesTheMapCommandsOff) {
+    Start();
+    // Close All arrives while the redraw processes events between its rows.
+    QTimer::singleShot(0, frame.get(), [&] { frame->aFileCloseAll->trigger(); });
+    frame->aViewRedraw->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 10000));
+    QTest::qWait(50);
+    EXPECT_FALSE(frame->aViewZoomIn->isEnabled());
+    EXPECT_FALSE(frame->aViewRedraw->isEnabled());
 }

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -116,38 +117,73 @@ TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 2000));
 }
 
-TEST(SingleInstance, ASecondViewerHandsOverToTheFirstAndExits) {
-    // Both viewers share this test's private settings folder, hence the same instance name.
+namespace {
+// Two viewers sharing one private settings folder, hence one instance name.
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        environment.insert("XDG_CONFIG_HOME", home.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        first.setProcessEnvironment(environment);
+        first.start(TAMO_VIEWER_PROGRAM, {});
+        ASSERT_TRUE(first.waitForStarted(10000));
+        const QString name = InstanceName();
+        // Wait until the first viewer listens.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                QLocalSocket probe;
+                probe.connectToServer(name);
+                return probe.waitForConnected(100);
+            },
+            15000));
+    }
+    void TearDown() override {
+        ::kill(pid_t(first.processId()), SIGCONT);
+        first.kill();
+        first.waitForFinished(5000);
+    }
+    QString InstanceName() {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+        const QString name = TSingleInstance::DefaultName();
+        qputenv("XDG_CONFIG_HOME", saved);
+        return name;
+    }
+    void StartSecond(QProcess& second) {
+        second.setProcessEnvironment(environment);
+        second.start(TAMO_VIEWER_PROGRAM, {});
+        ASSERT_TRUE(second.waitForStarted(10000));
+    }
+
     QTemporaryDir home;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", home.path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-
     QProcess first;
-    first.setProcessEnvironment(environment);
-    first.start(TAMO_VIEWER_PROGRAM, {});
-    ASSERT_TRUE(first.waitForStarted(10000));
-    // Wait until the first viewer listens.
-    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
-    const QString name = TSingleInstance::DefaultName();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QLocalSocket probe;
-            probe.connectToServer(name);
-            return probe.waitForConnected(100);
-        },
-        15000));
+};
+} // namespace
 
+TEST_F(SingleInstanceTest, ASecondViewerHandsOverToTheFirstAndExits) {
     QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(TAMO_VIEWER_PROGRAM, {});
+    StartSecond(second);
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
-    // The second start touched no settings.
-    EXPECT_FALSE(QFile::exists(home.path() + "/TAMO/settings.json.bad"));
+}
 
-    first.kill();
-    first.waitForFinished(5000);
+TEST_F(SingleInstanceTest, ASecondStartWaitsForABusyViewerAndNeverStartsItsOwn) {
+    // The first viewer is busy: it answers nothing until it goes on.
+    ASSERT_EQ(::kill(pid_t(first.processId()), SIGSTOP), 0);
+    QProcess second;
+    StartSecond(second);
+    EXPECT_FALSE(second.waitForFinished(2000)); // still waiting for an answer
+    ASSERT_EQ(::kill(pid_t(first.processId()), SIGCONT), 0);
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+
+    // The first viewer still owns the handover: a third start ends at once too.
+    QProcess third;
+    StartSecond(third);
+    ASSERT_TRUE(third.waitForFinished(15000));
+    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
 }
