@@ -271,6 +271,8 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
         emit DrawingFinished();
         if (m_closePending)
             QTimer::singleShot(0, this, [this] { FinishClose(); });
+        else if (m_releasePending)
+            QTimer::singleShot(0, this, [this] { Guarded([this] { FinishPendingRelease(); }, this); });
     };
     try {
         if (mode == TDrawTarget::Screen) {
@@ -545,8 +547,15 @@ void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
 }
 
 void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
-    if (button == Qt::RightButton || Drawing)
+    if (button == Qt::RightButton)
         return;
+    // The press of a click usually starts a drawing that is still running when the button comes
+    // up: the release is carried out when the drawing has ended.
+    if (Drawing) {
+        m_releasePending = true;
+        return;
+    }
+    m_releasePending = false;
     // Only a drag that began on this map ends here (a press during a drawing started none).
     if (Tool == mtZoomRectangle && Dragging) {
         Image32View->Rubber.reset();
@@ -559,6 +568,14 @@ void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
     }
     SynchronizeIfWanted();
     ResetTool();
+}
+
+void TMapExplorerForm::FinishPendingRelease() {
+    if (!m_releasePending || Drawing)
+        return;
+    // A drag in progress when the button came up ends where the pointer last was.
+    const QPoint at = Tool == mtZoomRectangle ? RubberEnd : QPoint();
+    Image32ViewMouseUp(Qt::LeftButton, at.x(), at.y());
 }
 
 void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {

@@ -138,6 +138,7 @@ private:
     void Image32ViewMouseDown(Qt::MouseButton button, int x, int y);
     void Image32ViewMouseMove(int x, int y);
     void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
+    void FinishPendingRelease();
     void btnStopClick();
     void MapPanelResize();
     void ResizeEnded();
@@ -162,6 +163,7 @@ private:
     int m_invalidations = 0;
     bool m_shownOnce = false;
     bool m_closePending = false;
+    bool m_releasePending = false; // a button came up during a drawing
     QWidget* m_watchedParent = nullptr;
     QTimer m_resizeTimer;
 };

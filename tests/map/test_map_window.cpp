@@ -202,6 +202,27 @@ TEST_F(MapWindowTest, WithoutPersistentViewTheToolEndsAfterOneClick) {
     EXPECT_EQ(form.GetView(), view);
 }
 
+// A real click: the button comes up while the drawing started by the press is still running.
+TEST_F(MapWindowTest, AReleaseDuringTheDrawingOfItsPressIsCarriedOutAfterwards) {
+    Preferences().PersistentView = false;
+    Preferences().SynchronizeWindows = true;
+    TMapExplorerForm& first = OpenWindow({600, 450});
+    TMapExplorerForm& second = OpenWindow({500, 350});
+    first.SetTool(mtZoomIn);
+    const int synchronizationsBefore = Host.Synchronizations;
+    bool releasedWhileDrawing = false;
+    QTimer::singleShot(0, &first, [&] {
+        releasedWhileDrawing = first.IsDrawing();
+        QTest::mouseRelease(first.Image32View, Qt::LeftButton, {}, QPoint(120, 80));
+    });
+    QTest::mousePress(first.Image32View, Qt::LeftButton, {}, QPoint(120, 80));
+    ASSERT_TRUE(releasedWhileDrawing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.Tool == mtNoAction; }, 5000));
+    EXPECT_GT(Host.Synchronizations, synchronizationsBefore);
+    EXPECT_EQ(second.GetView().Col0, first.GetView().Col0);
+    EXPECT_FALSE(first.Dragging);
+}
+
 TEST_F(MapWindowTest, AZoomRectangleGivesTheSameCellsWhicheverWayItIsDragged) {
     TMapExplorerForm& form = OpenWindow();
     const QPoint topLeft(50, 40), bottomRight(250, 160);
