@@ -1,5 +1,6 @@
 // The program: one viewer per user, the frame, and what happens after its last window is gone.
 
+#include "app/CommandIcons.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
@@ -32,6 +33,7 @@ int main(int argc, char* argv[]) {
     TApplication app(argc, argv);
     // The name the window system shows for the program.
     app.setApplicationName("TAMO-Viewer v2");
+    app.setWindowIcon(CommandIcon("aViewReset"));
 
     // Another viewer runs: it comes forward and this start ends, touching nothing.
     TSingleInstance instance;
