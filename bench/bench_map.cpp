@@ -78,21 +78,7 @@ TBenchMap& Map() {
 
 // Paints one drawing as a map window does: colour table, then the raster.
 void PaintView(TQEVmanager& legend, QImage& image) {
-    const TViewGeometry& view = legend.View;
-    TPaintRequest request;
-    request.Raster = legend.Stream.get();
-    request.Bytes = legend.Theme->Bytes;
-    request.RasterCols = view.RasterCols;
-    request.RasterRows = view.RasterRows;
-    request.Col0 = view.Col0;
-    request.Row0 = view.Row0;
-    request.Scale = view.Scale;
-    request.OriginX = view.OriginX;
-    request.OriginY = view.OriginY;
-    request.TargetWidth = view.TargetWidth;
-    request.TargetHeight = view.TargetHeight;
-    request.ColorTable = legend.RebuildColorTable().data();
-    PaintRaster(request, image);
+    PaintRaster(legend.PaintRequest(), image);
 }
 
 void BM_DrawMapWorld(benchmark::State& state) {

@@ -284,21 +284,7 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
             if (legend.Stream->ChangedOnDisk())
                 throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.")
                                     .arg(legend.Stream->Path()));
-            const TViewGeometry& view = legend.View;
-            TPaintRequest request;
-            request.Raster = legend.Stream.get();
-            request.Bytes = legend.Theme ? legend.Theme->Bytes : 2;
-            request.RasterCols = view.RasterCols;
-            request.RasterRows = view.RasterRows;
-            request.Col0 = view.Col0;
-            request.Row0 = view.Row0;
-            request.Scale = view.Scale;
-            request.OriginX = view.OriginX;
-            request.OriginY = view.OriginY;
-            request.TargetWidth = view.TargetWidth;
-            request.TargetHeight = view.TargetHeight;
-            request.ColorTable = legend.RebuildColorTable().data();
-            if (PaintRaster(request, target, &monitor) == TPaintResult::Stopped) {
+            if (PaintRaster(legend.PaintRequest(), target, &monitor) == TPaintResult::Stopped) {
                 finish();
                 return;
             }
@@ -330,15 +316,19 @@ void TMapExplorerForm::ZoomInAt(int x, int y) {
     DrawIfFits();
 }
 
-void TMapExplorerForm::ZoomOutAt(int x, int y) {
-    TViewGeometry& view = m_manager->View;
+// The view of the current extent centred on the cell under pixel (x, y).
+TViewRect TMapExplorerForm::CentredOn(int x, int y) const {
+    const TViewGeometry& view = m_manager->View;
     const TCellPoint cell = view.PixelToCell(x, y);
     const double w = static_cast<double>(view.Col1) - view.Col0;
     const double h = static_cast<double>(view.Row1) - view.Row0;
-    const int c0 = TruncToInt(cell.Col - w / 2);
-    const int c1 = TruncToInt(cell.Col + w / 2);
-    const int r0 = TruncToInt(cell.Row - h / 2);
-    const int r1 = TruncToInt(cell.Row + h / 2);
+    return {TruncToInt(cell.Col - w / 2), TruncToInt(cell.Col + w / 2), TruncToInt(cell.Row - h / 2),
+            TruncToInt(cell.Row + h / 2)};
+}
+
+void TMapExplorerForm::ZoomOutAt(int x, int y) {
+    TViewGeometry& view = m_manager->View;
+    const auto [c0, c1, r0, r1] = CentredOn(x, y);
     view.SetView(TruncToInt(RoundHalfEven(0.95 * c0)), TruncToInt(RoundHalfEven(1.05 * c1)),
                  TruncToInt(RoundHalfEven(0.95 * r0)), TruncToInt(RoundHalfEven(1.05 * r1)));
     PrepareView();
@@ -363,13 +353,7 @@ void TMapExplorerForm::ZoomToRectangle() {
 
 void TMapExplorerForm::PanTo(int x, int y) {
     TViewGeometry& view = m_manager->View;
-    const TCellPoint cell = view.PixelToCell(x, y);
-    const double w = static_cast<double>(view.Col1) - view.Col0;
-    const double h = static_cast<double>(view.Row1) - view.Row0;
-    const int c0 = TruncToInt(cell.Col - w / 2);
-    const int c1 = TruncToInt(cell.Col + w / 2);
-    const int r0 = TruncToInt(cell.Row - h / 2);
-    const int r1 = TruncToInt(cell.Row + h / 2);
+    const auto [c0, c1, r0, r1] = CentredOn(x, y);
     if (c0 >= 0 && c1 >= 0 && r0 >= 0 && r1 >= 0)
         view.SetView(c0, c1, r0, r1);
     PrepareView();

@@ -86,6 +86,7 @@ public:
     void ZoomOutAt(int x, int y);
     void ZoomToRectangle();
     void PanTo(int x, int y);
+    TViewRect CentredOn(int x, int y) const;
     // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
     void RequestStop();
 

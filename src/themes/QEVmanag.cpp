@@ -257,3 +257,20 @@ double TQEVmanager::ReadCellValue(double col, double row) const {
     const int bytes = Theme ? Theme->Bytes : 2;
     return Stream->ReadCell(TruncToInt(col), TruncToInt(row), View.RasterCols, bytes);
 }
+
+TPaintRequest TQEVmanager::PaintRequest() {
+    TPaintRequest request;
+    request.Raster = Stream.get();
+    request.Bytes = Theme ? Theme->Bytes : 2;
+    request.RasterCols = View.RasterCols;
+    request.RasterRows = View.RasterRows;
+    request.Col0 = View.Col0;
+    request.Row0 = View.Row0;
+    request.Scale = View.Scale;
+    request.OriginX = View.OriginX;
+    request.OriginY = View.OriginY;
+    request.TargetWidth = View.TargetWidth;
+    request.TargetHeight = View.TargetHeight;
+    request.ColorTable = RebuildColorTable().data();
+    return request;
+}

@@ -4,6 +4,7 @@
 // the colour of every raster cell value.
 
 #include "map/RasterFile.h"
+#include "map/RasterPainter.h"
 #include "map/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
 #include "themes/ShapeLayer.h"
@@ -86,6 +87,9 @@ public:
     // since. The WRB2 codes of the SMUs are looked up once per SMU index and kept: the index is
     // read once when the database is loaded and does not change while its object lives.
     const std::vector<QRgb>& RebuildColorTable();
+    // What the painter needs to draw the current view: the stream, the grid, the view and a
+    // colour table made afresh.
+    TPaintRequest PaintRequest();
     const std::vector<QRgb>& ColorTable() const { return m_colorTable; }
 
     // Recolours the classes from a colour ramp.
