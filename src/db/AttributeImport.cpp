@@ -15,6 +15,8 @@
 #include <QTimer>
 
 namespace {
+// The lines of the import program that show it is getting on; anything else it prints is not.
+const QStringList kProtocolWords = {"tables", "table", "progress", "finishing", "done"};
 
 QString ShortHash(const QString& text) {
     return QString::fromLatin1(
@@ -88,12 +90,14 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
         while (process.canReadLine()) {
             const QString line = QString::fromUtf8(process.readLine()).trimmed();
-            stallTimer.start();
             const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+            if (words.isEmpty() || !kProtocolWords.contains(words[0]))
+                continue; // anything else is no sign of progress
+            stallTimer.start();
             if (words.size() == 3 && words[0] == "progress") {
                 progress.RowsDone = words[1].toLongLong();
                 progress.RowsTotal = words[2].toLongLong();
-            } else if (line.startsWith("table ")) {
+            } else if (words[0] == "table") {
                 progress.Table = line.mid(6);
             } else {
                 continue;
@@ -119,6 +123,15 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
         stalled = true;
         process.kill();
     });
+    // The person may cancel at any moment, also while no line comes.
+    QTimer cancelPoll;
+    cancelPoll.setInterval(200);
+    QObject::connect(&cancelPoll, &QTimer::timeout, &loop, [&] {
+        if (onProgress && !cancelled && !onProgress(progress)) {
+            cancelled = true;
+            process.kill();
+        }
+    });
 
     process.start();
     if (!process.waitForStarted()) {
@@ -127,6 +140,7 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
                             .arg(options.ImporterProgram, process.errorString()));
     }
     stallTimer.start();
+    cancelPoll.start();
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     if (process.state() != QProcess::NotRunning) {

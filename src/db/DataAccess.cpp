@@ -2,6 +2,7 @@
 
 #include "db/AttributeImport.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -13,6 +14,9 @@
 #include <sqlite3.h>
 
 namespace {
+
+// Each step of a query (the first one does most of the work) gets this long.
+std::chrono::milliseconds gQueryStepLimit = std::chrono::seconds(60);
 
 QString RealText(double value) {
     const double magnitude = std::fabs(value);
@@ -51,7 +55,11 @@ public:
         }
         // Opened read-only already; this also refuses writes to attached files.
         sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+        // A user's condition can ask for work without end; no query may hang the viewer.
+        sqlite3_progress_handler(m_handle, 10000, &TDatabaseConnection::PastDeadline, this);
     }
+
+    void StartQueryClock() { m_deadline.setRemainingTime(gQueryStepLimit); }
     ~TDatabaseConnection() {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -60,6 +68,10 @@ public:
         QSqlDatabase::removeDatabase(m_name);
     }
     sqlite3* Handle() const { return m_handle; }
+
+    static int PastDeadline(void* self) {
+        return static_cast<TDatabaseConnection*>(self)->m_deadline.hasExpired() ? 1 : 0;
+    }
 
     static std::shared_ptr<TDatabaseConnection> For(const QString& path) {
         static std::map<QString, std::weak_ptr<TDatabaseConnection>> open;
@@ -75,7 +87,12 @@ private:
     QString m_path;
     QString m_name;
     sqlite3* m_handle = nullptr;
+    QDeadlineTimer m_deadline = QDeadlineTimer::Forever;
 };
+
+void SetQueryStepLimit(std::chrono::milliseconds limit) {
+    gQueryStepLimit = limit;
+}
 
 QString DatabasePathOf(const QString& connectionString) {
     static const QString key = "Data Source=";
@@ -83,8 +100,12 @@ QString DatabasePathOf(const QString& connectionString) {
     if (start < 0)
         throw TAMOError("The connection text names no database file (\"Data Source=\" is missing).");
     const int from = start + key.size();
-    int end = connectionString.indexOf(';', from);
-    if (end < 0)
+    // The path runs to the closing ";Persist Security Info=False" (a path may hold ";" itself).
+    static const QString closing = ";Persist Security Info=False";
+    int end = connectionString.endsWith(closing, Qt::CaseInsensitive)
+                  ? connectionString.size() - closing.size()
+                  : connectionString.indexOf(';', from);
+    if (end < from)
         end = connectionString.size();
     const QString path = connectionString.mid(from, end - from).trimmed();
     if (path.isEmpty())
@@ -206,12 +227,17 @@ void TDataSet::Execute() {
 
 void TDataSet::Step() {
     auto* statement = static_cast<sqlite3_stmt*>(m_statement);
+    m_connection->StartQueryClock();
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW)
         return;
     m_eof = true;
     if (rc != SQLITE_DONE) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_connection->Handle()));
+        const QString message =
+            rc == SQLITE_INTERRUPT ? QString("The query took too long and was stopped (after %1 seconds): %2")
+                                         .arg(double(gQueryStepLimit.count()) / 1000.0)
+                                         .arg(m_sql.trimmed())
+                                   : QString::fromUtf8(sqlite3_errmsg(m_connection->Handle()));
         Finalize();
         m_active = false;
         throw TDatabaseError(message);

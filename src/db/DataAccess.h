@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -20,8 +21,13 @@ public:
 
 enum class TDatabaseKind { Access, SQLite, Unknown };
 
-// The path after "Data Source=" up to the next ";". Throws when the text names no file.
+// The path after "Data Source=", up to the closing ";Persist Security Info=False" (or the next ";"
+// when the text does not end so). Throws when the text names no file.
 QString DatabasePathOf(const QString& connectionString);
+
+// How long one step of a query may run before it is stopped with an error: no condition a user
+// types can hang the viewer. One minute unless a test sets it shorter.
+void SetQueryStepLimit(std::chrono::milliseconds limit);
 // Tells the file's format by its first bytes; a missing or unreadable file is Unknown.
 TDatabaseKind DetectDatabaseKind(const QString& path);
 // The SQLite file that serves the connection text: the named file itself, or for an Access file

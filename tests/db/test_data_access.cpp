@@ -27,6 +27,7 @@ protected:
 TEST_F(DataAccess, FindsThePathAndTellsTheFileKind) {
     EXPECT_EQ(DatabasePathOf(BuildConnectionString("/data/TAMO2.mdb")), "/data/TAMO2.mdb");
     EXPECT_EQ(DatabasePathOf("data source=/x/y.sqlite"), "/x/y.sqlite");
+    EXPECT_EQ(DatabasePathOf(BuildConnectionString("/home/a;b/TAMO2.mdb")), "/home/a;b/TAMO2.mdb");
     EXPECT_THROW(DatabasePathOf("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False"), TAMOError);
 
     EXPECT_EQ(DetectDatabaseKind(Path()), TDatabaseKind::SQLite);
@@ -103,6 +104,22 @@ TEST_F(DataAccess, ErrorsCarryTheDatabaseMessage) {
     }
     TDataSet missing(BuildConnectionString(m_folder.path() + "/none.sqlite"));
     EXPECT_THROW(missing.Open("select 1"), TAMOError);
+}
+
+TEST_F(DataAccess, AQueryWithoutEndIsStopped) {
+    SetQueryStepLimit(std::chrono::milliseconds(300));
+    TDataSet query(Connection());
+    try {
+        query.Open("select * from T where ID in "
+                   "(with recursive c(x) as (select 1 union all select x + 1 from c) select x from c)");
+        FAIL() << "no error";
+    } catch (const TDatabaseError& error) {
+        EXPECT_TRUE(error.Message().contains("took too long")) << error.what();
+    }
+    SetQueryStepLimit(std::chrono::seconds(60));
+    // The connection is usable afterwards.
+    query.Open("select count(*) from T");
+    EXPECT_EQ(query.AsInteger(0), 4);
 }
 
 TEST_F(DataAccess, NothingCanChangeTheDatabase) {

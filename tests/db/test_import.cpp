@@ -281,11 +281,12 @@ TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
 TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
     REQUIRE_SHARED("nwind.mdb");
     ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
-    // Stands in for a reader caught in a loop: one progress line, then silence.
+    // Stands in for a reader caught in a loop: one progress line, then chatter that is no progress.
     const QString stalling = m_environment.Folder() + "stalling-import";
     QFile script(stalling);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho 'tables 1 rows 10'\n: > \"$2.part\"\nexec sleep 60\n");
+    script.write("#!/bin/sh\necho 'tables 1 rows 10'\n: > \"$2.part\"\n"
+                 "while true; do echo 'page 0x1a2b dump'; sleep 0.1; done\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -302,6 +303,26 @@ TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
     }
     EXPECT_LT(clock.elapsed(), 20000);
     EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
+    EXPECT_TRUE(ImportNeeded(Connection()));
+}
+
+TEST_F(ViewerImport, CancelStopsAnImportThatPrintsNothing) {
+    REQUIRE_SHARED("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
+    const QString silent = m_environment.Folder() + "silent-import";
+    QFile script(silent);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexec sleep 60\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    TImportOptions options;
+    options.ImporterProgram = silent;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(ImportAttributeDatabase(Connection(), options, [](const TImportProgress&) { return false; }),
+                 TAMOError);
+    EXPECT_LT(clock.elapsed(), 5000); // not the 30 s of the stall watch
     EXPECT_TRUE(ImportNeeded(Connection()));
 }
 

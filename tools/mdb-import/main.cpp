@@ -37,9 +37,26 @@ constexpr size_t kBindSize = 200000; // large enough for the longest memo the re
 constexpr long kProgressStep = 1000;
 const char* const kKeyColumns[] = {"TAMO2_SMU_ID", "ID_Class", "ID_QevLibrary"};
 
+// The progress lines the viewer reads. The reader library prints to stdout itself, so standard
+// output is moved to stderr at start-up and these lines go to the original descriptor alone.
+FILE* gProtocol = stdout;
+
 void Say(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    std::fputs((line + "\n").c_str(), gProtocol);
+    std::fflush(gProtocol);
+}
+
+void SeparateProtocolFromLibraryOutput() {
+    const int protocol = ::dup(STDOUT_FILENO);
+    if (protocol < 0)
+        return;
+    if (FILE* stream = ::fdopen(protocol, "w")) {
+        std::fflush(stdout);
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        gProtocol = stream;
+    } else {
+        ::close(protocol);
+    }
 }
 
 std::string Quoted(const std::string& name) {
@@ -324,6 +341,8 @@ void Import(const char* inPath, const std::string& outPath) {
     long done = 0;
     for (auto& table : tables)
         CopyTable(mdb.Handle, *table, out, done, total);
+    // Writing out a large file can take a while: say so, so that the import is not taken for stalled.
+    Say("finishing");
     out.Exec("COMMIT");
     if (sqlite3_close(out.Db) != SQLITE_OK)
         throw TImportError("cannot finish the SQLite file");
@@ -347,10 +366,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tamo-mdb-import IN.mdb OUT.sqlite\n");
         return 2;
     }
+    SeparateProtocolFromLibraryOutput();
     const std::string outPath = argv[2];
     const std::string partPath = outPath + ".part";
     try {
         Import(argv[1], partPath);
+        Say("finishing");
         SyncFile(partPath);
         if (std::rename(partPath.c_str(), outPath.c_str()) != 0)
             throw TImportError("cannot rename the SQLite file into place: " +
