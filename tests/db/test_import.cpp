@@ -238,6 +238,18 @@ protected:
         options.ImporterProgram = TAMO_MDB_IMPORT;
         return options;
     }
+    // Options whose import program is a shell script standing in for a misbehaving importer.
+    TImportOptions FakeImporter(const QString& name, const QByteArray& script) const {
+        const QString path = m_environment.Folder() + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        TImportOptions options;
+        options.ImporterProgram = path;
+        return options;
+    }
 
     TScopedEnvironment m_environment;
     TTestResponder m_responder;
@@ -282,16 +294,9 @@ TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
     REQUIRE_SHARED("nwind.mdb");
     ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
     // Stands in for a reader caught in a loop: one progress line, then chatter that is no progress.
-    const QString stalling = m_environment.Folder() + "stalling-import";
-    QFile script(stalling);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho 'tables 1 rows 10'\n: > \"$2.part\"\n"
-                 "while true; do echo 'page 0x1a2b dump'; sleep 0.1; done\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    TImportOptions options;
-    options.ImporterProgram = stalling;
+    TImportOptions options =
+        FakeImporter("stalling-import", "echo 'tables 1 rows 10'\n: > \"$2.part\"\n"
+                                        "while true; do echo 'page 0x1a2b dump'; sleep 0.1; done\n");
     options.StallTimeout = std::chrono::milliseconds(1000);
     QElapsedTimer clock;
     clock.start();
@@ -309,15 +314,7 @@ TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
 TEST_F(ViewerImport, CancelStopsAnImportThatPrintsNothing) {
     REQUIRE_SHARED("nwind.mdb");
     ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
-    const QString silent = m_environment.Folder() + "silent-import";
-    QFile script(silent);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nexec sleep 60\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    TImportOptions options;
-    options.ImporterProgram = silent;
+    const TImportOptions options = FakeImporter("silent-import", "exec sleep 60\n");
     QElapsedTimer clock;
     clock.start();
     EXPECT_THROW(ImportAttributeDatabase(Connection(), options, [](const TImportProgress&) { return false; }),
