@@ -1,7 +1,7 @@
 #include "BenchData.h"
 
 #include "db/AttributeImport.h"
-#include "map/RasterFile.h"
+#include "raster/RasterFile.h"
 #include "settings/Preferences.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 
 #include "db/TAMO_content.h"
 #include "map/MapHost.h"
-#include "map/RasterPainter.h"
+#include "raster/RasterPainter.h"
 #include "settings/Preferences.h"
 #include "themes/QEVlibrary.h"
 #include "themes/QEVmanag.h"
@@ -59,12 +59,11 @@ struct TBenchMap {
             Tamo = std::make_unique<TTAMO>(DemoConnection());
             Tamo->BuildWrbIndex();
             Host.Lookup = Tamo.get();
-            Preferences().RASTER = DemoRasterPath();
             Legend = std::make_unique<TQEVmanager>(&Host);
             Legend->Theme = theme;
             Legend->RasterVisible = true;
             Legend->ThemeOpen = true;
-            Legend->OpenRaster(kWorldCols, kWorldRows);
+            Legend->OpenRaster(DemoRasterPath(), kWorldCols, kWorldRows);
         } catch (const std::exception& error) {
             Error = error.what();
         }

@@ -3,8 +3,9 @@
 
 #include "app/DataPointText.h"
 #include "app/MainWindow.h"
-#include "app/misc_functions.h"
+#include "app/ThemeTreeImages.h"
 #include "classify/ColorRamp.h"
+#include "common/misc_functions.h"
 #include "db/PrepareDatabase.h"
 #include "db/TAMO_content.h"
 #include "map/QEVwindow.h"
@@ -28,6 +29,7 @@ void TTAMOForm::LoadDatabase() {
     if (!m_themeTree)
         m_themeTree = new QStandardItemModel(this);
     m_library->FillTree(*m_themeTree);
+    DecorateThemeTree(*m_themeTree);
     TreeView->setModel(m_themeTree);
     if (m_themeTree->rowCount() > 0)
         TreeView->collapse(m_themeTree->index(0, 0));

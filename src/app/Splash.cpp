@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 
-#include "app/misc_functions.h"
+#include "common/misc_functions.h"
 
 #include <QLabel>
 #include <QPixmap>

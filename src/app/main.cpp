@@ -4,8 +4,8 @@
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
-#include "app/misc_functions.h"
 #include "classify/ColorRamp.h"
+#include "common/misc_functions.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>

@@ -2,17 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 QString& OverriddenFolder() {
     static QString folder;
     return folder;
-}
-
-QString WithSlash(QString path) {
-    if (!path.endsWith('/'))
-        path += '/';
-    return path;
 }
 } // namespace
 
@@ -26,4 +21,20 @@ QString ProgramFolder() {
 
 void SetProgramFolder(const QString& folder) {
     OverriddenFolder() = folder.isEmpty() ? QString() : WithSlash(QDir::fromNativeSeparators(folder));
+}
+
+QString WithSlash(QString path) {
+    if (!path.endsWith('/'))
+        path += '/';
+    return path;
+}
+
+bool IsInsideFolder(const QString& path, const QString& folder) {
+    if (folder.isEmpty())
+        return false;
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const QString dir = QFileInfo(folder).canonicalFilePath();
+    if (file.isEmpty() || dir.isEmpty())
+        return false;
+    return file.startsWith(WithSlash(dir));
 }

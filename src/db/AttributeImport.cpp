@@ -23,12 +23,6 @@ QString ShortHash(const QString& text) {
         QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(10));
 }
 
-QString WithSlash(QString folder) {
-    if (!folder.endsWith('/'))
-        folder += '/';
-    return folder;
-}
-
 // The name part shared by every copy of one Access file, whatever its stamp.
 QString CopyPrefix(const QFileInfo& source) {
     return source.completeBaseName() + "-" + ShortHash(source.absoluteFilePath()) + "-";
@@ -46,11 +40,6 @@ QString ImportErrorText(const QByteArray& errorOutput) {
 }
 
 } // namespace
-
-QString AttributeCacheFolder() {
-    const QString folder = Preferences().DATA_CACHE;
-    return WithSlash(folder.isEmpty() ? ProgramFolder() + "Cache/" : QDir::fromNativeSeparators(folder));
-}
 
 QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     const QFileInfo source(mdbPath);
@@ -185,7 +174,7 @@ void ImportAttributeDatabase(const QString& connectionString, const TImportOptio
     const QString copy = CachedCopyPath(path);
     if (QFileInfo(copy).isFile())
         return;
-    const QString folder = AttributeCacheFolder();
+    const QString folder = CacheFolder();
     if (!QDir().mkpath(folder))
         throw TAMOError(QString("The cache folder \"%1\" cannot be created.").arg(folder));
     RunMdbImport(path, copy, options, onProgress);

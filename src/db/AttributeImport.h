@@ -2,16 +2,15 @@
 // The imported copy of an Access attribute database: where it lives in the cache folder, whether
 // it is current, and running the import program in a separate, watched process.
 
+#include "settings/Preferences.h"
+
 #include <QString>
 #include <chrono>
 #include <functional>
 
-// The cache folder of the preferences (the program's Cache/ folder when it is not set).
-QString AttributeCacheFolder();
-
 // The file name of the imported copy of `mdbPath` in `cacheFolder`. It carries a stamp of the
 // Access file's path, size and time, so a changed file gets a new name and is imported again.
-QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder = AttributeCacheFolder());
+QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder = CacheFolder());
 
 // True when the connection text names an Access file whose imported copy is missing or stale.
 bool ImportNeeded(const QString& connectionString);

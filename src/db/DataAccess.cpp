@@ -139,7 +139,7 @@ QString ResolveSqlitePath(const QString& connectionString) {
         if (!QFileInfo(copy).isFile())
             throw TAMOError(QString("The Access database \"%1\" has not been imported into the cache folder "
                                     "\"%2\" yet.")
-                                .arg(path, AttributeCacheFolder()));
+                                .arg(path, CacheFolder()));
         return copy;
     }
     case TDatabaseKind::Unknown:

@@ -2,8 +2,6 @@
 
 #include "db/DataAccess.h"
 
-#include <QGuiApplication>
-
 namespace {
 
 // Closes the shared query object however the operation ends.
@@ -204,13 +202,6 @@ QString TTAMO::DecodeDomain(const TIntStrList* list, const QString& code) {
 }
 
 bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& count) {
-    struct TRestoreCursor {
-        ~TRestoreCursor() {
-            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-                while (QGuiApplication::overrideCursor())
-                    QGuiApplication::restoreOverrideCursor();
-        }
-    } restoreCursor;
     m_selection.Clear();
     TCloseOnExit close(*m_dataSet);
     try {

@@ -3,21 +3,14 @@
 // and hands it to every map window it creates; tests use a fake.
 
 #include "themes/ColorRampRecord.h"
+#include "themes/LegendHost.h"
 
 #include <QString>
 
 class TMapExplorerForm;
-class TSmuLookup;
 
-class TMapHost {
+class TMapHost : public TLegendHost {
 public:
-    virtual ~TMapHost() = default;
-
-    // First status-bar panel. Map windows show their progress texts here and clear them with an
-    // empty text. The text must become visible at once (repaint the panel), since it is shown
-    // before long work that processes no events.
-    virtual void ShowStatusText(const QString& text) = 0;
-
     // The pointer moved over a map showing a theme: raster column and row under it, and the
     // longitude and latitude of that cell (not clamped).
     virtual void ShowDataPoint(int col, int row, double lon, double lat) = 0;
@@ -26,16 +19,8 @@ public:
     // the source, then SetViewAndDraw on the others, from the last child window to the first.
     virtual void SynchronizeViews(TMapExplorerForm& source) = 0;
 
-    // Show the legend's method (0..4) and class count in the frame's classification controls.
-    virtual void SetClassificationControls(int method, int classCount) = 0;
-    // Select an item of the colour-ramp box without applying it.
-    virtual void SetColorRampIndex(int index) = 0;
     // A record of the frame's colour-ramp table (a new window copies ramp 0).
     virtual TRampRecord ColorRamp(int index) const = 0;
-
-    // The SMU-to-soil index and the query selection; null while the database is not loaded
-    // (every SMU is then drawn as no data).
-    virtual const TSmuLookup* SmuLookup() const = 0;
 
     // The SMU click tools: open (creating it once) the compact overview window with the readout
     // text of the clicked cell, or the details window for one SMU. The details window answers

@@ -1,11 +1,11 @@
 #include "map/QEVwindow.h"
 
-#include "app/misc_functions.h"
 #include "common/TAMOError.h"
+#include "common/misc_functions.h"
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
-#include "map/RasterLocator.h"
-#include "map/RasterPainter.h"
+#include "raster/RasterLocator.h"
+#include "raster/RasterPainter.h"
 #include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
 
@@ -178,14 +178,15 @@ bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int last
                                  int lastRow) {
     InvalidateDrawing();
     ExtractedBytes = 0;
-    if (!theme || !ResolveRasterFile(*theme)) {
+    const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme)) : QString();
+    if (rasterPath.isEmpty()) {
         Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);
         return false;
     }
     m_manager->Theme = theme;
     m_manager->ThemeOpen = true;
     try {
-        m_manager->OpenRaster(lastCol, lastRow);
+        m_manager->OpenRaster(rasterPath, lastCol, lastRow);
     } catch (...) {
         m_manager->ThemeOpen = false;
         throw;

@@ -4,7 +4,7 @@
 // progressive drawing that can be stopped, and the legend tree beside the map.
 
 #include "map/MapHost.h"
-#include "map/ViewGeometry.h"
+#include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
 #include "themes/QEVmanag.h"
 

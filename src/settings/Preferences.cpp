@@ -18,6 +18,11 @@ TProgramState& ProgramState() {
     return state;
 }
 
+QString CacheFolder() {
+    const QString folder = Preferences().DATA_CACHE;
+    return WithSlash(folder.isEmpty() ? ProgramFolder() + "Cache/" : QDir::fromNativeSeparators(folder));
+}
+
 QSize DefaultScreenSize() {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,6 +1,6 @@
 #include "settings/TAMO_Location.h"
 
-#include "app/misc_functions.h"
+#include "common/misc_functions.h"
 #include "settings/Preferences.h"
 
 #include <QCheckBox>

@@ -1,14 +1,13 @@
 #pragma once
 // TQEVLibraryManager: the catalogue of map themes read once from the attribute database
-// (libraries, their themes and the pre-defined class sets), shown as a two-level tree.
+// (libraries, their themes and the pre-defined class sets), shown as a two-level tree (libraries, then their
+// themes).
 
 #include "settings/Preferences.h"
 #include "themes/ThemeRecords.h"
 
-#include <QImage>
 #include <QModelIndex>
 #include <QString>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -16,20 +15,6 @@ class QStandardItemModel;
 
 class TQEVLibraryManager {
 public:
-    // The ten 16 x 16 images of the tree, by index.
-    enum TFileImage {
-        RemovableDrive = 0,
-        HardDisk,
-        OpticalDrive,
-        NetworkDrive,
-        ClosedFolder,
-        OpenFolder,
-        Globe,
-        MapDocument,
-        GreyMapDocument,
-        Empty,
-        FileImageCount
-    };
     // Item data of the tree: the position of a theme in Themes() (-1 on library nodes), and the
     // position of the library in Libraries().
     static constexpr int kThemeIndexRole = Qt::UserRole + 1;
@@ -41,8 +26,8 @@ public:
     TQEVLibraryManager(const TQEVLibraryManager&) = delete;
     TQEVLibraryManager& operator=(const TQEVLibraryManager&) = delete;
 
-    // Replaces the model's content by the libraries (closed/open folder) and their themes (map
-    // document), every theme item referring to its theme.
+    // Replaces the model's content by the libraries and their themes, every theme item referring
+    // to its theme. The window showing the tree gives the items their images.
     void FillTree(QStandardItemModel& tree) const;
 
     // False for a library node (or no node); otherwise `theme` is set and the result tells
@@ -54,8 +39,6 @@ public:
     const std::vector<std::unique_ptr<TQEV_Class>>& ClassSets() const { return m_classSets; }
     // The theme the first map window opens; null when the catalogue has none.
     const TQEV_Layer* FirstTheme() const { return m_themes.empty() ? nullptr : m_themes.front().get(); }
-
-    static const std::array<QImage, FileImageCount>& FileImages();
 
 private:
     std::vector<std::unique_ptr<TQEV_Layer>> m_themes;

@@ -1,9 +1,9 @@
 #include "themes/QEVmanag.h"
 
 #include "db/SmuLookup.h"
-#include "map/MapHost.h"
-#include "map/RasterStatistics.h"
 #include "settings/Preferences.h"
+#include "themes/ClassStatistics.h"
+#include "themes/LegendHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +19,7 @@ QRgb OpaqueFromWindowColor(std::uint32_t bgr) {
 
 } // namespace
 
-TQEVmanager::TQEVmanager(TMapHost* host) : m_host(host) {
+TQEVmanager::TQEVmanager(TLegendHost* host) : m_host(host) {
     auto world = std::make_unique<TESRIShapeFile>(Preferences().DATA_WORLD_MAP, 5, 0);
     world->Visible = true;
     ShapeLayers.push_back(std::move(world));
@@ -31,9 +31,9 @@ const TSmuLookup* TQEVmanager::Lookup() const {
     return m_host ? m_host->SmuLookup() : nullptr;
 }
 
-void TQEVmanager::OpenRaster(int columns, int rows) {
+void TQEVmanager::OpenRaster(const QString& path, int columns, int rows) {
     Stream.reset();
-    Stream = TRasterFile::Open(Preferences().RASTER);
+    Stream = TRasterFile::Open(path);
     m_statisticsKnown = false;
     Mean = 0;
     StdDev = 0;
@@ -102,8 +102,8 @@ void TQEVmanager::ComputeStatistics() {
     };
     TCellHistogram histogram;
     try {
-        histogram = CachedCellHistogram(*Stream, bytes, View.RasterCols, View.RasterRows,
-                                        Preferences().DATA_CACHE, report);
+        histogram =
+            CachedCellHistogram(*Stream, bytes, View.RasterCols, View.RasterRows, CacheFolder(), report);
     } catch (...) {
         if (m_host)
             m_host->ShowStatusText({});

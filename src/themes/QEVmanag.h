@@ -3,9 +3,9 @@
 // colours, labels, visibility), its shape overlays, its view geometry and its open raster, and
 // the colour of every raster cell value.
 
-#include "map/RasterFile.h"
-#include "map/RasterPainter.h"
-#include "map/ViewGeometry.h"
+#include "raster/RasterFile.h"
+#include "raster/RasterPainter.h"
+#include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
 #include "themes/ShapeLayer.h"
 #include "themes/ThemeRecords.h"
@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-class TMapHost;
+class TLegendHost;
 class TSmuLookup;
 
 // Colour of cells without data: white, fully transparent.
@@ -39,7 +39,7 @@ class TQEVmanager {
 public:
     // `host` (may be null) shows the method and ramp in the frame, reports progress and gives the
     // SMU lookup.
-    explicit TQEVmanager(TMapHost* host = nullptr);
+    explicit TQEVmanager(TLegendHost* host = nullptr);
     ~TQEVmanager();
     TQEVmanager(const TQEVmanager&) = delete;
     TQEVmanager& operator=(const TQEVmanager&) = delete;
@@ -67,10 +67,10 @@ public:
     int RasterCols() const { return View.RasterCols; }
     int RasterRows() const { return View.RasterRows; }
 
-    // Opens the raster named by the RASTER setting (replacing one held), takes the grid size,
+    // Opens the raster file at `path` (replacing one held), takes the grid size,
     // resets range, decimals and visibility and classifies with the theme's default method.
     // Raises TAMOError when the file cannot be opened.
-    void OpenRaster(int columns, int rows);
+    void OpenRaster(const QString& path, int columns, int rows);
 
     // Divides the values into classes by method m (0..4) and labels them. Quantiles and
     // Standardized first compute the statistics of the raster when they are not known yet.
@@ -110,7 +110,7 @@ private:
     void Standardized(int n, double factor);
     QString BoundText(double value) const;
 
-    TMapHost* m_host = nullptr;
+    TLegendHost* m_host = nullptr;
     QRgb ClassColorOf(int code) const;
 
     bool m_statisticsKnown = false;

@@ -2,6 +2,8 @@
 // The records of the theme catalogue: libraries, themes (raster layers) and pre-defined class sets.
 // The theme library owns them; legend models and map windows refer to them.
 
+#include "raster/RasterLocator.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,7 +19,7 @@ inline constexpr int kMaxClasses = 40;
 struct TQEV_Class {
     int ID_Class = 0;
     int ClassCount = 0;
-    std::array<double, kMaxClasses> Dividers{};   // upper bound of each class
+    std::array<double, kMaxClasses> Dividers{}; // upper bound of each class
     std::array<QString, kMaxClasses> Labels;
     std::array<std::uint32_t, kMaxClasses> Colors{}; // 0x00BBGGRR
 };
@@ -33,3 +35,8 @@ struct TQEV_Layer {
     std::uint8_t DefaultMethod = 0; // ID_Class_Type - 1
     const TQEV_Class* ClassSet = nullptr;
 };
+
+// Where the raster of `theme` is found: its file name, the archive of its library, its cell size.
+inline TRasterRequest RasterRequestOf(const TQEV_Layer& theme) {
+    return {theme.FileName, theme.Library ? theme.Library->Path : QString(), theme.Bytes};
+}

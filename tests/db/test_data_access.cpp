@@ -157,7 +157,7 @@ TEST_F(DataAccess, AccessFileIsReadThroughItsImportedCopy) {
     } catch (const TAMOError& error) {
         EXPECT_TRUE(error.Message().contains("has not been imported")) << error.what();
     }
-    QDir().mkpath(AttributeCacheFolder());
+    QDir().mkpath(CacheFolder());
     ASSERT_TRUE(QFile::copy(Path(), CachedCopyPath(mdb)));
     TDataSet copy(BuildConnectionString(mdb));
     copy.Open("select count(*) from T");

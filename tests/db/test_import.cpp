@@ -232,7 +232,7 @@ protected:
     }
     void TearDown() override { Preferences().DATA_CACHE.clear(); }
     QString Connection() const { return BuildConnectionString(m_mdb); }
-    QStringList CacheFiles() const { return QDir(AttributeCacheFolder()).entryList(QDir::Files); }
+    QStringList CacheFiles() const { return QDir(CacheFolder()).entryList(QDir::Files); }
     TImportOptions Options() const {
         TImportOptions options;
         options.ImporterProgram = TAMO_MDB_IMPORT;

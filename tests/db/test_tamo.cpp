@@ -2,7 +2,6 @@
 #include "common/TAMOError.h"
 #include "db/TAMO_content.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -176,14 +175,12 @@ TEST_F(Tamo, SelectSmusErrorsCarryTheDatabaseMessageAndChangeNothing) {
     int count = 0;
     ASSERT_TRUE(tamo.SelectSmus("TAMO2_SMU", "WRB2_Code = 100", count));
     tamo.SetSelectionActive(false);
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     try {
         tamo.SelectSmus("TAMO2_SMU", "WRB2_Code = = 1", count);
         FAIL() << "no error";
     } catch (const TAMOError& error) {
         EXPECT_TRUE(error.Message().contains("syntax error")) << error.what();
     }
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor is back to the default";
     EXPECT_FALSE(tamo.SelectionActive()) << "the flag keeps its value";
     EXPECT_EQ(tamo.Selection().Count(), 0);
 

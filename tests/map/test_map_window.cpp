@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 #include "map/LegendTree.h"
 #include "map/QEVwindow.h"
-#include "map/RasterLocator.h"
+#include "raster/RasterLocator.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

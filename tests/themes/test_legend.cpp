@@ -1,4 +1,4 @@
-#include "../map/MapFakes.h"
+#include "MapFakes.h"
 #include "TestSupport.h"
 #include "themes/QEVmanag.h"
 
@@ -125,7 +125,7 @@ TEST_F(LegendTest, QuantilesAndStandardizedUseTheRasterStatistics) {
     Host.Lookup.Codes = {{1, 10}, {2, 20}, {3, 40}};
     Theme.DefaultMethod = cmQuantiles;
     Legend.NumClasses = 2;
-    Legend.OpenRaster(12, 1);
+    Legend.OpenRaster(Preferences().RASTER, 12, 1);
     EXPECT_TRUE(Legend.StatisticsKnown());
     EXPECT_EQ(Legend.Method, cmQuantiles);
     EXPECT_EQ(Legend.Breaks[0], 20); // half of the cells have a code up to 20
@@ -146,7 +146,7 @@ TEST_F(LegendTest, OpenRasterResetsTheLegendAndShowsTheFirstRamp) {
     WriteRaster(Preferences().RASTER, 4, 4, 2, [](int, int) { return 1u; });
     Legend.Visible.fill(false);
     Legend.NumClasses = 7;
-    Legend.OpenRaster(4, 4);
+    Legend.OpenRaster(Preferences().RASTER, 4, 4);
     EXPECT_EQ(Legend.RasterCols(), 4);
     EXPECT_EQ(Legend.RasterRows(), 4);
     EXPECT_EQ(Legend.RangeMax, 32000);

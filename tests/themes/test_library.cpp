@@ -97,8 +97,6 @@ TEST_F(Library, FillsTheTreeAndTellsTheSelectedTheme) {
     ASSERT_EQ(tree.item(0)->rowCount(), 2);
     EXPECT_EQ(tree.item(0)->child(0)->text(), "Dominant soil");
     EXPECT_EQ(tree.item(0)->child(1)->text(), "Unknown set");
-    EXPECT_FALSE(tree.item(0)->icon().isNull());
-    EXPECT_FALSE(tree.item(0)->child(0)->icon().isNull());
 
     const TQEV_Layer* theme = nullptr;
     EXPECT_FALSE(library->SelectedTheme(tree.index(0, 0), theme)) << "a library node";
@@ -113,20 +111,6 @@ TEST_F(Library, FillsTheTreeAndTellsTheSelectedTheme) {
     const QModelIndex notDelivered = tree.index(1, 0, tree.index(1, 0));
     EXPECT_FALSE(library->SelectedTheme(notDelivered, theme)) << "an empty FileName cannot be opened";
     EXPECT_EQ(theme->LayerName, "Not delivered");
-}
-
-TEST(LibraryImages, TenDistinctSixteenPixelImages) {
-    const auto& images = TQEVLibraryManager::FileImages();
-    ASSERT_EQ(images.size(), 10u);
-    for (const QImage& image : images)
-        EXPECT_EQ(image.size(), QSize(16, 16));
-    for (std::size_t a = 0; a + 1 < images.size(); ++a)
-        for (std::size_t b = a + 1; b < images.size(); ++b)
-            EXPECT_NE(images[a], images[b]) << a << " and " << b;
-    const QImage& empty = images[TQEVLibraryManager::Empty];
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            EXPECT_EQ(qAlpha(empty.pixel(x, y)), 0);
 }
 
 TEST(LibraryCreate, MissingCatalogueTablesStopLoadingWithTheDatabaseMessage) {

@@ -4,7 +4,7 @@
 #include "db/SmuLookup.h"
 #include "map/MapHost.h"
 #include "map/QEVwindow.h"
-#include "map/RasterFile.h"
+#include "raster/RasterFile.h"
 
 #include <QFile>
 #include <QList>

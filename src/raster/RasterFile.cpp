@@ -1,4 +1,4 @@
-#include "map/RasterFile.h"
+#include "raster/RasterFile.h"
 
 #include "common/TAMOError.h"
 

@@ -1,4 +1,4 @@
-#include "app/misc_functions.h"
+#include "common/misc_functions.h"
 
 #include "common/TAMOError.h"
 

@@ -1,4 +1,4 @@
-#include "map/ViewGeometry.h"
+#include "raster/ViewGeometry.h"
 
 #include <cfenv>
 #include <climits>

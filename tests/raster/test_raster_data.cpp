@@ -1,7 +1,7 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
-#include "map/RasterLocator.h"
-#include "map/RasterStatistics.h"
+#include "raster/RasterLocator.h"
+#include "themes/ClassStatistics.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,7 +104,7 @@ protected:
 TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSize) {
     MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
     Preferences().RASTER = "/nowhere/else.bil";
-    EXPECT_TRUE(ResolveRasterFile(Theme));
+    EXPECT_EQ(QFileInfo(ResolveRasterFile(RasterRequestOf(Theme))), QFileInfo(Cache + "TAMO2.bil"));
     EXPECT_EQ(QFileInfo(Preferences().RASTER), QFileInfo(Cache + "TAMO2.bil"));
     EXPECT_EQ(QFileInfo(ProgramState().LastRasterPath), QFileInfo(Cache + "TAMO2.bil"));
 }
@@ -114,26 +114,26 @@ TEST_F(RasterLocatorTest, UsesACompleteRasterNamedByTheSettingWithoutTheArchive)
     MakeFile(elsewhere, 2 * kWorldCells);
     Preferences().RASTER = elsewhere;
     QFile::remove(Library.Path);
-    EXPECT_TRUE(ResolveRasterFile(Theme));
+    EXPECT_EQ(ResolveRasterFile(RasterRequestOf(Theme)), elsewhere);
     EXPECT_EQ(Preferences().RASTER, elsewhere);
 }
 
 TEST_F(RasterLocatorTest, AWrongSizedCachedRasterIsDeletedButTheUsersOwnFileIsKept) {
     MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells - 1);
-    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil"));
 
     const QString elsewhere = Env.Folder() + "mine.bil";
     MakeFile(elsewhere, 1000);
     Preferences().RASTER = elsewhere;
-    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
 
 TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
-    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     // A cached raster without its archive is not used.
     MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
     QFile::remove(Library.Path);
-    EXPECT_FALSE(ResolveRasterFile(Theme));
+    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
 }

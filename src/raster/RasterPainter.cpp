@@ -1,4 +1,4 @@
-#include "map/RasterPainter.h"
+#include "raster/RasterPainter.h"
 
 #include "common/TAMOError.h"
 

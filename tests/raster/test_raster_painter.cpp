@@ -1,6 +1,6 @@
 #include "MapFakes.h"
 #include "common/TAMOError.h"
-#include "map/RasterPainter.h"
+#include "raster/RasterPainter.h"
 
 #include <QTemporaryDir>
 #include <cstring>

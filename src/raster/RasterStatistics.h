@@ -1,9 +1,6 @@
 #pragma once
-// Statistics of a raster's values for the Quantiles and Standardized classifications: a histogram
-// of the cell values, made once per raster file and kept in the cache folder, and the WRB2-code
-// distribution of the cells holding data derived from it.
-
-#include "themes/ThemeRecords.h"
+// A histogram of a raster's cell values, made once per raster file and kept in the cache folder;
+// the Quantiles and Standardized classifications are derived from it.
 
 #include <QString>
 #include <array>
@@ -12,7 +9,6 @@
 #include <vector>
 
 class TRasterFile;
-class TSmuLookup;
 
 inline constexpr int kHistogramSize = 65536;
 
@@ -32,17 +28,3 @@ TCellHistogram MakeCellHistogram(const TRasterFile& raster, int bytes, int cols,
 TCellHistogram CachedCellHistogram(const TRasterFile& raster, int bytes, int cols, int rows,
                                    const QString& cacheFolder, const TProgressReport& progress = {});
 QString HistogramCachePath(const QString& rasterPath, const QString& cacheFolder);
-
-struct TClassStatistics {
-    long double Mean = 0;
-    long double StdDev = 0;
-    // Row n holds the upper bounds of n classes of equal cell counts (entries 0 .. n - 2; the last
-    // class has no upper bound).
-    std::array<std::array<double, kMaxClasses + 1>, kMaxClasses + 1> QuantileTable{};
-    std::uint64_t Cells = 0; // cells counted
-};
-
-// Over the cells holding data (not 0, not 65535 unless `zeroIsValue`, an SMU the index knows),
-// each counted once, by the WRB2 code of its SMU.
-TClassStatistics ComputeClassStatistics(const TCellHistogram& histogram, const TSmuLookup& lookup,
-                                        bool zeroIsValue);

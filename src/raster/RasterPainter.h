@@ -2,7 +2,7 @@
 // Paints a raster view into a 32-bit image: nearest-neighbour sampling with running sums for rows
 // and columns, each sample coloured through a 65,536-entry colour table.
 
-#include "map/RasterFile.h"
+#include "raster/RasterFile.h"
 
 #include <QImage>
 #include <cstdint>

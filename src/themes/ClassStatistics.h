@@ -1,0 +1,25 @@
+#pragma once
+// The WRB2-code distribution of the cells holding data, derived from the raster's histogram: the
+// mean, the standard deviation and the quantile bounds of the Quantiles and Standardized methods.
+
+#include "raster/RasterStatistics.h"
+#include "themes/ThemeRecords.h"
+
+#include <array>
+#include <cstdint>
+
+class TSmuLookup;
+
+struct TClassStatistics {
+    long double Mean = 0;
+    long double StdDev = 0;
+    // Row n holds the upper bounds of n classes of equal cell counts (entries 0 .. n - 2; the last
+    // class has no upper bound).
+    std::array<std::array<double, kMaxClasses + 1>, kMaxClasses + 1> QuantileTable{};
+    std::uint64_t Cells = 0; // cells counted
+};
+
+// Over the cells holding data (not 0, not 65535 unless `zeroIsValue`, an SMU the index knows),
+// each counted once, by the WRB2 code of its SMU.
+TClassStatistics ComputeClassStatistics(const TCellHistogram& histogram, const TSmuLookup& lookup,
+                                        bool zeroIsValue);
