@@ -172,14 +172,15 @@ void TTAMOForm::CreateActions() {
     MakeAction(aFileExit, "aFileExit", "&Exit", {}, [this] { close(); });
 
     // View: map tools and commands go to the active map window.
-    const auto tool = [this](int number) { return [this, number] { SetToolOnActiveMap(number); }; };
-    MakeAction(aNoAction, "aNoAction", "&No action", {}, tool(0));
-    MakeAction(aViewRedraw, "aViewRedraw", "&Redraw View", "Redraw View", tool(7));
-    MakeAction(aViewReset, "aViewReset", "&View All", "View All", tool(8));
-    MakeAction(aViewZoomRectangle, "aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", tool(1));
-    MakeAction(aViewZoomIn, "aViewZoomIn", "Zoom &In", "Zoom In", tool(2));
-    MakeAction(aViewZoomOut, "aViewZoomOut", "Zoom &Out", "Zoom Out", tool(4));
-    MakeAction(aViewPan, "aViewPan", "&Pan", "Pan", tool(3));
+    const auto tool = [this](TMapTool number) { return [this, number] { SetToolOnActiveMap(number); }; };
+    MakeAction(aNoAction, "aNoAction", "&No action", {}, tool(mtNoAction));
+    MakeAction(aViewRedraw, "aViewRedraw", "&Redraw View", "Redraw View", tool(mtRedraw));
+    MakeAction(aViewReset, "aViewReset", "&View All", "View All", tool(mtViewAll));
+    MakeAction(aViewZoomRectangle, "aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle",
+               tool(mtZoomRectangle));
+    MakeAction(aViewZoomIn, "aViewZoomIn", "Zoom &In", "Zoom In", tool(mtZoomIn));
+    MakeAction(aViewZoomOut, "aViewZoomOut", "Zoom &Out", "Zoom Out", tool(mtZoomOut));
+    MakeAction(aViewPan, "aViewPan", "&Pan", "Pan", tool(mtPan));
 
     MakeAction(aViewPersistent, "aViewPersistent", "P&ersistent View Operation", {}, [this] {
         Preferences().PersistentView = !Preferences().PersistentView;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "map/MapHost.h"
+#include "map/MapTool.h"
 
 class QAction;
 class QComboBox;
@@ -111,7 +112,7 @@ private:
     void Timer1Timer();
     void LoadDatabase();
     void aFileCloseAllExecute();
-    void SetToolOnActiveMap(int tool);
+    void SetToolOnActiveMap(TMapTool tool);
     void TileSubWindows(Qt::Orientation orientation);
     void ArrangeIcons();
     QString DominantSoilText(const QString& smuText) const;

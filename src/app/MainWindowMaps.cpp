@@ -124,7 +124,7 @@ void TTAMOForm::aFileCloseAllExecute() {
     UpdateCommandStates();
 }
 
-void TTAMOForm::SetToolOnActiveMap(int tool) {
+void TTAMOForm::SetToolOnActiveMap(TMapTool tool) {
     if (TMapExplorerForm* map = ActiveMap())
         map->SetTool(tool);
 }

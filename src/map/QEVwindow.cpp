@@ -6,6 +6,7 @@
 #include "map/MapCursors.h"
 #include "raster/RasterLocator.h"
 #include "raster/RasterPainter.h"
+#include "raster/ViewNavigation.h"
 #include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
 
@@ -41,35 +42,14 @@ QString ShortestText(double value) {
 
 } // namespace
 
-TImage32View::TImage32View(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-}
-
-void TImage32View::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
-    if (!Bitmap.isNull())
-        painter.drawImage(QPoint(0, 0), Bitmap);
-    if (Rubber) {
-        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(*Rubber);
-    }
-}
-
 // The drawing's link to the window: stop checks, and the partial map shown every 50 rows.
 class TScreenPaintMonitor : public TPaintMonitor {
 public:
-    TScreenPaintMonitor(TMapExplorerForm& form, int drawing, TDrawTarget mode)
-        : m_form(form), m_alive(form.m_alive), m_drawing(drawing), m_invalidations(form.m_invalidations),
-          m_mode(mode) {}
+    TScreenPaintMonitor(TMapExplorerForm& form, TDrawingTakeover::TTicket ticket, TDrawTarget mode)
+        : m_form(form), m_takeover(form.m_takeover), m_ticket(ticket), m_mode(mode) {}
 
     // Still the drawing in charge of this window, on the same bitmap and model.
-    bool Current() const {
-        return *m_alive && m_form.m_activeDrawing == m_drawing && m_form.m_invalidations == m_invalidations;
-    }
+    bool Current() const { return m_takeover->Current(m_ticket); }
     bool StopRequested() override { return !Current() || m_form.StopRequested; }
     bool Progress(int) override {
         if (m_mode == TDrawTarget::Screen)
@@ -80,9 +60,8 @@ public:
 
 private:
     TMapExplorerForm& m_form;
-    std::shared_ptr<bool> m_alive;
-    int m_drawing;
-    int m_invalidations;
+    std::shared_ptr<TDrawingTakeover> m_takeover;
+    TDrawingTakeover::TTicket m_ticket;
     TDrawTarget m_mode;
 };
 
@@ -157,8 +136,7 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
 }
 
 TMapExplorerForm::~TMapExplorerForm() {
-    *m_alive = false;
-    InvalidateDrawing();
+    m_takeover->Abandon();
 }
 
 void TMapExplorerForm::SetOverlayPainter(TOverlayPainter painter) {
@@ -177,7 +155,6 @@ void TMapExplorerForm::RecreateManager() {
 bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow,
                                  int lastRow) {
     InvalidateDrawing();
-    ExtractedBytes = 0;
     const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme)) : QString();
     if (rasterPath.isEmpty()) {
         Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);
@@ -213,7 +190,7 @@ void TMapExplorerForm::PrepareView() {
     QImage bitmap(Image32View->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     bitmap.fill(Qt::white);
     Image32View->Bitmap = std::move(bitmap);
-    MarkerShown = false;
+    Marker.Forget();
     PlaceStopButton();
 }
 
@@ -255,26 +232,11 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
     StopRequested = false;
     Drawing = true;
     btnStop->show();
-    const int drawing = ++m_drawCounter;
-    m_activeDrawing = drawing;
-    TScreenPaintMonitor monitor(*this, drawing, mode);
-    const std::shared_ptr<bool> alive = m_alive;
+    const TDrawingTakeover::TTicket ticket = m_takeover->Begin();
+    TScreenPaintMonitor monitor(*this, ticket, mode);
+    const std::shared_ptr<TDrawingTakeover> takeover = m_takeover;
 
-    // Whatever happens (stop, read error), the drawing ends here; a drawing that a newer one
-    // replaced leaves the ending to the newer one.
-    auto finish = [this, alive, drawing] {
-        if (!*alive || m_activeDrawing != drawing)
-            return;
-        m_activeDrawing = 0;
-        m_host.ShowStatusText({});
-        Drawing = false;
-        btnStop->hide();
-        emit DrawingFinished();
-        if (m_closePending)
-            QTimer::singleShot(0, this, [this] { FinishClose(); });
-        else if (m_releasePending)
-            QTimer::singleShot(0, this, [this] { Guarded([this] { FinishPendingRelease(); }, this); });
-    };
+    // Whatever happens (stop, read error), the drawing ends here.
     try {
         if (mode == TDrawTarget::Screen) {
             BuildLegendTree(legend, *LegendTreeView);
@@ -286,7 +248,8 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
                 throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.")
                                     .arg(legend.Stream->Path()));
             if (PaintRaster(legend.PaintRequest(), target, &monitor) == TPaintResult::Stopped) {
-                finish();
+                if (takeover->Alive())
+                    EndDrawing(ticket);
                 return;
             }
         }
@@ -294,69 +257,54 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
             m_host.ShowStatusText("Loading Shape files ...");
             OverlayPainter()(target, legend, [&monitor] { return !monitor.StopRequested(); });
         }
-        if (*alive && mode == TDrawTarget::Screen && monitor.Current())
+        if (mode == TDrawTarget::Screen && monitor.Current())
             Image32View->repaint();
     } catch (...) {
-        finish();
+        if (takeover->Alive())
+            EndDrawing(ticket);
         throw;
     }
-    finish();
+    if (takeover->Alive())
+        EndDrawing(ticket);
+}
+
+// A drawing that a newer one replaced leaves the ending to the newer one.
+void TMapExplorerForm::EndDrawing(const TDrawingTakeover::TTicket& ticket) {
+    if (!m_takeover->End(ticket))
+        return;
+    m_host.ShowStatusText({});
+    Drawing = false;
+    btnStop->hide();
+    emit DrawingFinished();
+    if (m_closePending)
+        QTimer::singleShot(0, this, [this] { Guarded([this] { FinishClose(); }, this); });
+    else if (m_releasePending)
+        QTimer::singleShot(0, this, [this] { Guarded([this] { FinishPendingRelease(); }, this); });
+}
+
+void TMapExplorerForm::ShowView(const TViewRect& view) {
+    m_manager->View.SetView(view.Col0, view.Col1, view.Row0, view.Row1);
+    PrepareView();
+    DrawIfFits();
 }
 
 void TMapExplorerForm::ZoomInAt(int x, int y) {
-    TViewGeometry& view = m_manager->View;
-    const TCellPoint cell = view.PixelToCell(x, y);
-    const double w = static_cast<double>(view.Col1) - view.Col0;
-    const double h = static_cast<double>(view.Row1) - view.Row0;
-    const int c0 = TruncToInt(cell.Col - w / 2) + TruncToInt(RoundHalfEven(0.3 * w));
-    const int c1 = TruncToInt(cell.Col + w / 2) - TruncToInt(RoundHalfEven(0.3 * w));
-    const int r0 = TruncToInt(cell.Row - h / 2) + TruncToInt(RoundHalfEven(0.3 * h));
-    const int r1 = TruncToInt(cell.Row + h / 2) - TruncToInt(RoundHalfEven(0.3 * h));
-    view.SetView(c0, c1, r0, r1);
-    PrepareView();
-    DrawIfFits();
-}
-
-// The view of the current extent centred on the cell under pixel (x, y).
-TViewRect TMapExplorerForm::CentredOn(int x, int y) const {
-    const TViewGeometry& view = m_manager->View;
-    const TCellPoint cell = view.PixelToCell(x, y);
-    const double w = static_cast<double>(view.Col1) - view.Col0;
-    const double h = static_cast<double>(view.Row1) - view.Row0;
-    return {TruncToInt(cell.Col - w / 2), TruncToInt(cell.Col + w / 2), TruncToInt(cell.Row - h / 2),
-            TruncToInt(cell.Row + h / 2)};
+    ShowView(::ZoomInAt(m_manager->View, x, y));
 }
 
 void TMapExplorerForm::ZoomOutAt(int x, int y) {
-    TViewGeometry& view = m_manager->View;
-    const auto [c0, c1, r0, r1] = CentredOn(x, y);
-    view.SetView(TruncToInt(RoundHalfEven(0.95 * c0)), TruncToInt(RoundHalfEven(1.05 * c1)),
-                 TruncToInt(RoundHalfEven(0.95 * r0)), TruncToInt(RoundHalfEven(1.05 * r1)));
-    PrepareView();
-    DrawIfFits();
+    ShowView(::ZoomOutAt(m_manager->View, x, y));
 }
 
 void TMapExplorerForm::ZoomToRectangle() {
-    TViewGeometry& view = m_manager->View;
-    const QPoint first(std::min(RubberStart.x(), RubberEnd.x()), std::min(RubberStart.y(), RubberEnd.y()));
-    const QPoint second(std::max(RubberStart.x(), RubberEnd.x()), std::max(RubberStart.y(), RubberEnd.y()));
-    const TCellPoint a = view.PixelToCell(first.x(), first.y());
-    const TCellPoint b = view.PixelToCell(second.x(), second.y());
-    if (b.Col - a.Col >= 3 && b.Row - a.Row >= 3) {
-        view.SetView(TruncToInt(RoundHalfEven(a.Col)), TruncToInt(RoundHalfEven(b.Col)),
-                     TruncToInt(RoundHalfEven(a.Row)), TruncToInt(RoundHalfEven(b.Row)));
-        PrepareView();
-        DrawIfFits();
-    } else {
-        ZoomInAt(first.x(), first.y());
-    }
+    ShowView(::ZoomToRectangle(m_manager->View, {RubberStart.x(), RubberStart.y()},
+                               {RubberEnd.x(), RubberEnd.y()}));
 }
 
 void TMapExplorerForm::PanTo(int x, int y) {
     TViewGeometry& view = m_manager->View;
-    const auto [c0, c1, r0, r1] = CentredOn(x, y);
-    if (c0 >= 0 && c1 >= 0 && r0 >= 0 && r1 >= 0)
-        view.SetView(c0, c1, r0, r1);
+    if (const std::optional<TViewRect> panned = ::PanTo(view, x, y))
+        view.SetView(panned->Col0, panned->Col1, panned->Row0, panned->Row1);
     PrepareView();
     // The scale of the last fit stays: a pan never changes the zoom.
     DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
@@ -364,37 +312,12 @@ void TMapExplorerForm::PanTo(int x, int y) {
 
 void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {
     QImage& bitmap = Image32View->Bitmap;
-    auto inside = [&bitmap](int px, int py) {
-        return px >= 0 && py >= 0 && px < bitmap.width() && py < bitmap.height();
-    };
-    if (MarkerShown || action == TMarkAction::Erase) {
-        if (MarkerShown) {
-            for (int dy = 0; dy < 7; ++dy)
-                for (int dx = 0; dx < 7; ++dx) {
-                    const int px = MarkerOrigin.x() + dx, py = MarkerOrigin.y() + dy;
-                    if (inside(px, py))
-                        bitmap.setPixel(px, py, MarkerBlock[dy * 7 + dx]);
-                }
-        }
-        Image32View->repaint();
-    }
     if (action == TMarkAction::Erase) {
-        MarkerShown = false;
+        Marker.Erase(bitmap);
+        Image32View->repaint();
         return;
     }
-    MarkerOrigin = QPoint(x - 3, y - 3);
-    for (int dy = 0; dy < 7; ++dy)
-        for (int dx = 0; dx < 7; ++dx) {
-            const int px = MarkerOrigin.x() + dx, py = MarkerOrigin.y() + dy;
-            MarkerBlock[dy * 7 + dx] = inside(px, py) ? bitmap.pixel(px, py) : 0;
-        }
-    for (int d = -3; d <= 3; ++d) {
-        if (inside(x + d, y))
-            bitmap.setPixel(x + d, y, 0xFF000000);
-        if (inside(x, y + d))
-            bitmap.setPixel(x, y + d, 0xFF000000);
-    }
-    MarkerShown = true;
+    Marker.Draw(bitmap, x, y);
     Image32View->repaint();
 }
 
@@ -419,8 +342,8 @@ void TMapExplorerForm::SetCursorOfTool(int cursor) {
     Image32View->setCursor(MapCursor(cursor));
 }
 
-void TMapExplorerForm::SetTool(int tool) {
-    Tool = static_cast<std::uint8_t>(tool);
+void TMapExplorerForm::SetTool(TMapTool tool) {
+    Tool = tool;
     Image32View->setCursor(Qt::CrossCursor);
     switch (tool) {
     case mtZoomRectangle:
@@ -450,7 +373,7 @@ void TMapExplorerForm::SetTool(int tool) {
         ResetTool();
         SynchronizeIfWanted();
         break;
-    default:
+    case mtNoAction:
         break;
     }
 }
@@ -620,7 +543,6 @@ bool TMapExplorerForm::AllowClose() {
         m_closePending = true;
         return false;
     }
-    Closing = true;
     return true;
 }
 
@@ -657,7 +579,7 @@ bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
             e->ignore();
             return true;
         }
-        SaveWindowPlacement(*m_watchedParent);
+        Guarded([this] { SaveWindowPlacement(*m_watchedParent); }, this);
         return false;
     }
     if (watched == MapPanel && e->type() == QEvent::Resize) {

@@ -3,7 +3,10 @@
 // the mouse tools (zoom, pan, zoom rectangle, the SMU click tools), the click marker, the
 // progressive drawing that can be stopped, and the legend tree beside the map.
 
+#include "map/DrawingTakeover.h"
+#include "map/Image32View.h"
 #include "map/MapHost.h"
+#include "map/MapTool.h"
 #include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
 #include "themes/QEVmanag.h"
@@ -12,47 +15,19 @@
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
-#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QFrame;
 class QLabel;
 class QPushButton;
 class QSplitter;
 class QTreeWidget;
-class TPaintMonitor;
-
-// Shows the off-screen bitmap at scale 1 from its top-left corner, and the zoom rectangle over it.
-class TImage32View : public QWidget {
-    Q_OBJECT
-public:
-    explicit TImage32View(QWidget* parent = nullptr);
-    QImage Bitmap; // the map, 32-bit; pixels are shown opaque
-    // The zoom rectangle, drawn on the screen over the map with a dotted inverting pen.
-    std::optional<QRect> Rubber;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
 
 enum class TMarkAction { Draw, Erase };
 enum class TDrawTarget { Screen, Printing };
 enum class TCellAddress { Cell, Pixel };
-
-// Map tools, the numbers the frame's commands select.
-enum TMapTool : std::uint8_t {
-    mtNoAction = 0,
-    mtZoomRectangle = 1,
-    mtZoomIn = 2,
-    mtPan = 3,
-    mtZoomOut = 4,
-    mtSmuOverview = 5,
-    mtSmuTable = 6,
-    mtRedraw = 7,
-    mtViewAll = 8,
-};
 
 class TMapExplorerForm : public QWidget {
     Q_OBJECT
@@ -65,7 +40,7 @@ public:
     bool OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow, int lastRow);
     // A new legend model (raster shown, no theme open), before another theme is opened here.
     void RecreateManager();
-    void SetTool(int tool);
+    void SetTool(TMapTool tool);
     void ResetTool();
     // Prepare, fit and draw, then show the map.
     void Redraw();
@@ -86,7 +61,6 @@ public:
     void ZoomOutAt(int x, int y);
     void ZoomToRectangle();
     void PanTo(int x, int y);
-    TViewRect CentredOn(int x, int y) const;
     // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
     void RequestStop();
 
@@ -110,8 +84,7 @@ public:
     QPushButton* btnStop = nullptr;
 
     // State.
-    bool Closing = false;
-    std::uint8_t Tool = mtNoAction;
+    TMapTool Tool = mtNoAction;
     TRampRecord RampCopy{};
     QPoint RubberStart;
     QPoint RubberEnd;
@@ -119,10 +92,7 @@ public:
     bool Dragging = false;
     bool StopRequested = false;
     bool Drawing = false;
-    int ExtractedBytes = 0;
-    std::array<QRgb, 49> MarkerBlock{};
-    QPoint MarkerOrigin;
-    bool MarkerShown = false;
+    TClickMarker Marker;
 
 signals:
     // A drawing (or a run of nested drawings) has ended.
@@ -152,16 +122,16 @@ private:
     void DrawIfFits();
     void SynchronizeIfWanted();
     void SetCursorOfTool(int cursor);
+    // The view the tools chose: set, prepared, and drawn when it fits.
+    void ShowView(const TViewRect& view);
     // Ends any drawing in progress without painting further (its bitmap or model is replaced).
-    void InvalidateDrawing() { ++m_invalidations; }
+    void InvalidateDrawing() { m_takeover->Invalidate(); }
+    void EndDrawing(const TDrawingTakeover::TTicket& ticket);
     void WatchParent();
 
     TMapHost& m_host;
     std::unique_ptr<TQEVmanager> m_manager;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    int m_drawCounter = 0;
-    int m_activeDrawing = 0;
-    int m_invalidations = 0;
+    std::shared_ptr<TDrawingTakeover> m_takeover = std::make_shared<TDrawingTakeover>();
     bool m_shownOnce = false;
     bool m_closePending = false;
     bool m_releasePending = false; // a button came up during a drawing
