@@ -190,6 +190,9 @@ void TMapExplorerForm::PrepareView() {
     QImage bitmap(Image32View->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     bitmap.fill(Qt::white);
     Image32View->Bitmap = std::move(bitmap);
+    // Shown white at once: a view that does not fit draws nothing, and the old picture must not
+    // stay on the screen while the readout already answers for the new view.
+    Image32View->update();
     Marker.Forget();
     PlaceStopButton();
 }
@@ -301,11 +304,15 @@ void TMapExplorerForm::ZoomToRectangle() {
                                {RubberEnd.x(), RubberEnd.y()}));
 }
 
-void TMapExplorerForm::PanTo(int x, int y) {
+void TMapExplorerForm::PanBy(int dx, int dy) {
     TViewGeometry& view = m_manager->View;
-    if (const std::optional<TViewRect> panned = ::PanTo(view, x, y))
-        view.SetView(panned->Col0, panned->Col1, panned->Row0, panned->Row1);
+    const std::optional<TPannedView> panned = ::PanBy(view, dx, dy);
+    const TPannedView kept{view.View(), view.OriginX, view.OriginY};
     PrepareView();
+    const TPannedView& next = panned ? *panned : kept;
+    view.SetView(next.View.Col0, next.View.Col1, next.View.Row0, next.View.Row1);
+    view.OriginX = next.OriginX;
+    view.OriginY = next.OriginY;
     // The scale of the last fit stays: a pan never changes the zoom.
     DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
 }
@@ -331,8 +338,13 @@ double TMapExplorerForm::ReadCellValue(TCellAddress address, double a, double b)
     return m_manager->ReadCellValue(a, b);
 }
 
+bool TMapExplorerForm::InsideRaster(int col, int row) const {
+    return col >= 0 && row >= 0 && col < m_manager->RasterCols() && row < m_manager->RasterRows();
+}
+
 QString TMapExplorerForm::CellValueText(int col, int row) const {
-    if (!m_manager->ThemeOpen)
+    // Beyond the raster the map shows no data, and so does the readout.
+    if (!m_manager->ThemeOpen || !InsideRaster(col, row))
         return "-";
     const QString units = m_manager->Theme ? m_manager->Theme->Units : QString();
     return ShortestText(ReadCellValue(TCellAddress::Cell, col, row)) + " " + units;
@@ -472,7 +484,7 @@ void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
         ZoomToRectangle();
     } else if (Tool == mtPan && Dragging) {
         Dragging = false;
-        PanTo(MapPanel->width() / 2 - Image32View->x(), MapPanel->height() / 2 - Image32View->y());
+        PanBy(Image32View->x(), Image32View->y());
     }
     SynchronizeIfWanted();
     ResetTool();
@@ -488,11 +500,15 @@ void TMapExplorerForm::FinishPendingRelease() {
 
 void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {
     const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
+        return; // a click on the white beyond the raster: no unit there
     m_host.ShowSmuOverview(CellValueText(cell.Col, cell.Row));
 }
 
 void TMapExplorerForm::ShowSmuTableAt(int x, int y) {
     const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
+        return;
     const QString text = CellValueText(cell.Col, cell.Row).trimmed();
     bool ok = false;
     const int smu = text.toInt(&ok);

@@ -48,7 +48,10 @@ public:
     void SetViewAndDraw(int col0, int col1, int row0, int row1);
     void MarkPoint(int x, int y, TMarkAction action);
     bool IsDrawing() const { return Drawing; }
-    // The readout text of a cell: "-" without a theme, else the value and the theme's units.
+    // The cell lies in the raster grid (the map beyond it is white, no data).
+    bool InsideRaster(int col, int row) const;
+    // The readout text of a cell: "-" without a theme or beyond the raster, else the value and
+    // the theme's units.
     QString CellValueText(int col, int row) const;
     double ReadCellValue(TCellAddress address, double a, double b) const;
 
@@ -60,7 +63,8 @@ public:
     void ZoomInAt(int x, int y);
     void ZoomOutAt(int x, int y);
     void ZoomToRectangle();
-    void PanTo(int x, int y);
+    // The map moved with a pan drag by (dx, dy) pixels: the view follows by the same distance.
+    void PanBy(int dx, int dy);
     // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
     void RequestStop();
 

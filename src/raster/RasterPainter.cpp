@@ -27,14 +27,16 @@ std::vector<int> SampleOffsets(int count, double start, double step, int limit) 
 }
 
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
-    const int width = request.TargetWidth;
-    const int height = request.TargetHeight;
     const int cols = request.RasterCols;
     // Nothing to sample without a grid, a file or a usable scale (never divide by zero).
-    if (width <= 0 || height <= 0 || cols <= 0 || request.RasterRows <= 0 || !request.Raster ||
-        !request.ColorTable || !(request.Scale > 0) || !std::isfinite(request.Scale) || request.Row0 < 0 ||
-        request.Col0 < 0)
+    if (request.TargetWidth <= 0 || request.TargetHeight <= 0 || cols <= 0 || request.RasterRows <= 0 ||
+        !request.Raster || !request.ColorTable || !(request.Scale > 0) || !std::isfinite(request.Scale) ||
+        request.Row0 < 0 || request.Col0 < 0)
         return TPaintResult::Completed;
+    // An origin left of or above the image (a view panned by part of a cell) is sampled from there,
+    // so that the target stays covered to its far edges.
+    const int width = request.TargetWidth + std::max(0, -request.OriginX);
+    const int height = request.TargetHeight + std::max(0, -request.OriginY);
 
     const double step = 1.0 / request.Scale;
     const unsigned char* data = request.Raster->Data();
@@ -42,10 +44,12 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
     const int bytes = request.Bytes;
     const std::int64_t rowBytes = static_cast<std::int64_t>(cols) * bytes;
 
-    // Buffer columnSlots sampled by each output column; a slot at or beyond `cols` repeats the pixel before.
+    // Buffer slots sampled by each output column (slot g holds column Col0 + g). Columns east of
+    // the raster's last one are no data.
     const std::vector<int> columnSlots = SampleOffsets(width, 0.0, step, cols);
+    const int slotsInRaster = std::max(0, cols - request.Col0);
     int validColumns = 0;
-    while (validColumns < width && columnSlots[validColumns] < cols)
+    while (validColumns < width && columnSlots[validColumns] < slotsInRaster)
         ++validColumns;
     const std::vector<int> rows = SampleOffsets(height, request.Row0, step, INT32_MAX);
 
@@ -75,7 +79,8 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
                 return TPaintResult::Stopped;
         }
         const int r = rows[k];
-        if (r != heldRow && r < request.RasterRows) {
+        const bool southOfRaster = r >= request.RasterRows;
+        if (r != heldRow && !southOfRaster) {
             // The row's own cells must exist; the overhang into the next row may be cut at the end.
             if ((static_cast<std::int64_t>(r) + 1) * rowBytes > fileSize)
                 throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid.")
@@ -105,6 +110,11 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         if (y < 0 || y >= image.height() || jBegin >= jEnd)
             continue;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y)) + ox;
+        if (southOfRaster) {
+            std::fill(out + jBegin, out + jEnd, kOutsideRasterColor);
+            paintedLine = -1;
+            continue;
+        }
         if (paintedVersion == version && paintedLine == y - 1) {
             // Same source row as the line above: the pixels are the same.
             const auto* above = reinterpret_cast<const QRgb*>(image.constScanLine(y - 1)) + ox;
@@ -122,11 +132,8 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
                 }
                 out[j] = color;
             }
-            if (j < jEnd) {
-                // East of the last column: the last sampled value repeats.
-                const QRgb last = table[row[columnSlots[validColumns - 1]]];
-                std::fill(out + j, out + jEnd, last);
-            }
+            if (j < jEnd)
+                std::fill(out + j, out + jEnd, kOutsideRasterColor);
         }
         paintedVersion = version;
         paintedLine = y;

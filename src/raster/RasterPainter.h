@@ -36,11 +36,13 @@ struct TPaintRequest {
 
 enum class TPaintResult { Completed, Stopped };
 
+// The colour of the map beyond the raster's last column and last row: white, no data.
+inline constexpr QRgb kOutsideRasterColor = 0xFFFFFFFF;
+
 // Paints the target area of `image` (Format_RGB32 or ARGB32). A row buffer of 16-bit slots
-// holds the current source row from column Col0 on (and the beginning of the next row after its
-// end); east of the last column the previous pixel repeats; rows south of the raster repeat the
-// last row read, or no data when none was read. Raises TAMOError when a row lies beyond the end
-// of the file (a file shorter than its grid).
+// holds the current source row from column Col0 on; pixels east of the raster's last column and
+// south of its last row are no data (kOutsideRasterColor). Raises TAMOError when a row lies
+// beyond the end of the file (a file shorter than its grid).
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor = nullptr);
 
 // The running sum of sampling: entry k is the integer part of start + step + step + ... (step added

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -443,4 +444,72 @@ TEST_F(MapWindowTest, RecreateManagerLeavesNoThemeOpen) {
     EXPECT_EQ(form.CellValueText(0, 0), "-");
     form.Redraw(); // nothing to fit: stays white
     EXPECT_EQ(Pixel(form, 5, 5), 0xFFFFFFFFu);
+}
+
+TEST_F(MapWindowTest, AViewThatDoesNotFitLeavesAWhiteMapOnTheScreen) {
+    TMapExplorerForm& form = OpenWindow();
+    // What the screen shows, not what the widget would paint if asked now.
+    const auto onScreen = [&form](QPoint at) {
+        QCoreApplication::processEvents();
+        const QPoint inWindow = form.Image32View->mapTo(&form, at);
+        return form.screen()
+            ->grabWindow(form.winId(), inWindow.x(), inWindow.y(), 1, 1)
+            .toImage()
+            .pixel(0, 0);
+    };
+    ASSERT_EQ(onScreen({5, 5}), kRed);
+    form.SetViewAndDraw(kCols + 10, kCols + 50, 0, 10); // starts east of the raster: no fit
+    EXPECT_EQ(Pixel(form, 5, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(onScreen({5, 5}), 0xFFFFFFFFu);
+}
+
+TEST_F(MapWindowTest, APanDragMovesTheMapByTheDraggedDistance) {
+    TMapExplorerForm& form = OpenWindow();
+    // A view of another shape than the panel's: the map shows more rows than were asked for.
+    form.SetViewAndDraw(100, 199, 50, 99);
+    const QImage before = form.Image32View->Bitmap;
+    form.SetTool(mtPan);
+    QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
+    QTest::mouseMove(form.Image32View, QPoint(150, 120));
+    QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
+    const QImage& after = form.Image32View->Bitmap;
+    ASSERT_EQ(after.size(), before.size());
+    // Every pixel shows what was 50 pixels right and 30 below it, but where a cell edge falls
+    // within the half pixel that whole cells and pixels cannot share.
+    int compared = 0, differing = 0;
+    for (int y = 0; y + 30 < after.height(); y += 3)
+        for (int x = 0; x + 50 < after.width(); x += 3) {
+            ++compared;
+            differing += after.pixel(x, y) != before.pixel(x + 50, y + 30);
+        }
+    EXPECT_LT(differing, compared / 50) << differing << " of " << compared;
+}
+
+TEST_F(MapWindowTest, BeyondTheRasterTheMapIsWhiteAndTheReadoutHasNoValue) {
+    // Wider than the world: 400 columns take about 602 of the 688 pixels of the panel.
+    TMapExplorerForm& wide = OpenWindow({900, 300});
+    const double scale = wide.Manager().View.Scale;
+    const int lastColumnPixel = int((kCols - 0.5) * scale);
+    EXPECT_EQ(Pixel(wide, lastColumnPixel, 100), kGreen); // SMU 30 in the last block column
+    EXPECT_EQ(Pixel(wide, lastColumnPixel + 5, 100), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(wide, wide.Image32View->width() - 1, 100), 0xFFFFFFFFu);
+
+    QTest::mouseMove(wide.Image32View, QPoint(lastColumnPixel + 20, 100));
+    ASSERT_FALSE(Host.DataPoints.empty());
+    const TDataPoint point = Host.DataPoints.back();
+    EXPECT_GE(point.Col, kCols);
+    EXPECT_EQ(wide.CellValueText(point.Col, point.Row), "-");
+    EXPECT_EQ(wide.CellValueText(kCols - 1, point.Row), "20 ");
+    // The SMU tools find no unit there, and say nothing.
+    wide.SetTool(mtSmuTable);
+    Click(wide, QPoint(lastColumnPixel + 20, 100));
+    EXPECT_TRUE(Host.Tables.empty());
+    EXPECT_TRUE(Responder.Messages.empty());
+
+    // Taller than the world: the rows south of the last one are white, not the last row again.
+    TMapExplorerForm& tall = OpenWindow({600, 300});
+    const int lastRowPixel = int((kRows - 0.5) * tall.Manager().View.Scale);
+    EXPECT_EQ(Pixel(tall, 100, lastRowPixel), kBlue);
+    EXPECT_EQ(Pixel(tall, 100, lastRowPixel + 5), 0xFFFFFFFFu);
+    EXPECT_EQ(tall.CellValueText(100, kRows), "-");
 }

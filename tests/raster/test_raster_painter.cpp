@@ -31,14 +31,13 @@ QImage ReferencePaint(const QByteArray& file, int bytes, int cols, int rows, int
             held = r;
         }
         double rx = 0;
-        std::uint16_t value = 0;
         for (int j = 0; j < width; ++j) {
             if (j > 0)
                 rx += step;
             const int g = static_cast<int>(rx);
-            if (g < cols)
-                value = buffer[g];
-            image.setPixel(j, k, 0xFF000000u | value);
+            // Beyond the raster's last column or last row: no data, white.
+            const bool outside = r >= rows || col0 + g >= cols;
+            image.setPixel(j, k, outside ? 0xFFFFFFFFu : 0xFF000000u | buffer[g]);
         }
     }
     return image;
@@ -97,11 +96,11 @@ protected:
 TEST_F(RasterPainterTest, MatchesTheRowBufferDrawingForEveryKindOfView) {
     const TCase cases[] = {
         {"world", 2, 0, 0, 13.0 / 37, 13, 9},
-        {"world, wide window", 2, 0, 0, 201.0 / 37, 200, 130}, // rows past the raster repeat the last
+        {"world, wide window", 2, 0, 0, 201.0 / 37, 200, 130}, // rows past the raster are white
         {"zoomed in", 2, 5, 4, 3.0, 60, 40},
         {"one to one", 2, 3, 2, 1.0, 30, 20},
         {"zoomed out unevenly", 2, 0, 0, 0.37, 17, 11},
-        {"first column is the last", 2, kCols - 1, 0, 1.0, 10, 5},      // wraps into the next row
+        {"first column is the last", 2, kCols - 1, 0, 1.0, 10, 5},      // white east of it
         {"last row from a later column", 2, 20, kRows - 1, 1.0, 25, 4}, // the read is cut at the file end
         {"starting south of the raster", 2, 0, kRows + 5, 1.0, 10, 5},
         {"1-byte cells", 1, 2, 1, 2.5, 40, 30},
@@ -119,19 +118,28 @@ TEST_F(RasterPainterTest, MatchesTheRowBufferDrawingForEveryKindOfView) {
     }
 }
 
-TEST_F(RasterPainterTest, KnownCellsLandWhereExpected) {
+TEST_F(RasterPainterTest, KnownCellsLandWhereExpectedAndNoDataBeyondTheRaster) {
     const auto raster = TRasterFile::Open(Make(2));
-    // A view at the last column shows, right of the first pixel, the western cells of the next row.
-    QImage wrap = Paint(*raster, {"wrap", 2, kCols - 1, 0, 1.0, 4, 2});
-    EXPECT_EQ(wrap.pixel(0, 0) & 0xFFFF, 100 * 0 + 36 + 1u);
-    EXPECT_EQ(wrap.pixel(1, 0) & 0xFFFF, 100 * 1 + 0 + 1u);
-    EXPECT_EQ(wrap.pixel(2, 1) & 0xFFFF, 100 * 2 + 1 + 1u);
-    // South of the raster the last row read repeats.
+    // A view at the last column shows that column, then no data: never the next row's cells.
+    QImage east = Paint(*raster, {"east", 2, kCols - 1, 0, 1.0, 4, 2});
+    EXPECT_EQ(east.pixel(0, 0) & 0xFFFF, 100 * 0 + 36 + 1u);
+    EXPECT_EQ(east.pixel(0, 1) & 0xFFFF, 100 * 1 + 36 + 1u);
+    EXPECT_EQ(east.pixel(1, 0), kOutsideRasterColor);
+    EXPECT_EQ(east.pixel(3, 1), kOutsideRasterColor);
+    // South of the last row: no data, not the last row again.
     QImage south = Paint(*raster, {"south", 2, 0, kRows - 1, 1.0, 3, 3});
-    EXPECT_EQ(south.pixel(1, 2) & 0xFFFF, 100 * (kRows - 1) + 1 + 1u);
-    // A view starting below the raster is no data (value 0).
+    EXPECT_EQ(south.pixel(1, 0) & 0xFFFF, 100 * (kRows - 1) + 1 + 1u);
+    EXPECT_EQ(south.pixel(1, 1), kOutsideRasterColor);
+    EXPECT_EQ(south.pixel(2, 2), kOutsideRasterColor);
+    // A view starting below the raster is all no data.
     QImage below = Paint(*raster, {"below", 2, 0, kRows, 1.0, 3, 3});
-    EXPECT_EQ(below.pixel(2, 2) & 0xFFFF, 0u);
+    EXPECT_EQ(below.pixel(2, 2), kOutsideRasterColor);
+    // Zoomed out (two cells a pixel) in a target larger than the world: pixel 18 shows the last
+    // column, 36, and pixel 11 the last row, 22; the pixels beyond them are no data.
+    QImage wide = Paint(*raster, {"wide", 2, 0, 0, 0.5, 30, 20});
+    EXPECT_EQ(wide.pixel(18, 11) & 0xFFFF, 100 * 22 + 36 + 1u);
+    EXPECT_EQ(wide.pixel(19, 11), kOutsideRasterColor);
+    EXPECT_EQ(wide.pixel(18, 12), kOutsideRasterColor);
     // Zoomed in, each cell covers several pixels.
     QImage zoomed = Paint(*raster, {"zoom", 2, 10, 10, 4.0, 8, 8});
     EXPECT_EQ(zoomed.pixel(3, 3) & 0xFFFF, 100 * 10 + 10 + 1u);
@@ -155,6 +163,18 @@ TEST_F(RasterPainterTest, WritesOutsideTheImageAreDropped) {
     PaintRaster(request, image);
     EXPECT_EQ(image.pixel(0, 0), 0xFF123456u);
     EXPECT_EQ(image.pixel(0, 1) & 0xFFFF, 3u); // column 2 of row 0
+
+    // An origin before the image's corner (a view panned by part of a cell) still covers the
+    // target to its far edges.
+    image.fill(0xFF123456);
+    request.Scale = 2;
+    request.OriginX = -3;
+    request.OriginY = -1;
+    request.TargetWidth = 5;
+    request.TargetHeight = 4;
+    PaintRaster(request, image);
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFF, 1u + 1);       // pixel 3 from the origin: column 1
+    EXPECT_EQ(image.pixel(4, 3) & 0xFFFF, 100u * 2 + 4); // pixel (7, 4): column 3, row 2
 }
 
 TEST_F(RasterPainterTest, NoScaleOrEmptyGridPaintsNothingAndDividesByNothing) {
