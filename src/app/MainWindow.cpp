@@ -28,12 +28,15 @@
 #include <QPainter>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 
 namespace {
 constexpr char kNotImplemented[] = " ... to be implemeted...";
@@ -125,7 +128,10 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     StringGrid->setItem(0, 0, new QTableWidgetItem("Label"));
     StringGrid->setItem(0, 1, new QTableWidgetItem("Value"));
     // 6. Toolbar and tool-window layout.
+    m_restoringLayout = true;
     LoadToolbarLayout(*this, TSettingsStore::Global());
+    m_restoringLayout = false;
+    HideEmptyToolbars();
     // 7. The status bar.
     statusBar()->setVisible(Preferences().StatusBar);
     // 8. Check marks.
@@ -143,7 +149,8 @@ TTAMOForm::~TTAMOForm() {
     m_database.reset();
     SaveWindowPlacement(*this);
     SavePreferences(Preferences());
-    SaveToolbarLayout(*this, TSettingsStore::Global());
+    if (!m_layoutSaved)
+        SaveLayout();
     m_library.reset();
 }
 
@@ -174,6 +181,9 @@ void TTAMOForm::CreateActions() {
     // View: map tools and commands go to the active map window.
     const auto tool = [this](TMapTool number) { return [this, number] { SetToolOnActiveMap(number); }; };
     MakeAction(aNoAction, "aNoAction", "&No action", {}, tool(mtNoAction));
+    // Its toolbar button reads "None" (the menu shows no tool tips).
+    aNoAction->setToolTip("None");
+    aNoAction->setStatusTip("None");
     MakeAction(aViewRedraw, "aViewRedraw", "&Redraw View", "Redraw View", tool(mtRedraw));
     MakeAction(aViewReset, "aViewReset", "&View All", "View All", tool(mtViewAll));
     MakeAction(aViewZoomRectangle, "aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle",
@@ -216,7 +226,7 @@ void TTAMOForm::CreateActions() {
 
     // Window
     MakeAction(aWindowCascade, "aWindowCascade", "&Cascade", "Cascade Windows",
-               [this] { MdiArea->cascadeSubWindows(); });
+               [this] { CascadeSubWindows(); });
     MakeAction(aWindowTileVert, "aWindowTileVert", "Tile &Vertical", "Tile Vertical",
                [this] { TileSubWindows(Qt::Horizontal); });
     MakeAction(aWindowTileHoriz, "aWindowTileHoriz", "&Tile Horizontal", "Tile Horizontal",
@@ -267,9 +277,6 @@ void TTAMOForm::CreateToolBars() {
         TBViewToolbar->addAction(action);
     TBViewToolbar->addSeparator();
     TBViewToolbar->addAction(aViewSynchronize);
-    // The "no action" button reads "None" on the toolbar.
-    if (auto* button = TBViewToolbar->widgetForAction(aNoAction))
-        button->setToolTip("None");
 
     makeBar(TBDataToolbar, "TBDataToolbar", "Data");
     TBDataToolbar->addAction(aZonalStatistics);
@@ -313,11 +320,24 @@ void TTAMOForm::CreateToolWindows() {
     StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid->setColumnWidth(0, 150);
+    // A readout: nothing in it is selected, also not the heading cell it starts on.
+    StringGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    StringGrid->setFocusPolicy(Qt::NoFocus);
     StringGrid->setMinimumSize(120, 60);
     TBToolDataPoint->setWidget(StringGrid);
-    TBToolDataPoint->resize(249, 225);
+    SizeDataPointGrid();
+    TBToolDataPoint->resize(DataPointDesignSize());
     TBToolDataPoint->installEventFilter(this);
+    // Undocked, it takes its design size rather than the height of the docking area.
+    // The dock sets its floating geometry after the signal: the size follows just after. A
+    // floating place read from the layout keeps its stored size.
+    connect(TBToolDataPoint, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        if (floating && !m_restoringLayout)
+            QTimer::singleShot(0, this, [this] {
+                if (TBToolDataPoint->isFloating())
+                    TBToolDataPoint->resize(DataPointDesignSize());
+            });
+    });
     // Closing it with its close button sets the check mark from its visibility.
     connect(TBToolDataPoint, &QDockWidget::visibilityChanged, this,
             [this] { aDataPoint->setChecked(TBToolDataPoint->isVisible()); });
@@ -491,6 +511,11 @@ void TTAMOForm::StartupLoad() {
 // ---- Activation, window state, shutdown --------------------------------------------------------
 
 bool TTAMOForm::event(QEvent* event) {
+    // Hints go to the first panel; the status bar's own message would cover all five.
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
     if (event->type() == QEvent::WindowActivate)
         Guarded([this] { UpdateCommandStates(); }, this);
     return QMainWindow::event(event);
@@ -510,7 +535,59 @@ void TTAMOForm::changeEvent(QEvent* event) {
 
 void TTAMOForm::closeEvent(QCloseEvent* event) {
     MdiArea->closeAllSubWindows();
+    // Saved while the tool windows are still shown: a floating one is hidden with the frame.
+    SaveLayout();
     QMainWindow::closeEvent(event);
+}
+
+void TTAMOForm::SaveLayout() {
+    SaveToolbarLayout(*this, TSettingsStore::Global());
+    // A toolbar hidden only for being empty keeps the visibility the user gave it.
+    TRegistry registry(TSettingsStore::Global());
+    for (QToolBar* bar : m_emptyToolbars)
+        if (!bar->isVisibleTo(this) &&
+            registry.OpenKey(QString(kToolbarsKey) + "\\" + bar->objectName(), TKeyAccess::OpenExisting))
+            registry.WriteString("Visible", "1");
+    m_layoutSaved = true;
+}
+
+void TTAMOForm::HideEmptyToolbars() {
+    for (QToolBar* bar : {TBMainToolbar, TBViewToolbar, TBDataToolbar}) {
+        const QList<QAction*> actions = bar->actions();
+        const bool empty = std::none_of(actions.begin(), actions.end(), [](QAction* action) {
+            return action->isVisible() && !action->isSeparator();
+        });
+        if (empty && bar->isVisibleTo(this)) {
+            bar->hide();
+            m_emptyToolbars << bar;
+        }
+    }
+}
+
+// Each window takes two thirds of the area (a useful map beside the legend), one caption
+// height further down and right than the one before.
+void TTAMOForm::CascadeSubWindows() {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (!window->isMinimized() && window->isVisible())
+            windows << window;
+    if (windows.isEmpty())
+        return;
+    const QRect area = MdiArea->viewport()->rect();
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows[0]));
+    const int count = int(windows.size());
+    const QSize size(std::max(area.width() * 2 / 3, std::min(area.width(), 480)),
+                     std::max(area.height() * 2 / 3, std::min(area.height(), 360)));
+    for (int i = 0; i < count; ++i) {
+        windows[i]->showNormal();
+        // Windows beyond the area's room start again at the top left.
+        const int room = std::max(
+            1, std::min((area.width() - size.width()) / step, (area.height() - size.height()) / step) + 1);
+        const int offset = (i % room) * step;
+        windows[i]->setGeometry(offset, offset, size.width(), size.height());
+        windows[i]->raise();
+    }
+    MdiArea->setActiveSubWindow(windows.last());
 }
 
 void TTAMOForm::ActivateFromAnotherStart() {
@@ -524,9 +601,19 @@ void TTAMOForm::ActivateFromAnotherStart() {
 // ---- Readout -----------------------------------------------------------------------------------
 
 void TTAMOForm::ShowStatusText(const QString& text) {
-    StatusPanels[0]->setText(text);
+    m_statusText = text;
+    ShowFirstPanel();
     // Shown before long work that processes no events: paint it now.
     StatusPanels[0]->repaint();
+}
+
+void TTAMOForm::ShowHint(const QString& hint) {
+    m_hintText = hint;
+    ShowFirstPanel();
+}
+
+void TTAMOForm::ShowFirstPanel() {
+    StatusPanels[0]->setText(m_hintText.isEmpty() ? m_statusText : m_hintText);
 }
 
 void TTAMOForm::SetClassificationControls(int methodIndex, int classCount) {
@@ -540,9 +627,7 @@ void TTAMOForm::SetColorRampIndex(int index) {
 }
 
 bool TTAMOForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == TBToolDataPoint && event->type() == QEvent::Resize) {
-        StringGrid->setColumnWidth(0, 150);
-        StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - 150 - 5));
-    }
+    if (watched == TBToolDataPoint && event->type() == QEvent::Resize)
+        SizeDataPointGrid();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -65,6 +65,7 @@ public:
     // What map windows ask of the frame.
     void ShowStatusText(const QString& text) override;
     void ShowDataPoint(int column, int row, double longitude, double latitude) override;
+    void ClearDataPoint() override;
     void SynchronizeViews(TMapExplorerForm& source) override;
     void SetClassificationControls(int methodIndex, int classCount) override;
     void SetColorRampIndex(int index) override;
@@ -104,6 +105,17 @@ private:
     void CreateToolBars();
     void CreateToolWindows();
     void CreateStatusBar();
+    // The status-bar hint of the command under the pointer goes to the first panel only.
+    void ShowHint(const QString& hint);
+    void ShowFirstPanel();
+    // Column widths of the data-point grid and the floating size of its window, for the font.
+    void SizeDataPointGrid();
+    QSize DataPointDesignSize() const;
+    // Toolbars whose commands are all hidden would show only their grip: they stay hidden, and
+    // are stored as the user left them.
+    void HideEmptyToolbars();
+    void SaveLayout();
+    void CascadeSubWindows();
     QAction* MakeAction(QAction*& member, const char* name, const QString& caption, const QString& hint,
                         std::function<void()> handler);
     void SetCheckMarksFromBars();
@@ -127,4 +139,9 @@ private:
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
     QStandardItemModel* m_themeTree = nullptr;
+    QString m_statusText; // the progress text of panel 0, shown when no hint is
+    QString m_hintText;
+    QList<QToolBar*> m_emptyToolbars; // hidden by HideEmptyToolbars, not by the user
+    bool m_layoutSaved = false;
+    bool m_restoringLayout = false;
 };

@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +24,7 @@
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTreeView>
+#include <algorithm>
 
 void TTAMOForm::LoadDatabase() {
     PrepareAttributeDatabase(this);
@@ -70,6 +73,16 @@ TMapExplorerForm* TTAMOForm::CreateMapWindow() {
     QMdiSubWindow* sub = MdiArea->addSubWindow(map);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
+    // However a window goes (its close box, Close All, a drawing that had to end first), the
+    // commands follow once it is gone, and the readout forgets it.
+    connect(
+        sub, &QObject::destroyed, this,
+        [this] {
+            UpdateCommandStates();
+            if (MapWindowCount() == 0)
+                ClearDataPoint();
+        },
+        Qt::QueuedConnection);
     return map;
 }
 
@@ -114,13 +127,10 @@ void TTAMOForm::OpenSelectedTheme() {
 
 void TTAMOForm::aFileCloseAllExecute() {
     const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        // A window that is drawing closes when its drawing has stopped: the command states follow
-        // once it is gone.
-        connect(
-            *it, &QObject::destroyed, this, [this] { UpdateCommandStates(); }, Qt::QueuedConnection);
+    // A window that is drawing closes when its drawing has stopped: the command states follow
+    // once it is gone (CreateMapWindow).
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         (*it)->close();
-    }
     UpdateCommandStates();
 }
 
@@ -192,14 +202,56 @@ void TTAMOForm::ShowDataPoint(int column, int row, double longitude, double lati
 
     StringGrid->setRowCount(5);
     const auto write = [this](int gridRow, const QString& label, const QString& value) {
-        StringGrid->setItem(gridRow, 0, new QTableWidgetItem(label));
-        StringGrid->setItem(gridRow, 1, new QTableWidgetItem(value));
+        // Tool tips hold the texts a narrow window cuts.
+        auto* labelItem = new QTableWidgetItem(label);
+        labelItem->setToolTip(label);
+        auto* valueItem = new QTableWidgetItem(value);
+        valueItem->setToolTip(value);
+        StringGrid->setItem(gridRow, 0, labelItem);
+        StringGrid->setItem(gridRow, 1, valueItem);
     };
     write(1, "Longitude", longitudeText);
     write(2, "Latitude", latitudeText);
     const QString smuText = valueText().trimmed();
     write(3, "Soil Mapping Unit", smuText);
     write(4, "Dominant Soil Unit (WRB2022)", DominantSoilText(smuText));
+}
+
+void TTAMOForm::ClearDataPoint() {
+    for (int panel = 1; panel <= 3; ++panel)
+        StatusPanels[panel]->clear();
+    for (int row = 1; row < StringGrid->rowCount(); ++row)
+        if (QTableWidgetItem* value = StringGrid->item(row, 1)) {
+            value->setText({});
+            value->setToolTip({});
+        }
+}
+
+namespace {
+// The longest label of the grid; the design's 150-pixel label column was made for it.
+constexpr char kLongestLabel[] = "Dominant Soil Unit (WRB2022)";
+constexpr int kDesignLabelColumn = 150;
+constexpr QSize kDataPointDesignSize(249, 225);
+constexpr int kDesignRowHeight = 18;
+} // namespace
+
+void TTAMOForm::SizeDataPointGrid() {
+    const QFontMetrics metrics(StringGrid->font());
+    const int labelColumn = std::max(kDesignLabelColumn, metrics.horizontalAdvance(kLongestLabel) +
+                                                             2 * metrics.averageCharWidth());
+    StringGrid->verticalHeader()->setDefaultSectionSize(std::max(kDesignRowHeight, metrics.height() + 4));
+    StringGrid->setColumnWidth(0, labelColumn);
+    StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - labelColumn - 5));
+}
+
+// The design size, grown by as much as the platform's font is larger than the design's.
+QSize TTAMOForm::DataPointDesignSize() const {
+    const QFontMetrics metrics(StringGrid->font());
+    const double wider =
+        std::max(1.0, (metrics.horizontalAdvance(kLongestLabel) + 2.0 * metrics.averageCharWidth()) /
+                          kDesignLabelColumn);
+    const double taller = std::max(1.0, (metrics.height() + 4.0) / kDesignRowHeight);
+    return {int(kDataPointDesignSize.width() * wider), int(kDataPointDesignSize.height() * taller)};
 }
 
 // The decoded dominant soil of the unit in the readout text, "-" when there is none. A theme unit

@@ -29,7 +29,8 @@ TSplashForm::TSplashForm(QWidget* parent)
     Label2->setObjectName("Label2");
     Label2->setGeometry(8, 498, 400, 16);
     Label2->setAttribute(Qt::WA_TranslucentBackground);
-    Label2->setStyleSheet("color: white; font-size: 8pt;");
+    // Dark on the light bottom layer of the picture.
+    Label2->setStyleSheet("color: #2b1d0e; font-size: 8pt;");
 
     btnStart = new QPushButton("Load TAMO", this);
     btnStart->setObjectName("btnStart");

@@ -6,19 +6,22 @@
 #include <QCloseEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 TToolbarForm::TToolbarForm(QWidget* main, QWidget* view, QWidget* data, QWidget* dataPoint, QWidget* parent)
     : QDialog(parent), m_bars{main, view, data, dataPoint} {
     setObjectName("ToolbarForm");
     setWindowTitle("Toolbars");
-    setFixedSize(150, 141);
+    // The design width, or more where the caption and its close box need it in this font.
+    const int width = std::max(150, fontMetrics().horizontalAdvance(windowTitle()) + 80);
+    setFixedSize(width, 141);
 
     CheckListBox = new QListWidget(this);
     CheckListBox->setObjectName("CheckListBox");
-    CheckListBox->setGeometry(0, 0, 150, 105);
+    CheckListBox->setGeometry(0, 0, width, 105);
     btnOk = new QPushButton("&OK", this);
     btnOk->setObjectName("btnOk");
-    btnOk->setGeometry(150 - 75 - 6, 141 - 25 - 6, 75, 25);
+    btnOk->setGeometry(width - 75 - 6, 141 - 25 - 6, 75, 25);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
 
     RestoreWindowPlacement(*this);

@@ -62,7 +62,17 @@ QStringList ChooseFiles(QWidget* parent, const TFileRequest& request) {
     return {};
 }
 
+void UseDialogFrame(QDialog& dialog) {
+    // A title and a close box only: no minimise or maximise buttons, which also leaves the
+    // caption its room on a narrow dialog.
+    if (dialog.windowFlags() & Qt::FramelessWindowHint)
+        return;
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
 int Exec(QDialog& dialog) {
+    UseDialogFrame(dialog);
     if (gResponder)
         if (const auto answer = gResponder->AnswerDialog(dialog))
             return *answer;

@@ -52,7 +52,12 @@ inline void ShowMessage(QWidget* parent, const QString& text) {
 // An empty list means the user cancelled.
 QStringList ChooseFiles(QWidget* parent, const TFileRequest& request);
 
-// Shows a dialog modally and returns its result.
+// Gives a dialog the frame of a dialog: a caption and a close box, no minimise or maximise
+// buttons. Exec does this for every dialog it shows; frameless windows keep their look.
+void UseDialogFrame(QDialog& dialog);
+
+// Shows a dialog modally (in a dialog frame, centred on its parent unless it was placed) and
+// returns its result.
 int Exec(QDialog& dialog);
 
 } // namespace Dialogs

@@ -28,6 +28,8 @@ QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, QTreeWidget& tree, const QStri
                          const QImage& caption, TLegendNodeKind kind, int index) {
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
     item->setText(0, text);
+    // The panel may be too narrow for a long label: the full text is at hand.
+    item->setToolTip(0, text);
     item->setIcon(0, NodeIcon(state, caption));
     item->setData(0, lrState, state);
     item->setData(0, lrKind, kind);

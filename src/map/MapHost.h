@@ -14,6 +14,9 @@ public:
     // The pointer moved over a map showing a theme: raster column and row under it, and the
     // longitude and latitude of that cell (not clamped).
     virtual void ShowDataPoint(int col, int row, double lon, double lat) = 0;
+    // No map lies under the pointer any more (it left the map): the readout is emptied, so that
+    // it never shows values of a place the pointer is not at.
+    virtual void ClearDataPoint() {}
 
     // Give every other map window the view of `source` (normally the active window): GetView of
     // the source, then SetViewAndDraw on the others, from the last child window to the first.

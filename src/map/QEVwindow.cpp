@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,8 +22,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -32,8 +35,10 @@ TMapExplorerForm::TOverlayPainter& OverlayPainter() {
     return painter;
 }
 
-constexpr int kStopWidth = 75;
-constexpr int kStopHeight = 17;
+// The design width of the legend panel.
+constexpr int kLegendWidth = 208;
+// The design size of the Stop button; it grows to fit its text in the platform's font.
+constexpr QSize kStopSize(75, 17);
 
 // The shortest general form of a cell value: no trailing zeros, no exponent for whole numbers.
 QString ShortestText(double value) {
@@ -94,7 +99,7 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
     btnStop = new QPushButton("Stop Drawing", MapPanel);
     btnStop->setObjectName("btnStop");
     btnStop->setCursor(Qt::ArrowCursor);
-    btnStop->setFixedSize(kStopWidth, kStopHeight);
+    btnStop->setFixedSize(btnStop->sizeHint().expandedTo(kStopSize));
     btnStop->hide();
     connect(btnStop, &QPushButton::clicked, this, [this] { Guarded([this] { btnStopClick(); }, this); });
 
@@ -120,7 +125,7 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
     Splitter->addWidget(Panel);
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
-    Splitter->setSizes({784 - 208 - 4, 208});
+    Splitter->setSizes({784 - kLegendWidth - 4, kLegendWidth});
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +204,7 @@ void TMapExplorerForm::PrepareView() {
 
 void TMapExplorerForm::PlaceStopButton() {
     const QRect image = Image32View->geometry();
-    btnStop->move(image.right() + 1 - kStopWidth, image.bottom() + 1 - kStopHeight);
+    btnStop->move(image.right() + 1 - btnStop->width(), image.bottom() + 1 - btnStop->height());
     btnStop->raise();
 }
 
@@ -243,6 +248,7 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
     try {
         if (mode == TDrawTarget::Screen) {
             BuildLegendTree(legend, *LegendTreeView);
+            FitLegendPanel();
             LegendTreeView->repaint();
         }
         Image32View->update();
@@ -279,6 +285,7 @@ void TMapExplorerForm::EndDrawing(const TDrawingTakeover::TTicket& ticket) {
     Drawing = false;
     btnStop->hide();
     emit DrawingFinished();
+    RefreshDataPoint();
     if (m_closePending)
         QTimer::singleShot(0, this, [this] { Guarded([this] { FinishClose(); }, this); });
     else if (m_releasePending)
@@ -451,10 +458,7 @@ void TMapExplorerForm::Image32ViewMouseDown(Qt::MouseButton button, int x, int y
 void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
     if (Drawing || !m_manager->ThemeOpen)
         return;
-    const TViewGeometry& view = m_manager->View;
-    const TCellIndex cell = view.PixelToCellIndex(x, y);
-    const TLonLat lonLat = view.PixelToLonLat(x, y).value_or(TLonLat{});
-    m_host.ShowDataPoint(cell.Col, cell.Row, lonLat.Lon, lonLat.Lat);
+    ReportDataPoint(x, y);
     if (Tool == mtZoomRectangle && Dragging) {
         RubberEnd = QPoint(x, y);
         Image32View->Rubber = QRect(QPoint(std::min(RubberStart.x(), x), std::min(RubberStart.y(), y)),
@@ -464,6 +468,36 @@ void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
         // The map slides with the mouse; x and y are relative to the moving image.
         Image32View->move(Image32View->x() + x - PanStart.x(), Image32View->y() + y - PanStart.y());
     }
+}
+
+void TMapExplorerForm::ReportDataPoint(int x, int y) {
+    const TViewGeometry& view = m_manager->View;
+    const TCellIndex cell = view.PixelToCellIndex(x, y);
+    const TLonLat lonLat = view.PixelToLonLat(x, y).value_or(TLonLat{});
+    m_host.ShowDataPoint(cell.Col, cell.Row, lonLat.Lon, lonLat.Lat);
+}
+
+void TMapExplorerForm::RefreshDataPoint() {
+    if (Drawing || !m_manager->ThemeOpen || !Image32View->underMouse())
+        return;
+    const QPoint at = Image32View->mapFromGlobal(QCursor::pos());
+    if (Image32View->rect().contains(at))
+        ReportDataPoint(at.x(), at.y());
+}
+
+void TMapExplorerForm::FitLegendPanel() {
+    const int scrollBar = LegendTreeView->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QAbstractItemView& view = *LegendTreeView; // its column width hint is public there
+    const int needed = view.sizeHintForColumn(0) + 2 * LegendTreeView->frameWidth() +
+                       Panel->contentsMargins().left() + Panel->contentsMargins().right() + 4 + scrollBar;
+    const int wanted = std::clamp(needed, kLegendWidth, std::max(kLegendWidth, width() / 3));
+    // Only when the legend's needs changed: a width the user chose with the splitter stays.
+    if (wanted == m_legendWidth)
+        return;
+    m_legendWidth = wanted;
+    const int total = Splitter->width() - Splitter->handleWidth();
+    if (Panel->width() < wanted && total > wanted)
+        Splitter->setSizes({total - wanted, wanted});
 }
 
 void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
@@ -611,6 +645,9 @@ bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
     }
     if (watched == Image32View) {
         switch (e->type()) {
+        case QEvent::Leave:
+            Guarded([this] { m_host.ClearDataPoint(); }, this);
+            return false;
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
             const QPoint p = me->position().toPoint();

@@ -112,6 +112,12 @@ private:
     friend class TScreenPaintMonitor;
     void Image32ViewMouseDown(Qt::MouseButton button, int x, int y);
     void Image32ViewMouseMove(int x, int y);
+    // The readout for the pixel under the pointer.
+    void ReportDataPoint(int x, int y);
+    // After a drawing the map under a resting pointer has changed: report it afresh.
+    void RefreshDataPoint();
+    // Widens the legend panel where its texts need more than its design width.
+    void FitLegendPanel();
     void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
     void FinishPendingRelease();
     void btnStopClick();
@@ -140,5 +146,6 @@ private:
     bool m_closePending = false;
     bool m_releasePending = false; // a button came up during a drawing
     QWidget* m_watchedParent = nullptr;
+    int m_legendWidth = 0; // the width FitLegendPanel last gave the panel
     QTimer m_resizeTimer;
 };

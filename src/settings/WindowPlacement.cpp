@@ -66,7 +66,10 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         }
         placed.resize(size);
     } catch (const std::exception&) {
-        if (sub || window.parentWidget())
+        if (!sub && window.isWindow() && window.parentWidget()) {
+            // A dialog without a stored place: Qt centres it on its parent when it is shown.
+            window.setAttribute(Qt::WA_Moved, false);
+        } else if (sub || window.parentWidget())
             placed.move(0, 0);
         else
             placed.setWindowState(placed.windowState() | Qt::WindowMaximized);

@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QtTest/QTest>
@@ -36,10 +37,12 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
     EXPECT_EQ(frame.windowTitle(), "TAMO-Viewer 2.0");
     EXPECT_TRUE(frame.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(QDir(Preferences().DATA_CACHE).exists());
-    for (QToolBar* bar : {frame.TBMainToolbar, frame.TBViewToolbar, frame.TBDataToolbar}) {
+    for (QToolBar* bar : {frame.TBMainToolbar, frame.TBViewToolbar, frame.TBDataToolbar})
         EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
-        EXPECT_TRUE(bar->isVisible());
-    }
+    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
+    EXPECT_TRUE(frame.TBViewToolbar->isVisible());
+    // The Data toolbar has no command shown yet: it would be a bare grip.
+    EXPECT_FALSE(frame.TBDataToolbar->isVisible());
     EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
     EXPECT_FALSE(frame.TBToolQEVData->isVisible());
     EXPECT_TRUE(frame.aToolMain->isChecked());
@@ -49,6 +52,22 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
         EXPECT_GE(frame.StatusPanels[i]->width(), widths[i]);
     EXPECT_EQ(frame.StringGrid->item(0, 0)->text(), "Label");
     EXPECT_EQ(frame.StringGrid->item(0, 1)->text(), "Value");
+    EXPECT_TRUE(frame.StringGrid->selectedItems().isEmpty());
+    // The grid's columns fit their labels in this font; undocked, the window takes a tool
+    // window's size, not the height of the docking area.
+    const QFontMetrics metrics(frame.StringGrid->font());
+    EXPECT_GT(frame.StringGrid->columnWidth(0), metrics.horizontalAdvance("Dominant Soil Unit (WRB2022)"));
+    frame.aDataPoint->trigger();
+    frame.resize(1200, 1000);
+    frame.TBToolDataPoint->setFloating(false);
+    QCoreApplication::processEvents();
+    ASSERT_GT(frame.TBToolDataPoint->height(), 600); // docked: the height of the docking area
+    frame.TBToolDataPoint->setFloating(true);
+    QCoreApplication::processEvents();
+    EXPECT_LT(frame.TBToolDataPoint->height(), 400);
+    EXPECT_GE(frame.TBToolDataPoint->width(), 249);
+    // "No action" reads "None" on its toolbar button, also after the commands changed state.
+    EXPECT_EQ(frame.TBViewToolbar->widgetForAction(frame.aNoAction)->toolTip(), "None");
     // No map yet: the map commands are off.
     frame.UpdateCommandStates();
     EXPECT_FALSE(frame.aViewZoomIn->isEnabled());
@@ -82,6 +101,8 @@ TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
     EXPECT_EQ(root["Preferences"].toObject().size(), 19);
     EXPECT_TRUE(root["Forms"].toObject()["TAMOForm"].toObject().contains("Left"));
     EXPECT_TRUE(root["Toolbars"].toObject().contains("TBMainToolbar"));
+    // The empty Data toolbar is stored as the user left it: shown once it has commands.
+    EXPECT_EQ(root["Toolbars"].toObject()["TBDataToolbar"].toObject()["Visible"].toString(), "1");
 }
 
 TEST(Frame, TogglesChangeOnlyTheirPreferenceAndCheckMark) {
@@ -96,6 +117,22 @@ TEST(Frame, TogglesChangeOnlyTheirPreferenceAndCheckMark) {
     frame.aDataPoint->trigger();
     EXPECT_TRUE(frame.TBToolDataPoint->isVisibleTo(&frame));
     EXPECT_TRUE(frame.aDataPoint->isChecked());
+}
+
+TEST(Frame, HintsGoToTheFirstPanelOnly) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    frame.ShowStatusText("Drawing Map ...");
+    QStatusTipEvent hint("Zoom In");
+    QApplication::sendEvent(&frame, &hint);
+    EXPECT_EQ(frame.StatusPanels[0]->text(), "Zoom In");
+    for (QLabel* panel : frame.StatusPanels)
+        EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(frame.statusBar()->currentMessage().isEmpty());
+    QStatusTipEvent gone("");
+    QApplication::sendEvent(&frame, &gone);
+    EXPECT_EQ(frame.StatusPanels[0]->text(), "Drawing Map ...");
 }
 
 TEST(Frame, UnfinishedCommandsSayso) {
@@ -144,11 +181,35 @@ TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {
     TTAMOForm frame;
     frame.show();
     EXPECT_TRUE(frame.TBMainToolbar->isVisible());
-    EXPECT_TRUE(frame.TBDataToolbar->isVisible());
     EXPECT_FALSE(frame.TBViewToolbar->isVisible());
     EXPECT_TRUE(frame.TBToolDataPoint->isVisible());
     EXPECT_FALSE(frame.aToolView->isChecked());
     EXPECT_TRUE(frame.aDataPoint->isChecked());
+}
+
+TEST(Frame, AnOpenDataPointWindowComesBackFloatingOrDocked) {
+    for (const bool floating : {true, false}) {
+        TScopedEnvironment env;
+        QRect floatingPlace;
+        {
+            TTAMOForm frame;
+            frame.show();
+            frame.aDataPoint->trigger();
+            frame.TBToolDataPoint->setFloating(floating);
+            QCoreApplication::processEvents();
+            floatingPlace = frame.TBToolDataPoint->geometry();
+            frame.close(); // the exit command
+        }
+        TTAMOForm frame;
+        frame.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(frame.TBToolDataPoint->isVisible()) << floating;
+        EXPECT_EQ(frame.TBToolDataPoint->isFloating(), floating);
+        EXPECT_TRUE(frame.aDataPoint->isChecked()) << floating;
+        if (floating) {
+            EXPECT_EQ(frame.TBToolDataPoint->size(), floatingPlace.size());
+        }
+    }
 }
 
 TEST(Frame, ToolbarDialogAppliesOnOkOnly) {
@@ -158,6 +219,12 @@ TEST(Frame, ToolbarDialogAppliesOnOkOnly) {
     frame.show();
     const auto uncheckMainAnd = [](int result) {
         return [result](QDialog& dialog) {
+            // A dialog frame (no minimise or maximise box), centred on the frame by Qt as it was
+            // never placed before, wide enough for its caption.
+            EXPECT_FALSE(dialog.windowFlags() &
+                         (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+            EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+            EXPECT_GE(dialog.width(), 150);
             auto* list = dialog.findChild<QListWidget*>("CheckListBox");
             EXPECT_EQ(list->count(), 4);
             EXPECT_EQ(list->item(3)->text(), "Data Point");

@@ -157,6 +157,14 @@ TEST_F(FrameOnDemoData, WindowsOpenTileSynchroniseAndCloseAll) {
     frame->aWindowTileHoriz->trigger();
     EXPECT_EQ(windows[0]->x(), windows[1]->x());
     EXPECT_LT(windows[0]->y(), windows[1]->y());
+    // Cascaded windows take a useful share of the area, each a step further down.
+    frame->aWindowCascade->trigger();
+    const QSize area = frame->MdiArea->viewport()->size();
+    for (QMdiSubWindow* window : windows) {
+        EXPECT_GE(window->width(), area.width() / 2);
+        EXPECT_GE(window->height(), area.height() / 2);
+    }
+    EXPECT_LT(windows[0]->y(), windows[1]->y());
 
     // With Synchronize Views on, a view change in one window is taken by the other.
     if (!Preferences().SynchronizeWindows)
@@ -184,6 +192,31 @@ TEST_F(FrameOnDemoData, WindowsOpenTileSynchroniseAndCloseAll) {
     frame->aFileNewWindow->trigger();
     EXPECT_EQ(frame->MdiArea->subWindowList().size(), 1);
     EXPECT_TRUE(frame->aViewZoomIn->isEnabled());
+}
+
+TEST_F(FrameOnDemoData, ClosingTheLastMapWindowTurnsTheMapCommandsOffAndEmptiesTheReadout) {
+    Start();
+    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    ASSERT_FALSE(frame->StatusPanels[3]->text().isEmpty());
+    // The close box of the map window; the frame is not activated again.
+    frame->MdiArea->subWindowList().first()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
+    // Once the window is gone (deferred deletion), without the frame being activated again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->aViewZoomIn->isEnabled(); }, 5000));
+    EXPECT_FALSE(frame->aViewRedraw->isEnabled());
+    EXPECT_TRUE(frame->StatusPanels[3]->text().isEmpty());
+    EXPECT_TRUE(frame->StatusPanels[1]->text().isEmpty());
+}
+
+TEST_F(FrameOnDemoData, BeyondTheRasterTheReadoutShowsWhereButNoValue) {
+    Start();
+    frame->aDataPoint->trigger();
+    frame->ShowDataPoint(kCols + 10, 500, 180.2, 85.0);
+    EXPECT_EQ(frame->StatusPanels[1]->text(), QString("Image Pixel: %1,500").arg(kCols + 10));
+    EXPECT_TRUE(frame->StatusPanels[2]->text().contains("180"));
+    EXPECT_EQ(frame->StatusPanels[3]->text(), "Image Value: -");
+    EXPECT_EQ(frame->StringGrid->item(3, 1)->text(), "-");
+    EXPECT_EQ(frame->StringGrid->item(4, 1)->text(), "-");
 }
 
 TEST_F(FrameOnDemoData, AMissingRasterDiscardsTheWindow) {
