@@ -206,6 +206,9 @@ void TTAMOForm::CreateActions() {
     });
     for (QAction* action : {aViewPersistent, aViewSynchronize, aNewWindow})
         action->setCheckable(true);
+    // In the menu its on state is a check mark (an icon would take the mark's place); on the
+    // toolbar a pressed button.
+    aViewSynchronize->setIconVisibleInMenu(false);
 
     // Data
     MakeAction(aDataPoint, "aDataPoint", "Data &Point", "Data Point",

@@ -242,16 +242,19 @@ void TTAMOForm::SizeDataPointGrid() {
     StringGrid->verticalHeader()->setDefaultSectionSize(std::max(kDesignRowHeight, metrics.height() + 4));
     StringGrid->setColumnWidth(0, labelColumn);
     StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - labelColumn - 5));
+    // Never so narrow that a coordinate is cut.
+    TBToolDataPoint->setMinimumWidth(labelColumn + metrics.horizontalAdvance("-180.00 W") +
+                                     4 * metrics.averageCharWidth());
 }
 
-// The design size, grown by as much as the platform's font is larger than the design's.
+// The design size, grown where the platform's font needs more: room for the labels and for a
+// value as long as the longest label (soil names are about as long).
 QSize TTAMOForm::DataPointDesignSize() const {
     const QFontMetrics metrics(StringGrid->font());
-    const double wider =
-        std::max(1.0, (metrics.horizontalAdvance(kLongestLabel) + 2.0 * metrics.averageCharWidth()) /
-                          kDesignLabelColumn);
+    const int labelColumn = StringGrid->columnWidth(0);
     const double taller = std::max(1.0, (metrics.height() + 4.0) / kDesignRowHeight);
-    return {int(kDataPointDesignSize.width() * wider), int(kDataPointDesignSize.height() * taller)};
+    return {std::max(kDataPointDesignSize.width(), 2 * labelColumn + 5),
+            int(kDataPointDesignSize.height() * taller)};
 }
 
 // The decoded dominant soil of the unit in the readout text, "-" when there is none. A theme unit
