@@ -123,6 +123,7 @@ TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
     EXPECT_EQ(tree.topLevelItem(0)->data(0, lrState).toInt(), 2);
     ASSERT_EQ(tree.topLevelItem(0)->childCount(), 3);
     EXPECT_EQ(tree.topLevelItem(0)->child(1)->text(0), "middle");
+    EXPECT_EQ(tree.topLevelItem(0)->child(1)->toolTip(0), "middle"); // for a label the panel cuts
     EXPECT_EQ(tree.topLevelItem(1)->text(0), "Shape Layers");
     EXPECT_EQ(tree.topLevelItem(1)->childCount(), 1);
     EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
@@ -361,6 +362,7 @@ TEST_F(MapWindowTest, TheStopButtonEndsADrawingAndLeavesTheDrawnRows) {
     });
     form.Redraw();
     EXPECT_TRUE(buttonShown);
+    EXPECT_GE(form.btnStop->width(), form.btnStop->fontMetrics().horizontalAdvance("Stop Drawing"));
     EXPECT_FALSE(form.IsDrawing());
     EXPECT_FALSE(form.btnStop->isVisible());
     EXPECT_EQ(Host.StatusTexts.last(), "");
