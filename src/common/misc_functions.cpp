@@ -67,8 +67,11 @@ void UseDialogFrame(QDialog& dialog) {
     // caption its room on a narrow dialog.
     if (dialog.windowFlags() & Qt::FramelessWindowHint)
         return;
-    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    const Qt::WindowFlags frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    // Setting flags hides a shown window: only when they change.
+    if (dialog.windowFlags() != frame)
+        dialog.setWindowFlags(frame);
 }
 
 int Exec(QDialog& dialog) {
