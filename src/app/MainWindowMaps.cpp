@@ -242,9 +242,8 @@ void TTAMOForm::SizeDataPointGrid() {
     StringGrid->verticalHeader()->setDefaultSectionSize(std::max(kDesignRowHeight, metrics.height() + 4));
     StringGrid->setColumnWidth(0, labelColumn);
     StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - labelColumn - 5));
-    // Never so narrow that a coordinate is cut.
-    TBToolDataPoint->setMinimumWidth(labelColumn + metrics.horizontalAdvance("-180.00 W") +
-                                     4 * metrics.averageCharWidth());
+    // Never narrower than its design size: a soil name has as much room as the longest label.
+    TBToolDataPoint->setMinimumWidth(std::max(kDataPointDesignSize.width(), 2 * labelColumn + 5));
 }
 
 // The design size, grown where the platform's font needs more: room for the labels and for a

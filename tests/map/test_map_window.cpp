@@ -161,6 +161,11 @@ TEST_F(MapWindowTest, ReadoutTextsAndThePointerReport) {
     EXPECT_EQ(Host.DataPoints.back().Row, 1);
     EXPECT_NEAR(Host.DataPoints.back().Lon, 0.5 * 360 / kCols - 180, 1e-9);
     EXPECT_NEAR(Host.DataPoints.back().Lat, 90 - 0.5 * 180 / kRows, 1e-9);
+
+    // The pointer leaves the map: the readout must not keep that place's values.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(form.Image32View, &leave);
+    EXPECT_EQ(Host.DataPointClears, 1);
 }
 
 TEST_F(MapWindowTest, HiddenClassesAndTheSelectionChangeTheColours) {

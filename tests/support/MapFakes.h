@@ -52,6 +52,8 @@ public:
     void ShowDataPoint(int col, int row, double lon, double lat) override {
         DataPoints.push_back({col, row, lon, lat});
     }
+    int DataPointClears = 0;
+    void ClearDataPoint() override { ++DataPointClears; }
     void SynchronizeViews(TMapExplorerForm& source) override {
         ++Synchronizations;
         const TViewRect view = source.GetView();
