@@ -520,3 +520,13 @@ TEST_F(MapWindowTest, BeyondTheRasterTheMapIsWhiteAndTheReadoutHasNoValue) {
     EXPECT_EQ(Pixel(tall, 100, lastRowPixel + 5), 0xFFFFFFFFu);
     EXPECT_EQ(tall.CellValueText(100, kRows), "-");
 }
+
+TEST_F(MapWindowTest, TheLegendPanelWidensForItsLabels) {
+    Theme.LayerName = "Reference Soil Groups (WRB 2022)";
+    TMapExplorerForm& form = OpenWindow({1200, 400});
+    const QString heading = "Dominant Reference Soil Groups (WRB 2022)";
+    const int text = form.LegendTreeView->fontMetrics().horizontalAdvance(heading);
+    // The heading's text, after its indentation and its 48-pixel icon, is not cut.
+    EXPECT_GT(form.LegendTreeView->viewport()->width(), text + 48);
+    EXPECT_LE(form.Panel->width(), form.width() / 3 + 1);
+}
