@@ -146,9 +146,7 @@ TEST(Frame, UnfinishedCommandsSayso) {
 }
 
 TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
-    const QString nwind = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
-    if (!QFile::exists(nwind))
-        GTEST_SKIP() << "no shared test data";
+    const QString nwind = TestDataFile("nwind.mdb");
     TScopedEnvironment env;
     TTestResponder responder;
     // The viewer finds the import program beside itself.

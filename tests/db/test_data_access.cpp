@@ -42,10 +42,8 @@ TEST_F(DataAccess, FindsThePathAndTellsTheFileKind) {
     QFile::copy(Path(), text.fileName());
     EXPECT_EQ(DetectDatabaseKind(text.fileName()), TDatabaseKind::SQLite);
 
-    const QString mdb = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
-    if (QFile::exists(mdb)) {
-        EXPECT_EQ(DetectDatabaseKind(mdb), TDatabaseKind::Access);
-    }
+    EXPECT_EQ(DetectDatabaseKind(TestDataFile("nwind.mdb")), TDatabaseKind::Access);
+    EXPECT_EQ(DetectDatabaseKind(TestDataFile("DateTestDatabase.mdb")), TDatabaseKind::Access);
 }
 
 TEST_F(DataAccess, ValuesReadAsTheDatabaseHoldsThem) {
@@ -147,9 +145,7 @@ TEST_F(DataAccess, NothingCanChangeTheDatabase) {
 TEST_F(DataAccess, AccessFileIsReadThroughItsImportedCopy) {
     TScopedEnvironment environment;
     Preferences().DATA_CACHE = environment.Folder() + "Cache/";
-    const QString mdb = QString(TAMO_SHARED_TESTDATA_DIR) + "/nwind.mdb";
-    if (!QFile::exists(mdb))
-        GTEST_SKIP() << "shared test data not present";
+    const QString mdb = TestDataFile("nwind.mdb");
     TDataSet query(BuildConnectionString(mdb));
     try {
         query.Open("select 1");

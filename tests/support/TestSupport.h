@@ -9,14 +9,38 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <ostream>
 
 // Test failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+// A file of tests/data (see its README). A missing file fails the test that asks for it: a test
+// must never pass without the data it checks.
+inline QString TestDataFile(const QString& name) {
+    const QString path = QString(TAMO_TESTDATA_DIR) + "/" + name;
+    if (!QFile::exists(path))
+        ADD_FAILURE() << "test data file missing: " << path.toStdString();
+    return path;
+}
+
+// Writes a small file that carries the signature of an Access database and nothing else: enough
+// for the viewer to treat it as one and start an import, which a fake import program then handles.
+inline void WriteAccessStub(const QString& path) {
+    QByteArray page(4096, '\0');
+    page[0] = 0x00;
+    page[1] = 0x01;
+    const QByteArray engine("Standard Jet DB");
+    page.replace(4, engine.size(), engine);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(page);
 }
 
 // Gives the test an empty settings store and an empty program folder, both removed afterwards.
