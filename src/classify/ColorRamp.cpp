@@ -75,6 +75,7 @@ std::vector<TColorRamp> BuildColorRamps(std::mt19937& random) {
     greenToRed.EndColors[0] = Rgb(252, 252, 0);
     greenToRed.EndColors[1] = Rgb(255, 0, 0);
     greenToRed.EndColors[2] = Rgb(128, 0, 0);
+    ComputeColorRamp(greenToRed);
     ramps.push_back(greenToRed);
 
     std::uniform_int_distribution<int> segments(0, 3);
@@ -87,6 +88,9 @@ std::vector<TColorRamp> BuildColorRamps(std::mt19937& random) {
             ramp.StartColors[slot] = color(random);
             ramp.EndColors[slot] = color(random);
         }
+        // Computed now, so that a map window applying the ramp gets its colours even before the
+        // ramp box has drawn it.
+        ComputeColorRamp(ramp);
         ramps.push_back(ramp);
     }
     return ramps;

@@ -20,7 +20,8 @@ struct TColorRamp {
 inline constexpr int kColorRampCount = 30;
 inline constexpr int kFixedRampColors = 40;
 
-// Builds the table; the random ramps 4 to 29 are drawn from the generator given.
+// Builds the table with the colours of every ramp, computed ones included; the random ramps 4 to
+// 29 are drawn from the generator given.
 std::vector<TColorRamp> BuildColorRamps(std::mt19937& random);
 
 // Fills Colors of a computed ramp from its stops: Segments * (75 div Segments) + 1 colours.

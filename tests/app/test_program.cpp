@@ -3,7 +3,6 @@
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "app/Splash.h"
-#include "classify/ColorRamp.h"
 
 #include <QFile>
 #include <QLabel>
@@ -65,38 +64,6 @@ TEST(DataPointText, ClampsAndLabelsTheHemisphere) {
         EXPECT_EQ(text.toStdString(),
                   QString(c.Text).replace('.', QLocale::system().decimalPoint()).toStdString());
     }
-}
-
-TEST(ColorRamps, FixedAndComputedRampsFollowTheirStops) {
-    std::mt19937 random(7);
-    std::vector<TColorRamp> ramps = BuildColorRamps(random);
-    ASSERT_EQ(ramps.size(), 30u);
-    EXPECT_TRUE(ramps[0].Fixed);
-    EXPECT_EQ(ramps[0].Colors[3], 0xFF923131u);  // (146,49,49)
-    EXPECT_EQ(ramps[1].Colors[30], 0xFFEBE8EBu); // (235,232,235)
-    EXPECT_EQ(ramps[1].Colors[31], 0xFF000000u); // black after the list
-    EXPECT_EQ(ramps[2].Colors[39], 0xFFFFFFFFu);
-
-    TColorRamp& greenToRed = ramps[3];
-    ComputeColorRamp(greenToRed);
-    // Three segments of 25 steps: stops at 0, 25, 50.
-    EXPECT_EQ(greenToRed.Colors[0], 0xFF3FAB00u);
-    EXPECT_EQ(greenToRed.Colors[25], 0xFFFCFC00u);
-    EXPECT_EQ(greenToRed.Colors[50], 0xFFFF0000u);
-    // Integer steps truncate toward zero: red 63 + 1 * (252 - 63) / 25 = 70.
-    EXPECT_EQ((greenToRed.Colors[1] >> 16) & 0xFF, 70u);
-
-    for (int i = 4; i < 30; ++i) {
-        EXPECT_GE(ramps[i].Segments, 1);
-        EXPECT_LE(ramps[i].Segments, 4);
-        EXPECT_FALSE(ramps[i].Fixed);
-    }
-    TColorRamp single;
-    single.Segments = 1;
-    single.StartColors[0] = 0x00000000;
-    single.EndColors[0] = 0x00FF00FF;
-    ComputeColorRamp(single);
-    EXPECT_EQ(single.Colors[75], 0xFFFF00FFu); // 75 div 1 steps: 76 colours, the last the end stop
 }
 
 TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
