@@ -59,7 +59,7 @@ void BM_ShowUnit(benchmark::State& state) {
     const TIntIntList& index = tamo.WrbIndex();
     int next = 0;
     for (auto _ : state) {
-        const QString id = QString::number(index.Get(next).Key);
+        const int id = index.Get(next).Key;
         next = (next + 7919) % index.Count();
         if (!tamo.FetchLayers(id) || !tamo.FetchSmu(id))
             return state.SkipWithError("unit without records");

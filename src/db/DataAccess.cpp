@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QUuid>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <sqlite3.h>
 
@@ -19,11 +20,36 @@ namespace {
 std::chrono::milliseconds gQueryStepLimit = std::chrono::seconds(60);
 
 QString RealText(double value) {
+    // SQLite keeps no NaN (it stores NULL instead) but does keep infinities; they read as SQLite
+    // itself writes them.
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "Inf" : "-Inf";
     const double magnitude = std::fabs(value);
     // Plain notation for every value a soil attribute takes; exponents only at the extremes.
     if (magnitude != 0 && (magnitude >= 1e15 || magnitude < 1e-6))
         return QString::number(value, 'g', QLocale::FloatingPointShortest);
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+// A whole number of 32 bits from a real, rounded to the nearest; NaN and values beyond the range
+// have none.
+bool RoundsToInt(double real, int& result) {
+    if (!(real > -2147483648.5 && real < 2147483647.5))
+        return false;
+    result = static_cast<int>(std::llround(real));
+    return true;
+}
+
+// Whether the connection refuses every write: the answer of the pragma itself, not of setting it.
+bool IsQueryOnly(sqlite3* db) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA query_only", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    const bool on = sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 1;
+    sqlite3_finalize(statement);
+    return on;
 }
 
 } // namespace
@@ -37,24 +63,29 @@ public:
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
         db.setDatabaseName(path);
         db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        if (!db.open()) {
-            const QString reason = db.lastError().text();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
-            throw TDatabaseError(
-                QString("The attribute database \"%1\" cannot be opened: %2").arg(path, reason));
-        }
-        const QVariant handle = db.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_handle = *static_cast<sqlite3* const*>(handle.constData());
-        if (!m_handle) {
+        const auto fail = [&](const QString& message) {
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_name);
-            throw TDatabaseError("The SQLite driver gives no database handle.");
-        }
-        // Opened read-only already; this also refuses writes to attached files.
-        sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+            throw TDatabaseError(message);
+        };
+        if (!db.open())
+            fail(QString("The attribute database \"%1\" cannot be opened: %2")
+                     .arg(path, db.lastError().text()));
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_handle = *static_cast<sqlite3* const*>(handle.constData());
+        if (!m_handle)
+            fail("The SQLite driver gives no database handle.");
+        // Opened read-only already; this also refuses writes to attached files. A connection that
+        // does not confirm it is not used.
+        char* error = nullptr;
+        const int rc = sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, &error);
+        const QString reason = error ? QString::fromUtf8(error) : QString();
+        sqlite3_free(error);
+        if (rc != SQLITE_OK || !IsQueryOnly(m_handle))
+            fail(QString("The attribute database \"%1\" cannot be opened read-only%2")
+                     .arg(path, reason.isEmpty() ? QString(".") : ": " + reason));
         // A user's condition can ask for work without end; no query may hang the viewer.
         sqlite3_progress_handler(m_handle, 10000, &TDatabaseConnection::PastDeadline, this);
     }
@@ -92,6 +123,12 @@ private:
 
 void SetQueryStepLimit(std::chrono::milliseconds limit) {
     gQueryStepLimit = limit;
+}
+
+QString SqlIdentifier(const QString& name) {
+    QString quoted = name.trimmed();
+    quoted.replace('"', "\"\"");
+    return '"' + quoted + '"';
 }
 
 QString DatabasePathOf(const QString& connectionString) {
@@ -164,12 +201,38 @@ void TDataSet::Finalize() {
     }
 }
 
-void TDataSet::Open(const QString& sql) {
+void TDataSet::Open(const QString& sql, const TSqlValues& values) {
     Close();
     if (!m_connection)
         m_connection = TDatabaseConnection::For(ResolveSqlitePath(m_connectionString));
     m_sql = sql;
+    m_values = values;
     Execute();
+}
+
+void TDataSet::Bind() {
+    auto* statement = static_cast<sqlite3_stmt*>(m_statement);
+    const int marks = sqlite3_bind_parameter_count(statement);
+    if (marks != static_cast<int>(m_values.size()))
+        throw TDatabaseError(QString("The query has %1 value marks but %2 values were given: %3")
+                                 .arg(marks)
+                                 .arg(m_values.size())
+                                 .arg(m_sql.trimmed()));
+    for (int i = 0; i < marks; ++i) {
+        const TSqlValue& value = m_values[static_cast<std::size_t>(i)];
+        int rc = SQLITE_OK;
+        if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+            rc = sqlite3_bind_int64(statement, i + 1, *integer);
+        } else if (const auto* real = std::get_if<double>(&value)) {
+            rc = sqlite3_bind_double(statement, i + 1, *real);
+        } else {
+            const QByteArray text = std::get<QString>(value).toUtf8();
+            rc = sqlite3_bind_text64(statement, i + 1, text.constData(),
+                                     static_cast<sqlite3_uint64>(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        }
+        if (rc != SQLITE_OK)
+            throw TDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
+    }
 }
 
 void TDataSet::Execute() {
@@ -185,6 +248,8 @@ void TDataSet::Execute() {
 
     sqlite3* db = m_connection->Handle();
     const QByteArray text = m_sql.toUtf8();
+    if (text.size() > std::numeric_limits<int>::max())
+        throw TDatabaseError("The query text is too long.");
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, &tail) !=
@@ -212,6 +277,7 @@ void TDataSet::Execute() {
                              m_sql.trimmed());
     }
     m_statement = statement;
+    Bind();
     const int columns = sqlite3_column_count(statement);
     for (int i = 0; i < columns; ++i) {
         const QString name = QString::fromUtf8(sqlite3_column_name(statement, i));
@@ -266,7 +332,7 @@ void TDataSet::Next() {
         return;
     ++m_position;
     if (m_keeping) {
-        m_eof = m_position - m_firstKept >= static_cast<int>(m_rows.size());
+        m_eof = m_position - m_firstKept >= static_cast<std::int64_t>(m_rows.size());
         return;
     }
     Step();
@@ -304,7 +370,10 @@ int TDataSet::RecordCount() {
         m_firstKept = m_position;
         m_eof = m_rows.empty();
     }
-    return m_firstKept + static_cast<int>(m_rows.size());
+    const std::int64_t count = m_firstKept + static_cast<std::int64_t>(m_rows.size());
+    if (count > std::numeric_limits<int>::max())
+        throw TDatabaseError(QString("The query found %1 rows, more than can be counted.").arg(count));
+    return static_cast<int>(count);
 }
 
 int TDataSet::FieldCount() const {
@@ -383,17 +452,30 @@ int TDataSet::AsInteger(int index) const {
     const TValue value = ValueAt(index);
     switch (value.Kind) {
     case TValueKind::Integer:
+        if (value.Integer < std::numeric_limits<int>::min() ||
+            value.Integer > std::numeric_limits<int>::max())
+            throw TDatabaseError(
+                QString("The value %1 of field '%2' is beyond the range of a 32-bit whole number")
+                    .arg(value.Integer)
+                    .arg(FieldName(index)));
         return static_cast<int>(value.Integer);
-    case TValueKind::Real:
-        return static_cast<int>(std::llround(value.Real));
+    case TValueKind::Real: {
+        int number = 0;
+        if (!RoundsToInt(value.Real, number))
+            throw TDatabaseError(
+                QString("The value %1 of field '%2' is beyond the range of a 32-bit whole number")
+                    .arg(RealText(value.Real), FieldName(index)));
+        return number;
+    }
     case TValueKind::Text: {
         bool ok = false;
         const int number = value.Text.trimmed().toInt(&ok);
         if (ok)
             return number;
         const double real = value.Text.trimmed().toDouble(&ok);
-        if (ok && std::fabs(real) < 2147483648.0)
-            return static_cast<int>(std::llround(real));
+        int rounded = 0;
+        if (ok && RoundsToInt(real, rounded))
+            return rounded;
         throw TDatabaseError(QString("'%1' is not a valid integer value").arg(value.Text));
     }
     case TValueKind::Null:
@@ -416,7 +498,7 @@ double TDataSet::AsFloat(const QString& name) const {
     case TValueKind::Text: {
         bool ok = false;
         const double real = value.Text.trimmed().toDouble(&ok);
-        if (ok)
+        if (ok && !std::isnan(real))
             return real;
         throw TDatabaseError(QString("'%1' is not a valid floating point value").arg(value.Text));
     }
@@ -439,7 +521,7 @@ bool TDataSet::AsBoolean(const QString& name) const {
             return true;
         bool ok = false;
         const double number = text.toDouble(&ok);
-        return ok && number != 0;
+        return ok && !std::isnan(number) && number != 0;
     }
     case TValueKind::Null:
         break;

@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <variant>
 #include <vector>
 
 // A failure reported by the database itself (syntax error, missing table or field); the message
@@ -34,6 +36,16 @@ TDatabaseKind DetectDatabaseKind(const QString& path);
 // its imported copy in the cache folder (which must exist). Throws when there is none.
 QString ResolveSqlitePath(const QString& connectionString);
 
+// A table or field name written into a query text as a quoted identifier: blanks around it are
+// dropped and a double quote inside it is doubled, so a name read from the database itself can
+// never become part of the statement.
+QString SqlIdentifier(const QString& name);
+
+// A value bound to a "?" of a query text, in the order the marks appear. Values never become
+// part of the text.
+using TSqlValue = std::variant<std::int64_t, double, QString>;
+using TSqlValues = std::vector<TSqlValue>;
+
 class TDatabaseConnection;
 
 // One query object: runs a query text, walks its rows from the first and reads fields by name
@@ -47,8 +59,9 @@ public:
     TDataSet(const TDataSet&) = delete;
     TDataSet& operator=(const TDataSet&) = delete;
 
-    // Runs one statement; the first row (if any) becomes the current one.
-    void Open(const QString& sql);
+    // Runs one statement with its values bound to its "?" marks (as many values as marks); the
+    // first row (if any) becomes the current one.
+    void Open(const QString& sql, const TSqlValues& values = {});
     void Close();
     bool Active() const;
 
@@ -64,11 +77,14 @@ public:
     int FieldIndex(const QString& name) const;
 
     // Values of the current row. Integers come without a decimal point, reals in their shortest
-    // form with "." as the separator, NULL as an empty text.
+    // form with "." as the separator (an infinite real as "Inf" or "-Inf"), NULL as an empty text.
     QString AsString(int index) const;
     QString AsString(const QString& name) const;
+    // A whole number of 32 bits: a real or a text is rounded to the nearest; a value beyond the
+    // range, a NaN or a text that is no number raises TDatabaseError.
     int AsInteger(int index) const;
     int AsInteger(const QString& name) const;
+    // A text that is no number, or NaN, raises TDatabaseError.
     double AsFloat(const QString& name) const;
     bool AsBoolean(const QString& name) const;
 
@@ -83,6 +99,7 @@ private:
 
     void Step();
     void Execute();
+    void Bind();
     void CheckCurrent(int index) const;
     int RequireField(const QString& name) const;
     TValue ValueAt(int index) const;
@@ -91,14 +108,15 @@ private:
     QString m_connectionString;
     std::shared_ptr<TDatabaseConnection> m_connection;
     QString m_sql;
+    TSqlValues m_values;
     void* m_statement = nullptr; // sqlite3_stmt
     bool m_eof = true;
     bool m_active = false;
-    int m_position = 0; // 0-based number of the current row
+    std::int64_t m_position = 0; // 0-based number of the current row
     QStringList m_fieldNames;
     QHash<QString, int> m_fieldIndex; // lower-case name -> position
     // Rows kept after RecordCount; m_rows[m_position - m_firstKept] is the current one then.
     bool m_keeping = false;
-    int m_firstKept = 0;
+    std::int64_t m_firstKept = 0;
     std::vector<std::vector<TValue>> m_rows;
 };

@@ -2,6 +2,8 @@
 
 #include "db/DataAccess.h"
 
+#include <cmath>
+
 namespace {
 
 // Closes the shared query object however the operation ends.
@@ -17,7 +19,8 @@ private:
 double ToFloat(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
-    if (!ok)
+    // "nan" and "inf" read as numbers but have no figures to format.
+    if (!ok || !std::isfinite(value))
         throw TAMOError(QString("'%1' is not a valid floating point value").arg(text));
     return value;
 }
@@ -66,7 +69,8 @@ void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, bool domai
 std::unique_ptr<TIntStrList> TTAMO::LoadDomain(const QString& table) {
     auto list = std::make_unique<TIntStrList>();
     TDataSet query(m_connectionString);
-    query.Open("SELECT * from " + table + " order by Code");
+    // The name comes from a metadata cell: quoted, it can only ever name a table.
+    query.Open("SELECT * from " + SqlIdentifier(table) + " order by Code");
     for (; !query.Eof(); query.Next())
         list->Add({query.AsString("Code").trimmed(), query.AsString("Value")});
     return list;
@@ -79,6 +83,7 @@ bool TTAMO::BuildWrbIndex() {
         ~TFinish() {
             Self.m_dataSet->Close();
             Self.m_wrbIndex->Sort();
+            Self.IndexChanged();
         }
     } finish{*this};
     m_dataSet->Open("SELECT TAMO2_SMU_ID, WRB2_Code FROM TAMO2_SMU");
@@ -104,9 +109,9 @@ bool TTAMO::IsSelected(int smuId) const {
     return m_selectionActive && m_selection.Find(smuId, index);
 }
 
-bool TTAMO::FetchLayers(const QString& smuId) {
+bool TTAMO::FetchLayers(int smuId) {
     m_layers.clear();
-    if (smuId.trimmed() == "0") {
+    if (smuId == 0) {
         T_SU_Record record;
         record.Count = 1;
         record.Values.fill("-");
@@ -114,7 +119,8 @@ bool TTAMO::FetchLayers(const QString& smuId) {
         return true;
     }
     TCloseOnExit close(*m_dataSet);
-    m_dataSet->Open("SELECT * FROM TAMO2_LAYERS WHERE TAMO2_SMU_ID =" + smuId + " order by SEQUENCE, LAYER");
+    m_dataSet->Open("SELECT * FROM TAMO2_LAYERS WHERE TAMO2_SMU_ID = ? order by SEQUENCE, LAYER",
+                    {std::int64_t(smuId)});
     const int count = m_dataSet->RecordCount();
     if (count == 0)
         return false;
@@ -139,9 +145,9 @@ bool TTAMO::FetchLayers(const QString& smuId) {
     return true;
 }
 
-bool TTAMO::FetchSmu(const QString& smuId) {
+bool TTAMO::FetchSmu(int smuId) {
     TCloseOnExit close(*m_dataSet);
-    m_dataSet->Open("SELECT * FROM TAMO2_SMU WHERE TAMO2_SMU_ID =" + smuId);
+    m_dataSet->Open("SELECT * FROM TAMO2_SMU WHERE TAMO2_SMU_ID = ?", {std::int64_t(smuId)});
     if (!m_dataSet->Eof()) {
         std::array<QString, kSmuFieldCount> values;
         for (int i = 0; i < kSmuFieldCount; ++i)
@@ -205,7 +211,9 @@ bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& coun
     m_selection.Clear();
     TCloseOnExit close(*m_dataSet);
     try {
-        m_dataSet->Open("select * from " + table + " where " + condition);
+        // The table is the program's choice and goes in as a name; the condition is the user's own
+        // text, which the data-access layer runs only as one statement that reads.
+        m_dataSet->Open("select * from " + SqlIdentifier(table) + " where " + condition);
         const int idField = m_dataSet->FieldIndex("TAMO2_SMU_ID");
         if (idField < 0)
             throw TDatabaseError("Field 'TAMO2_SMU_ID' not found");

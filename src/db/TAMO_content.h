@@ -59,18 +59,19 @@ public:
     int WrbCodeOf(int smuId) const override;
     bool IsSelected(int smuId) const override;
 
-    // False when the unit has no layer rows; id "0" gives one record of "-" values.
-    bool FetchLayers(const QString& smuId);
+    // False when the unit has no layer rows; id 0 gives one record of "-" values.
+    bool FetchLayers(int smuId);
     // Without an SMU row the texts of the previous unit stay.
-    bool FetchSmu(const QString& smuId);
+    bool FetchSmu(int smuId);
 
     QString SmuFieldText(int column, TDecode decode, TNumberFormat number) const;
     // `record` counts from 1.
     QString LayerFieldText(int attribute, int record, TLayerKind kind, TDecode decode) const;
     static QString DecodeDomain(const TIntStrList* list, const QString& code);
 
-    // Runs "select * from " + table + " where " + condition and keeps the SMU ids found as the
-    // selection, sorted. Errors of the database come back as TAMOError with its message.
+    // Runs "select * from " + table + " where " + condition (the table quoted as a name) and keeps
+    // the SMU ids found as the selection, sorted. Errors of the database come back as TAMOError
+    // with its message.
     bool SelectSmus(const QString& table, const QString& condition, int& count);
 
     const std::array<QString, kSmuFieldCount>& SmuValues() const { return m_smuValues; }

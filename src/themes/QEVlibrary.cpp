@@ -25,8 +25,8 @@ TQEVLibraryManager::TQEVLibraryManager(const QString& connectionString) {
     for (; !first.Eof(); first.Next()) {
         auto classSet = std::make_unique<TQEV_Class>();
         classSet->ID_Class = first.AsInteger("ID_Class");
-        second.Open("Select * from WRB_Class where ID_Class = " + first.AsString("ID_Class") +
-                    " order by Classnumber");
+        second.Open("Select * from WRB_Class where ID_Class = ? order by Classnumber",
+                    {std::int64_t(classSet->ID_Class)});
         int rows = 0;
         for (; !second.Eof(); second.Next(), ++rows) {
             // A set holds at most kMaxClasses classes; further rows are not read.
@@ -54,7 +54,7 @@ TQEVLibraryManager::TQEVLibraryManager(const QString& connectionString) {
         library->ID_QevLibrary = first.AsInteger("ID_QevLibrary");
         library->QevLibrary = first.AsString("QevLibrary");
         library->Path = folder + first.AsString("FileName");
-        second.Open("Select * from WRB_Layer where ID_QevLibrary=" + first.AsString("ID_QevLibrary"));
+        second.Open("Select * from WRB_Layer where ID_QevLibrary=?", {std::int64_t(library->ID_QevLibrary)});
         for (; !second.Eof(); second.Next()) {
             auto theme = std::make_unique<TQEV_Layer>();
             theme->Library = library.get();

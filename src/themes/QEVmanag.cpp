@@ -220,11 +220,11 @@ const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
         std::fill(m_colorTable.begin(), m_colorTable.end(), kNoDataColor | 0xFF000000u);
         return m_colorTable;
     }
-    if (m_codesOf != lookup || m_codes.size() != 65536) {
+    if (m_codesGeneration != lookup->IndexGeneration() || m_codes.size() != 65536) {
         m_codes.resize(65536);
         for (int v = 0; v < 65536; ++v)
             m_codes[v] = lookup->WrbCodeOf(v);
-        m_codesOf = lookup;
+        m_codesGeneration = lookup->IndexGeneration();
     }
     // The same order of tests as CellColor, with the codes read once.
     const QRgb selection = static_cast<QRgb>(Preferences().SELECT_COLOR) | 0xFF000000u;

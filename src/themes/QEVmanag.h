@@ -84,8 +84,9 @@ public:
 
     // The colours of all 65,536 cell values, made opaque for the bitmap, the same as CellColor
     // gives. Rebuilt at the start of each drawing, as the legend or the selection may have changed
-    // since. The WRB2 codes of the SMUs are looked up once per SMU index and kept: the index is
-    // read once when the database is loaded and does not change while its object lives.
+    // since. The WRB2 codes of the SMUs are looked up once per generation of the SMU index and
+    // kept: the index is read once when the database is loaded and changes only when it is read
+    // again or replaced.
     const std::vector<QRgb>& RebuildColorTable();
     // What the painter needs to draw the current view: the stream, the grid, the view and a
     // colour table made afresh.
@@ -115,6 +116,6 @@ private:
 
     bool m_statisticsKnown = false;
     std::vector<QRgb> m_colorTable;
-    const TSmuLookup* m_codesOf = nullptr; // the index m_codes were read from
+    std::uint64_t m_codesGeneration = 0; // IndexGeneration of the lookup m_codes were read from
     std::vector<int> m_codes;
 };

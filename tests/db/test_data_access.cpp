@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -158,4 +159,102 @@ TEST_F(DataAccess, AccessFileIsReadThroughItsImportedCopy) {
     TDataSet copy(BuildConnectionString(mdb));
     copy.Open("select count(*) from T");
     EXPECT_EQ(copy.AsInteger(0), 4);
+}
+
+TEST_F(DataAccess, BoundValuesAreComparedNeverRun) {
+    TDataSet query(Connection());
+    query.Open("select Name from T where Id = ? or Share = ? or Name = ? order by Id",
+               {std::int64_t(2), 0.1, "four"});
+    QStringList names;
+    for (; !query.Eof(); query.Next())
+        names << query.AsString(0);
+    EXPECT_EQ(names, (QStringList{"four", "one", "two"}));
+    // First runs the statement again with the same values.
+    query.First();
+    EXPECT_EQ(query.AsString(0), "four");
+
+    // A value that reads like SQL is only a value.
+    query.Open("select count(*) from T where Name = ?", {QString("x' or '1'='1")});
+    EXPECT_EQ(query.AsInteger(0), 0);
+    query.Open("select count(*) from T where Id = ?", {QString("1 or 1=1")});
+    EXPECT_EQ(query.AsInteger(0), 0);
+
+    // As many values as marks.
+    EXPECT_THROW(query.Open("select * from T where Id = ?"), TDatabaseError);
+    EXPECT_THROW(query.Open("select * from T where Id = ?", {std::int64_t(1), std::int64_t(2)}),
+                 TDatabaseError);
+    EXPECT_THROW(query.Open("select * from T", {std::int64_t(1)}), TDatabaseError);
+}
+
+TEST_F(DataAccess, NamesAreQuotedAsIdentifiers) {
+    ExecSql(Path(),
+            {"CREATE TABLE \"Texture Codes\" (Code INTEGER, Value TEXT)",
+             "INSERT INTO \"Texture Codes\" VALUES (1, 'Coarse')", "CREATE TABLE \"Odd\"\"Name\" (a)"});
+    EXPECT_EQ(SqlIdentifier("TAMO2_SMU"), "\"TAMO2_SMU\"");
+    EXPECT_EQ(SqlIdentifier(" Texture Codes "), "\"Texture Codes\"");
+    EXPECT_EQ(SqlIdentifier("Odd\"Name"), "\"Odd\"\"Name\"");
+
+    TDataSet query(Connection());
+    query.Open("select Value from " + SqlIdentifier("Texture Codes"));
+    EXPECT_EQ(query.AsString(0), "Coarse");
+    query.Open("select count(*) from " + SqlIdentifier("Odd\"Name"));
+    EXPECT_EQ(query.AsInteger(0), 0);
+    // A name that holds SQL names a table that does not exist.
+    try {
+        query.Open("select * from " + SqlIdentifier("T where 1=1 union select 1, 2, 3, 4 --"));
+        FAIL() << "no error";
+    } catch (const TDatabaseError& error) {
+        EXPECT_TRUE(error.Message().startsWith("no such table")) << error.what();
+    }
+}
+
+// Values outside what the reader can return are errors, never wrapped or undefined numbers.
+TEST_F(DataAccess, NumbersBeyondTheirTypeGiveClearErrors) {
+    ExecSql(Path(), {"CREATE TABLE N (Label TEXT, V)",
+                     "INSERT INTO N VALUES ('big', 3000000000), ('min', -2147483648), ('max', 2147483647),"
+                     "('bigReal', 3.0e9), ('edgeReal', 2147483647.6), ('lowReal', -2147483648.4),"
+                     "('inf', 1e999), ('minusInf', -1e999), ('nanText', 'nan'), ('infText', 'inf'),"
+                     "('halfText', '2.5'), ('hugeText', '1e12'), ('word', 'abc')"});
+    struct TCase {
+        const char* Label;
+        bool IntegerOk;
+        int Integer;
+        const char* Text;
+    };
+    const TCase cases[] = {
+        {"big", false, 0, "3000000000"},
+        {"min", true, -2147483647 - 1, "-2147483648"},
+        {"max", true, 2147483647, "2147483647"},
+        {"bigReal", false, 0, "3000000000"},
+        {"edgeReal", false, 0, "2147483647.6"},
+        {"lowReal", true, -2147483647 - 1, "-2147483648.4"},
+        {"inf", false, 0, "Inf"},
+        {"minusInf", false, 0, "-Inf"},
+        {"nanText", false, 0, "nan"},
+        {"infText", false, 0, "inf"},
+        {"halfText", true, 3, "2.5"},
+        {"hugeText", false, 0, "1e12"},
+        {"word", false, 0, "abc"},
+    };
+    TDataSet query(Connection());
+    for (const TCase& c : cases) {
+        query.Open("select V from N where Label = ?", {QString(c.Label)});
+        ASSERT_FALSE(query.Eof()) << c.Label;
+        EXPECT_EQ(query.AsString(0), c.Text) << c.Label;
+        if (c.IntegerOk)
+            EXPECT_EQ(query.AsInteger(0), c.Integer) << c.Label;
+        else
+            EXPECT_THROW(query.AsInteger(0), TDatabaseError) << c.Label;
+    }
+    query.Open("select V from N where Label = 'nanText'");
+    EXPECT_THROW(query.AsFloat("V"), TDatabaseError);
+    EXPECT_FALSE(query.AsBoolean("V"));
+    query.Open("select V from N where Label = 'inf'");
+    EXPECT_EQ(query.AsFloat("V"), std::numeric_limits<double>::infinity());
+}
+
+TEST_F(DataAccess, TheConnectionRefusesWrites) {
+    TDataSet query(Connection());
+    query.Open("PRAGMA query_only");
+    EXPECT_EQ(query.AsInteger(0), 1);
 }

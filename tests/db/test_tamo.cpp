@@ -39,6 +39,42 @@ TEST_F(Tamo, CreateLoadsMetadataInIdOrderWithTheirDomains) {
     EXPECT_FALSE(tamo.SelectionActive());
 }
 
+// Domain tables are named by metadata cells: the name is used as a name, whatever it holds.
+TEST(TamoCreate, DomainTablesAreNamedNotPasted) {
+    TSoilDatabase database;
+    ExecSql(database.Path(),
+            {"CREATE TABLE \"Texture Codes\" (Code INTEGER, Value TEXT)",
+             "INSERT INTO \"Texture Codes\" VALUES (1, 'Coarse')",
+             "UPDATE TAMO2_LAYERS_METADATA SET Domain = 'Texture Codes' WHERE Field = 'TEXTURE'",
+             "UPDATE TAMO2_SMU_METADATA SET Domain = ' D_WRB ' WHERE Field = 'WRB'"});
+    {
+        TTAMO tamo(database.ConnectionString());
+        ASSERT_TRUE(tamo.LayerMeta().DomainLists[2]);
+        EXPECT_EQ(tamo.LayerMeta().DomainLists[2]->Count(), 1);
+        ASSERT_TRUE(tamo.SmuMeta().DomainLists[9]) << "blanks around a name are no part of it";
+        EXPECT_EQ(tamo.SmuMeta().DomainLists[9]->Count(), 3);
+    }
+    ExecSql(database.Path(), {"UPDATE TAMO2_LAYERS_METADATA SET Domain = 'D_TEXTURE order by Code; --' "
+                              "WHERE Field = 'TEXTURE'"});
+    try {
+        TTAMO tamo(database.ConnectionString());
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_EQ(error.Message(), "no such table: D_TEXTURE order by Code; --");
+    }
+}
+
+TEST_F(Tamo, EveryIndexHasAGenerationOfItsOwn) {
+    const std::uint64_t created = tamo.IndexGeneration();
+    EXPECT_TRUE(tamo.BuildWrbIndex());
+    const std::uint64_t built = tamo.IndexGeneration();
+    EXPECT_NE(built, created);
+    EXPECT_TRUE(tamo.BuildWrbIndex());
+    EXPECT_NE(tamo.IndexGeneration(), built);
+    TTAMO other(database.ConnectionString());
+    EXPECT_NE(other.IndexGeneration(), tamo.IndexGeneration());
+}
+
 TEST_F(Tamo, WrbIndexAnswersNoCodeForAbsentIds) {
     EXPECT_TRUE(tamo.BuildWrbIndex());
     EXPECT_EQ(tamo.WrbIndex().Count(), 4);
@@ -55,7 +91,7 @@ TEST_F(Tamo, WrbIndexAnswersNoCodeForAbsentIds) {
 }
 
 TEST_F(Tamo, FetchLayersOrdersRecordsAndHandlesIdZeroAndMissingUnits) {
-    ASSERT_TRUE(tamo.FetchLayers("10"));
+    ASSERT_TRUE(tamo.FetchLayers(10));
     ASSERT_EQ(tamo.Layers().size(), 3u);
     QStringList order;
     for (const T_SU_Record& record : tamo.Layers()) {
@@ -64,26 +100,26 @@ TEST_F(Tamo, FetchLayersOrdersRecordsAndHandlesIdZeroAndMissingUnits) {
     }
     EXPECT_EQ(order, (QStringList{"1.1", "1.2", "2.1"}));
 
-    ASSERT_TRUE(tamo.FetchLayers(" 0 "));
+    ASSERT_TRUE(tamo.FetchLayers(0));
     ASSERT_EQ(tamo.Layers().size(), 1u);
     EXPECT_EQ(tamo.Layers()[0].Count, 1);
     for (const QString& value : tamo.Layers()[0].Values)
         EXPECT_EQ(value, "-");
 
-    EXPECT_FALSE(tamo.FetchLayers("30"));
+    EXPECT_FALSE(tamo.FetchLayers(30));
     EXPECT_TRUE(tamo.Layers().empty());
 }
 
 TEST_F(Tamo, FetchSmuKeepsThePreviousUnitWhenThereIsNoRow) {
-    EXPECT_TRUE(tamo.FetchSmu("10"));
+    EXPECT_TRUE(tamo.FetchSmu(10));
     EXPECT_EQ(tamo.SmuValues()[0], "10");
     EXPECT_EQ(tamo.SmuValues()[2], "Unit 10");
-    EXPECT_TRUE(tamo.FetchSmu("30"));
+    EXPECT_TRUE(tamo.FetchSmu(30));
     EXPECT_EQ(tamo.SmuValues()[2], "Unit 10");
 }
 
 TEST_F(Tamo, SmuFieldTexts) {
-    ASSERT_TRUE(tamo.FetchSmu("10"));
+    ASSERT_TRUE(tamo.FetchSmu(10));
     using N = TNumberFormat;
     EXPECT_EQ(tamo.SmuFieldText(4, TDecode::Yes, N::No), "-"); // "-"
     EXPECT_EQ(tamo.SmuFieldText(5, TDecode::Yes, N::No), "-"); // empty
@@ -96,11 +132,11 @@ TEST_F(Tamo, SmuFieldTexts) {
     EXPECT_THROW(tamo.SmuFieldText(2, TDecode::No, N::Yes), TAMOError); // "Unit 10" is no number
     EXPECT_THROW(tamo.SmuFieldText(23, TDecode::No, N::No), TAMOError);
 
-    ASSERT_TRUE(tamo.FetchSmu("11"));
+    ASSERT_TRUE(tamo.FetchSmu(11));
     EXPECT_EQ(tamo.SmuFieldText(9, TDecode::Yes, N::No), "xxxx") << "the untrimmed code is not in the table";
-    ASSERT_TRUE(tamo.FetchSmu("40"));
+    ASSERT_TRUE(tamo.FetchSmu(40));
     EXPECT_EQ(tamo.SmuFieldText(9, TDecode::Yes, N::No), "Fluvisols") << "codes are trimmed when loaded";
-    ASSERT_TRUE(tamo.FetchSmu("20"));
+    ASSERT_TRUE(tamo.FetchSmu(20));
     EXPECT_EQ(tamo.SmuFieldText(9, TDecode::Yes, N::No), "xxxx");
 
     EXPECT_EQ(TTAMO::DecodeDomain(tamo.SmuMeta().DomainLists[9].get(), "  "), "");
@@ -108,7 +144,7 @@ TEST_F(Tamo, SmuFieldTexts) {
 }
 
 TEST_F(Tamo, LayerFieldTexts) {
-    ASSERT_TRUE(tamo.FetchLayers("10"));
+    ASSERT_TRUE(tamo.FetchLayers(10));
     // Records in order: (1,1) texture 9, pH 7, OC 0.5, A5 3; (1,2) 2, -9, -2.47, ""; (2,1) 1, 6.5, 1.04,
     // blanks.
     struct TCase {
@@ -143,7 +179,7 @@ TEST_F(Tamo, LayerFieldTexts) {
     EXPECT_THROW(tamo.LayerFieldText(7, 1, TLayerKind::Decimals1, TDecode::No), TAMOError);
     EXPECT_THROW(tamo.LayerFieldText(3, 4, TLayerKind::AsText, TDecode::No), TAMOError);
 
-    ASSERT_TRUE(tamo.FetchLayers("20"));
+    ASSERT_TRUE(tamo.FetchLayers(20));
     EXPECT_EQ(tamo.LayerFieldText(4, 1, TLayerKind::Decimals1, TDecode::No), "0.0") << "no \"-0.0\"";
 }
 

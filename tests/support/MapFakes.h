@@ -23,6 +23,8 @@ public:
         return it == Codes.end() ? kNoWrbCode : it->second;
     }
     bool IsSelected(int smuId) const override { return Selected.count(smuId) > 0; }
+    // Tells the users of the lookup that Codes changed after they read it.
+    void CodesChanged() { IndexChanged(); }
 };
 
 struct TDataPoint {

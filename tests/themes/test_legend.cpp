@@ -240,6 +240,30 @@ TEST_F(LegendTest, TheColourTableAgreesWithCellColourForEveryValue) {
     EXPECT_NE(Legend.ColorTable()[4], 0xFFABCDEFu);
 }
 
+// The codes of the SMUs are kept between drawings; a new index, even one that takes the place of
+// the old lookup in memory, is read again.
+TEST_F(LegendTest, TheColourTableFollowsANewIndexAtTheSameAddress) {
+    Legend.NumClasses = 2;
+    Legend.Breaks[0] = 100;
+    Legend.Breaks[1] = 1000;
+    Legend.ClassColors[0] = 0xFF0000AA;
+    Legend.ClassColors[1] = 0xFF00BB00;
+    Host.Lookup.Codes = {{5, 50}};
+    EXPECT_EQ(Legend.RebuildColorTable()[5], 0xFF0000AAu);
+
+    const TSmuLookup* before = Host.SmuLookup();
+    TFakeLookup replacement;
+    replacement.Codes = {{5, 500}};
+    Host.Lookup = replacement;
+    ASSERT_EQ(Host.SmuLookup(), before) << "the same address";
+    EXPECT_EQ(Legend.RebuildColorTable()[5], 0xFF00BB00u);
+
+    // The same lookup read again.
+    Host.Lookup.Codes[5] = 60;
+    Host.Lookup.CodesChanged();
+    EXPECT_EQ(Legend.RebuildColorTable()[5], 0xFF0000AAu);
+}
+
 TEST_F(LegendTest, RampsColourTheClasses) {
     TRampRecord distinct = Host.ColorRamp(0); // colour k is 0xFF000000 + k
     Legend.NumClasses = 5;
