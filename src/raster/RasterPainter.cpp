@@ -27,6 +27,12 @@ std::vector<int> SampleOffsets(int count, double start, double step, int limit) 
 }
 
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
+    // Pixels are written as whole 0xAARRGGBB words; in any other layout they would land as wrong
+    // colours or beyond the end of a line.
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        throw TAMOError(QString("The map cannot be drawn into a picture of format %1; it needs 32-bit "
+                                "RGB or ARGB pixels.")
+                            .arg(static_cast<int>(image.format())));
     const int cols = request.RasterCols;
     // Nothing to sample without a grid, a file or a usable scale (never divide by zero).
     if (request.TargetWidth <= 0 || request.TargetHeight <= 0 || cols <= 0 || request.RasterRows <= 0 ||

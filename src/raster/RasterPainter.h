@@ -39,10 +39,11 @@ enum class TPaintResult { Completed, Stopped };
 // The colour of the map beyond the raster's last column and last row: white, no data.
 inline constexpr QRgb kOutsideRasterColor = 0xFFFFFFFF;
 
-// Paints the target area of `image` (Format_RGB32 or ARGB32). A row buffer of 16-bit slots
-// holds the current source row from column Col0 on; pixels east of the raster's last column and
-// south of its last row are no data (kOutsideRasterColor). Raises TAMOError when a row lies
-// beyond the end of the file (a file shorter than its grid).
+// Paints the target area of `image`, which must be Format_RGB32 or Format_ARGB32 (any other
+// format raises TAMOError before a pixel is written). A row buffer of 16-bit slots holds the
+// current source row from column Col0 on; pixels east of the raster's last column and south of
+// its last row are no data (kOutsideRasterColor). Raises TAMOError when a row lies beyond the end
+// of the file (a file shorter than its grid).
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor = nullptr);
 
 // The running sum of sampling: entry k is the integer part of start + step + step + ... (step added

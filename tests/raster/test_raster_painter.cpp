@@ -8,8 +8,8 @@
 
 namespace {
 
-// The drawing as written down for one row buffer that is read into with seek and read: the
-// reference the mapped, copy-free painter must match pixel for pixel.
+// The plain drawing: each source row read into a row buffer with a seek and a read, each pixel
+// sampled by a running sum. The mapped, copy-free painter must match it pixel for pixel.
 QImage ReferencePaint(const QByteArray& file, int bytes, int cols, int rows, int col0, int row0, double scale,
                       int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -72,20 +72,27 @@ protected:
         return path;
     }
 
+    // The test grid from its north-west corner at `scale`, into width x height pixels, each
+    // value shown as itself.
+    TPaintRequest Request(const TRasterFile& raster, double scale, int width, int height) const {
+        TPaintRequest request;
+        request.Raster = &raster;
+        request.RasterCols = kCols;
+        request.RasterRows = kRows;
+        request.Scale = scale;
+        request.TargetWidth = width;
+        request.TargetHeight = height;
+        request.ColorTable = Table.data();
+        return request;
+    }
+
     QImage Paint(const TRasterFile& raster, const TCase& c) {
         QImage image(c.Width, c.Height, QImage::Format_RGB32);
         image.fill(0xFF123456);
-        TPaintRequest request;
-        request.Raster = &raster;
+        TPaintRequest request = Request(raster, c.Scale, c.Width, c.Height);
         request.Bytes = c.Bytes;
-        request.RasterCols = kCols;
-        request.RasterRows = kRows;
         request.Col0 = c.Col0;
         request.Row0 = c.Row0;
-        request.Scale = c.Scale;
-        request.TargetWidth = c.Width;
-        request.TargetHeight = c.Height;
-        request.ColorTable = Table.data();
         EXPECT_EQ(PaintRaster(request, image), TPaintResult::Completed);
         return image;
     }
@@ -150,16 +157,9 @@ TEST_F(RasterPainterTest, WritesOutsideTheImageAreDropped) {
     const auto raster = TRasterFile::Open(Make(2));
     QImage image(5, 4, QImage::Format_RGB32);
     image.fill(0xFF123456);
-    TPaintRequest request;
-    request.Raster = raster.get();
-    request.RasterCols = kCols;
-    request.RasterRows = kRows;
-    request.Scale = 1;
+    TPaintRequest request = Request(*raster, 1, 30, 30);
     request.OriginX = -2;
     request.OriginY = 1;
-    request.TargetWidth = 30;
-    request.TargetHeight = 30;
-    request.ColorTable = Table.data();
     PaintRaster(request, image);
     EXPECT_EQ(image.pixel(0, 0), 0xFF123456u);
     EXPECT_EQ(image.pixel(0, 1) & 0xFFFF, 3u); // column 2 of row 0
@@ -188,14 +188,9 @@ TEST_F(RasterPainterTest, NoScaleOrEmptyGridPaintsNothingAndDividesByNothing) {
     const auto none = TRasterFile::Open(empty);
     EXPECT_EQ(none->ReadCell(0, 0, kCols, 2), 0);
     QImage image(4, 4, QImage::Format_RGB32);
-    TPaintRequest request;
-    request.Raster = none.get();
+    TPaintRequest request = Request(*none, 1, 4, 4);
     request.RasterCols = 0;
     request.RasterRows = 0;
-    request.Scale = 1;
-    request.TargetWidth = 4;
-    request.TargetHeight = 4;
-    request.ColorTable = Table.data();
     EXPECT_EQ(PaintRaster(request, image), TPaintResult::Completed);
 }
 
@@ -204,15 +199,29 @@ TEST_F(RasterPainterTest, AFileShorterThanItsGridIsAReadError) {
     WriteRaster(path, kCols, 5, 2, [](int, int) { return 7u; });
     const auto raster = TRasterFile::Open(path);
     QImage image(40, 40, QImage::Format_RGB32);
-    TPaintRequest request;
-    request.Raster = raster.get();
-    request.RasterCols = kCols;
-    request.RasterRows = kRows;
-    request.Scale = 1;
-    request.TargetWidth = 40;
-    request.TargetHeight = 40;
-    request.ColorTable = Table.data();
-    EXPECT_THROW(PaintRaster(request, image), TAMOError);
+    EXPECT_THROW(PaintRaster(Request(*raster, 1, 40, 40), image), TAMOError);
+}
+
+// Only pictures of 32-bit 0xAARRGGBB words are painted; any other is refused untouched.
+TEST_F(RasterPainterTest, RefusesPicturesOfOtherFormats) {
+    const auto raster = TRasterFile::Open(Make(2));
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
+        QImage image(6, 4, format);
+        image.fill(0xFF123456);
+        EXPECT_EQ(PaintRaster(Request(*raster, 1, 6, 4), image), TPaintResult::Completed) << format;
+        EXPECT_EQ(image.pixel(2, 1), 0xFF000000u | (100 * 1 + 2 + 1)) << format;
+    }
+    for (const QImage::Format format :
+         {QImage::Format_RGB16, QImage::Format_RGB888, QImage::Format_Grayscale8, QImage::Format_RGBA8888,
+          QImage::Format_ARGB32_Premultiplied}) {
+        QImage image(6, 4, format);
+        image.fill(Qt::black);
+        const QImage before = image.copy();
+        EXPECT_THROW(PaintRaster(Request(*raster, 1, 6, 4), image), TAMOError) << format;
+        EXPECT_EQ(image, before) << format;
+    }
+    QImage none;
+    EXPECT_THROW(PaintRaster(Request(*raster, 1, 6, 4), none), TAMOError);
 }
 
 TEST_F(RasterPainterTest, StopsBeforeTheNextLineAndShowsProgressEvery50Lines) {
@@ -229,15 +238,7 @@ TEST_F(RasterPainterTest, StopsBeforeTheNextLineAndShowsProgressEvery50Lines) {
     } monitor;
     QImage image(10, 300, QImage::Format_RGB32);
     image.fill(0xFF123456);
-    TPaintRequest request;
-    request.Raster = raster.get();
-    request.RasterCols = kCols;
-    request.RasterRows = kRows;
-    request.Scale = 10;
-    request.TargetWidth = 10;
-    request.TargetHeight = 300;
-    request.ColorTable = Table.data();
-    EXPECT_EQ(PaintRaster(request, image, &monitor), TPaintResult::Stopped);
+    EXPECT_EQ(PaintRaster(Request(*raster, 10, 10, 300), image, &monitor), TPaintResult::Stopped);
     EXPECT_EQ(monitor.Calls, (std::vector<int>{49, 99}));
     EXPECT_NE(image.pixel(0, 99), 0xFF123456u); // line 100 (counting from 1) is still painted
     EXPECT_EQ(image.pixel(0, 100), 0xFF123456u);
