@@ -231,7 +231,7 @@ QStringList TRegistry::SubKeyNames() const {
 
 int TRegistry::ReadInteger(const QString& name) const {
     if (ValueType(name) != TValueType::Integer)
-        throw TSettingsError("no integer value " + name.toStdString());
+        throw TSettingsError("no integer value " + name);
     return std::get<int>(m_key->FindValue(name)->second);
 }
 
@@ -241,7 +241,7 @@ bool TRegistry::ReadBool(const QString& name) const {
 
 QString TRegistry::ReadString(const QString& name) const {
     if (ValueType(name) != TValueType::Text)
-        throw TSettingsError("no text value " + name.toStdString());
+        throw TSettingsError("no text value " + name);
     return std::get<QString>(m_key->FindValue(name)->second);
 }
 
@@ -261,4 +261,15 @@ void TRegistry::WriteString(const QString& name, const QString& value) {
         throw TSettingsError("no key open");
     m_key->SetValue(name, value);
     m_store.MarkChanged();
+}
+
+bool TRegistry::DeleteValue(const QString& name) {
+    if (!m_key)
+        throw TSettingsError("no key open");
+    const auto it = m_key->FindValue(name);
+    if (it == m_key->Values.end())
+        return false;
+    m_key->Values.erase(it);
+    m_store.MarkChanged();
+    return true;
 }

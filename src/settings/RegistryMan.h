@@ -2,6 +2,8 @@
 // The per-user settings store: a tree of keys holding typed values (32-bit integers and texts),
 // kept in one JSON file. Key and value names are matched without regard to case.
 
+#include "common/TAMOError.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -76,14 +78,17 @@ public:
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
+    // Removes the value (of any type) from the open key; false when the key holds none of that name.
+    bool DeleteValue(const QString& name);
 
 private:
     TSettingsStore& m_store;
     TSettingsStore::TKeyNode* m_key = nullptr;
 };
 
-// A settings read that found no value, or a value of another type.
-class TSettingsError : public std::runtime_error {
+// A settings read that found no value, or a value of another type. The readers of the settings
+// catch it and use their defaults; one that escapes reaches the error guard like any other error.
+class TSettingsError : public TAMOError {
 public:
-    using std::runtime_error::runtime_error;
+    using TAMOError::TAMOError;
 };

@@ -33,28 +33,9 @@ void StoreAllValues() {
 }
 
 void Remove(const QString& name) {
-    // The store has no delete; a test rewrites the key without the value.
     TRegistry registry;
-    registry.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
-    QList<std::pair<QString, std::variant<int, QString>>> keep;
-    for (const QString& value : registry.ValueNames()) {
-        if (value == name)
-            continue;
-        if (registry.ValueType(value) == TValueType::Integer)
-            keep.append({value, registry.ReadInteger(value)});
-        else
-            keep.append({value, registry.ReadString(value)});
-    }
-    registry.CloseKey();
-    QFile::remove(TSettingsStore::Global().FilePath());
-    TSettingsStore::Global().Reload();
-    registry.OpenKey(kPreferencesKey, TKeyAccess::CreateIfMissing);
-    for (const auto& [value, content] : keep) {
-        if (std::holds_alternative<int>(content))
-            registry.WriteInteger(value, std::get<int>(content));
-        else
-            registry.WriteString(value, std::get<QString>(content));
-    }
+    ASSERT_TRUE(registry.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting));
+    ASSERT_TRUE(registry.DeleteValue(name)) << name.toStdString();
 }
 } // namespace
 

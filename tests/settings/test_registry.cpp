@@ -67,6 +67,29 @@ TEST(Registry, ReadsOfMissingOrOtherTypedValuesThrow) {
     EXPECT_FALSE(registry.OpenKey("nothing", TKeyAccess::OpenExisting));
 }
 
+TEST(Registry, DeleteValueRemovesOneValueOfAnyTypeFromTheFile) {
+    TScopedEnvironment env;
+    WriteFile(env.SettingsFile(), R"({"k": {"i": 3, "t": "x", "f": 1.5, "sub": {"i": 4}}})");
+    TSettingsStore::Global().Reload();
+    {
+        TRegistry registry;
+        ASSERT_TRUE(registry.OpenKey("k", TKeyAccess::OpenExisting));
+        EXPECT_TRUE(registry.DeleteValue("I")); // names match without case
+        EXPECT_TRUE(registry.DeleteValue("f")); // a value of another type goes too
+        EXPECT_FALSE(registry.DeleteValue("i"));
+        EXPECT_FALSE(registry.DeleteValue("sub")) << "a key is no value";
+        EXPECT_FALSE(registry.ValueExists("i"));
+    }
+    const QJsonObject key = ReadJson(env.SettingsFile())["k"].toObject();
+    EXPECT_EQ(key.keys(), (QStringList{"sub", "t"}));
+    EXPECT_EQ(key["sub"].toObject()["i"].toInt(), 4);
+
+    TRegistry closed;
+    EXPECT_THROW(closed.DeleteValue("t"), TSettingsError);
+    // A settings error is one of the program's errors.
+    EXPECT_THROW(closed.ReadInteger("t"), TAMOError);
+}
+
 TEST(Registry, DamagedFileReadsAsEmptyAndIsKeptAsideAtTheNextSave) {
     TScopedEnvironment env;
     WriteFile(env.SettingsFile(), "{ not json");
