@@ -417,7 +417,8 @@ void TTAMOForm::CreateStatusBar() {
     for (int i = 0; i < 5; ++i) {
         StatusPanels[i] = new QLabel(this);
         StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        // The design widths, grown where this platform's font needs more for the text.
+        // Each panel's width fits its usual text; a wider platform font grows the panel rather
+        // than cutting the text off.
         StatusPanels[i]->setMinimumWidth(widths[i]);
         StatusPanels[i]->setAlignment(i == 3 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         statusBar()->addWidget(StatusPanels[i]);

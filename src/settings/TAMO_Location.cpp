@@ -20,7 +20,8 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
     setObjectName("LocationForm");
     setWindowTitle("TAMO data locations");
     setFixedSize(310, 191);
-    // The design's small dialog font, so that the long check box text fits the fixed width.
+    // An 8-point font keeps the fields, their labels and the long check box text within the
+    // dialog's 310 pixels in most platform fonts.
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -59,7 +60,8 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
     chkDelete->setObjectName("chkDelete");
     chkDelete->move(8, 144);
     chkDelete->adjustSize();
-    // The design width fits the check box text only in the original's narrow font; grow to fit.
+    // A wider platform font would cut the check box text off at the right edge: the dialog grows
+    // to show all of it.
     if (chkDelete->width() + 16 > width())
         setFixedWidth(chkDelete->width() + 16);
 

@@ -169,24 +169,24 @@ TEST_F(MdbImport, ValuesEqualWhatTheReferenceReaderPrints) {
 TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {
     QFile source(TestDataFile("nwind.mdb"));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    const QByteArray original = source.readAll();
+    const QByteArray intact = source.readAll();
 
     struct TDamage {
         const char* Name;
         QByteArray Bytes;
         const char* Message;
     };
-    QByteArray catalogFlipped = original;
+    QByteArray catalogFlipped = intact;
     for (int offset = 4096 + 16; offset < 2 * 4096; offset += 3)
         catalogFlipped[offset] = static_cast<char>(catalogFlipped[offset] ^ 0xFF);
-    QByteArray rowsFlipped = original;
+    QByteArray rowsFlipped = intact;
     for (int offset = 40 * 4096 + 16; offset < 41 * 4096; offset += 3)
         rowsFlipped[offset] = static_cast<char>(rowsFlipped[offset] ^ 0xFF);
-    QByteArray signatureFlipped = original;
+    QByteArray signatureFlipped = intact;
     signatureFlipped[6] = 'X';
     const TDamage damages[] = {
-        {"cut.mdb", original.left(1000000), "cut short"},
-        {"cut-at-page.mdb", original.left(256 * 4096), "damaged"},
+        {"cut.mdb", intact.left(1000000), "cut short"},
+        {"cut-at-page.mdb", intact.left(256 * 4096), "damaged"},
         {"catalog.mdb", catalogFlipped, "damaged"},
         {"rows.mdb", rowsFlipped, "damaged"},
         {"signature.mdb", signatureFlipped, "not an Access database"},

@@ -38,7 +38,8 @@ constexpr long kProgressStep = 1000;
 const char* const kKeyColumns[] = {"TAMO2_SMU_ID", "ID_Class", "ID_QevLibrary"};
 
 // The progress lines the viewer reads. The reader library prints to stdout itself, so standard
-// output is moved to stderr at start-up and these lines go to the original descriptor alone.
+// output is moved to stderr at start-up and these lines go alone to a copy of the descriptor that
+// standard output had before.
 FILE* gProtocol = stdout;
 
 void Say(const std::string& line) {
