@@ -23,12 +23,14 @@ void DrawDrive(QPainter& p, const QColor& body, const QColor& light) {
     p.drawRect(11, 8, 2, 2);
 }
 
-void DrawFolder(QPainter& p, bool open) {
+enum class TFolderState { Closed, Open };
+
+void DrawFolder(QPainter& p, TFolderState state) {
     p.setPen(QColor(128, 96, 0));
     p.setBrush(QColor(255, 220, 110));
     p.drawRect(1, 4, 13, 10);
     p.drawRect(1, 2, 5, 2);
-    if (open) {
+    if (state == TFolderState::Open) {
         QPainterPath flap;
         flap.moveTo(3.5, 7.5);
         flap.lineTo(15.5, 7.5);
@@ -80,10 +82,10 @@ std::array<QImage, kThemeImageCount> DrawFileImages() {
             p.drawLine(3, 14, 11, 14);
             break;
         case ClosedFolder:
-            DrawFolder(p, false);
+            DrawFolder(p, TFolderState::Closed);
             break;
         case OpenFolder:
-            DrawFolder(p, true);
+            DrawFolder(p, TFolderState::Open);
             break;
         case Globe:
             p.setRenderHint(QPainter::Antialiasing, true);

@@ -42,7 +42,7 @@ void ComputeColorRamp(TColorRamp& ramp) {
     const int segments = ramp.Segments;
     if (segments < 1)
         return;
-    const int step = 75 / segments;
+    const int step = kContinuousRampColors / segments;
     for (int s = 0; s < segments; ++s) {
         const std::uint32_t from = s == 0 ? ramp.StartColors[0] : ramp.EndColors[s - 1];
         const std::uint32_t to = ramp.EndColors[s];

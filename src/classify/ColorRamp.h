@@ -12,13 +12,13 @@
 struct TColorRamp {
     bool Fixed = false;
     int Segments = 0;
-    std::array<std::uint32_t, 6> StartColors{}; // 0xAARRGGBB; only the first is used
-    std::array<std::uint32_t, 6> EndColors{};   // end stop of each segment
-    std::array<std::uint32_t, 76> Colors{};     // 40 used when Fixed
+    std::array<std::uint32_t, 6> StartColors{};                    // 0xAARRGGBB; only the first is used
+    std::array<std::uint32_t, 6> EndColors{};                      // end stop of each segment
+    std::array<std::uint32_t, kContinuousRampColors + 1> Colors{}; // 40 used when Fixed
 };
 
 inline constexpr int kColorRampCount = 30;
-inline constexpr int kFixedRampColors = 40;
+inline constexpr int kFixedRampColors = kDistinctRampColors;
 
 // Builds the table with the colours of every ramp, computed ones included; the random ramps 4 to
 // 29 are drawn from the generator given.

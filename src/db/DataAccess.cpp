@@ -58,7 +58,7 @@ bool IsQueryOnly(sqlite3* db) {
 // when the last of them is gone.
 class TDatabaseConnection {
 public:
-    explicit TDatabaseConnection(const QString& path) : m_path(path) {
+    explicit TDatabaseConnection(const QString& path) {
         m_name = "tamo-db-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
         db.setDatabaseName(path);
@@ -115,7 +115,6 @@ public:
     }
 
 private:
-    QString m_path;
     QString m_name;
     sqlite3* m_handle = nullptr;
     QDeadlineTimer m_deadline = QDeadlineTimer::Forever;

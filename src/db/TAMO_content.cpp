@@ -43,15 +43,15 @@ TTAMO::TTAMO(const QString& connectionString)
     : m_connectionString(connectionString), m_layerMeta(std::make_unique<TMetaData>()),
       m_smuMeta(std::make_unique<TSMUMetaData>()), m_dataSet(std::make_unique<TDataSet>(connectionString)),
       m_wrbIndex(std::make_unique<TIntIntList>()) {
-    LoadMetaData(*m_layerMeta, "SELECT * from  TAMO2_LAYERS_METADATA order by ID", false);
-    LoadMetaData(*m_smuMeta, "SELECT * from  TAMO2_SMU_METADATA order by ID", true);
+    LoadMetaData(*m_layerMeta, "SELECT * from  TAMO2_LAYERS_METADATA order by ID",
+                 TDomainNamed::WhenNotEmpty);
+    LoadMetaData(*m_smuMeta, "SELECT * from  TAMO2_SMU_METADATA order by ID", TDomainNamed::WhenNotBlank);
     m_selectionActive = false;
 }
 
 TTAMO::~TTAMO() = default;
 
-template <int N>
-void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, bool domainWhenNotBlank) {
+template <int N> void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, TDomainNamed named) {
     TDataSet query(m_connectionString);
     query.Open(sql);
     // Rows beyond the capacity describe nothing the program shows.
@@ -60,8 +60,9 @@ void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, bool domai
         meta.Domains[i] = query.AsString("Domain");
         meta.Units[i] = " " + query.AsString("Unit");
         meta.Descriptions[i] = " " + query.AsString("Description");
-        const bool named = domainWhenNotBlank ? !IsBlank(meta.Domains[i]) : !meta.Domains[i].isEmpty();
-        if (named)
+        const bool hasDomain =
+            named == TDomainNamed::WhenNotBlank ? !IsBlank(meta.Domains[i]) : !meta.Domains[i].isEmpty();
+        if (hasDomain)
             meta.DomainLists[i] = LoadDomain(meta.Domains[i]);
     }
 }

@@ -84,7 +84,10 @@ public:
     void SetSelectionActive(bool active) { m_selectionActive = active; }
 
 private:
-    template <int N> void LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, bool domainWhenNotBlank);
+    // When a metadata row names a domain table: its Domain cell is not empty (layers), or not blank
+    // after trimming (SMU columns).
+    enum class TDomainNamed { WhenNotEmpty, WhenNotBlank };
+    template <int N> void LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, TDomainNamed named);
     std::unique_ptr<TIntStrList> LoadDomain(const QString& table);
 
     QString m_connectionString;

@@ -1,5 +1,7 @@
 #include "map/LegendImages.h"
 
+#include "themes/ShapeLayer.h"
+
 #include <QPainter>
 #include <QPolygon>
 
@@ -87,13 +89,13 @@ QImage LegendShapeSymbol(int shapeType, QRgb color) {
     QPainter painter(&image);
     painter.setPen(Opaque(color));
     switch (shapeType) {
-    case 1:
+    case stPoint:
         painter.fillRect(QRect(QPoint(6, 6), QPoint(10, 10)), Opaque(color));
         break;
-    case 3:
+    case stPolyLine:
         painter.drawPolyline(QPolygon({QPoint(2, 13), QPoint(5, 8), QPoint(9, 8), QPoint(12, 2)}));
         break;
-    case 5:
+    case stPolygon:
         painter.drawPolygon(QPolygon(
             {QPoint(6, 2), QPoint(13, 2), QPoint(10, 6), QPoint(11, 12), QPoint(3, 11), QPoint(6, 2)}));
         break;

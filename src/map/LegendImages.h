@@ -13,5 +13,5 @@ QImage LegendCaptionImage(int index);
 QImage LegendStateImage(int index);
 // A class: a filled square from (2, 2) to (14, 14) in the class colour.
 QImage LegendClassSwatch(QRgb color);
-// An overlay: a square for points (1), a zigzag for lines (3), an outline for polygons (5).
+// An overlay (a TShapeType): a square for points, a zigzag for lines, an outline for polygons.
 QImage LegendShapeSymbol(int shapeType, QRgb color);

@@ -17,7 +17,10 @@ void Outlined(QPainter& painter, const QPainterPath& path, qreal width) {
     painter.drawPath(path);
 }
 
-QPixmap Magnifier(bool plus) {
+enum class TMagnifierSign { Plus, Minus };
+enum class TArrowPicture { Sheet, Grid };
+
+QPixmap Magnifier(TMagnifierSign kind) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -35,7 +38,7 @@ QPixmap Magnifier(bool plus) {
     QPainterPath sign;
     sign.moveTo(8, 12);
     sign.lineTo(16, 12);
-    if (plus) {
+    if (kind == TMagnifierSign::Plus) {
         sign.moveTo(12, 8);
         sign.lineTo(12, 16);
     }
@@ -62,7 +65,7 @@ QPixmap Hand() {
 }
 
 // The arrow with a small picture beside it: a sheet for the overview, a grid for the table.
-QPixmap ArrowWith(bool table) {
+QPixmap ArrowWith(TArrowPicture picture) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -84,7 +87,7 @@ QPixmap ArrowWith(bool table) {
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
     painter.drawRect(sheet);
-    if (table) {
+    if (picture == TArrowPicture::Grid) {
         painter.fillRect(QRect(15, 15, 13, 3), QColor(0, 0, 128));
         for (int y = 21; y < 28; y += 3)
             painter.drawLine(15, y, 27, y);
@@ -105,19 +108,19 @@ QCursor MapCursor(int cursor) {
     QCursor result;
     switch (cursor) {
     case crZoomIn:
-        result = QCursor(Magnifier(true), 12, 12);
+        result = QCursor(Magnifier(TMagnifierSign::Plus), 12, 12);
         break;
     case crZoomOut:
-        result = QCursor(Magnifier(false), 12, 12);
+        result = QCursor(Magnifier(TMagnifierSign::Minus), 12, 12);
         break;
     case crPan:
         result = QCursor(Hand(), 16, 16);
         break;
     case crSummSelect:
-        result = QCursor(ArrowWith(false), 1, 1);
+        result = QCursor(ArrowWith(TArrowPicture::Sheet), 1, 1);
         break;
     case crTableSelect:
-        result = QCursor(ArrowWith(true), 1, 1);
+        result = QCursor(ArrowWith(TArrowPicture::Grid), 1, 1);
         break;
     default:
         return QCursor(Qt::CrossCursor);

@@ -13,6 +13,12 @@ inline constexpr std::int64_t kWorldCells = 933'120'000;
 inline constexpr int kWorldCols = 43200;
 inline constexpr int kWorldRows = 21600;
 
+// The cell values a drawing tells apart: every 16-bit value.
+inline constexpr int kCellValueCount = 65536;
+// Cell values without data: 0 always, and 65535 unless the theme counts it as a value.
+inline constexpr std::uint16_t kNoDataCell = 0;
+inline constexpr std::uint16_t kNoDataValue = 65535;
+
 class TRasterFile {
 public:
     // Opens and maps the file; raises TAMOError when it cannot be opened or mapped.

@@ -81,7 +81,7 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         if (monitor) {
             if (monitor->StopRequested())
                 return TPaintResult::Stopped;
-            if ((k + 1) % 50 == 0 && !monitor->Progress(k))
+            if ((k + 1) % kProgressLines == 0 && !monitor->Progress(k))
                 return TPaintResult::Stopped;
         }
         const int r = rows[k];

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+// The painter reports progress before every this many output lines.
+inline constexpr int kProgressLines = 50;
+
 // What the painter asks of the drawing it serves, before each output line.
 class TPaintMonitor {
 public:

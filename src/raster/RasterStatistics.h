@@ -2,15 +2,15 @@
 // A histogram of a raster's cell values, made once per raster file and kept in the cache folder;
 // the Quantiles and Standardized classifications are derived from it.
 
+#include "raster/RasterFile.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-class TRasterFile;
-
-inline constexpr int kHistogramSize = 65536;
+inline constexpr int kHistogramSize = kCellValueCount;
 
 // Counts of each cell value (1- and 2-byte cells; 4-byte cells outside 0..65535 are not counted)
 // over the first cols x rows cells of the file.

@@ -12,7 +12,7 @@ TClassStatistics ComputeClassStatistics(const TCellHistogram& histogram, const T
     TClassStatistics stats;
     std::map<int, std::uint64_t> cellsByCode;
     for (int v = 1; v < static_cast<int>(histogram.size()); ++v) {
-        if (histogram[v] == 0 || (v == 65535 && !zeroIsValue))
+        if (histogram[v] == 0 || (v == kNoDataValue && !zeroIsValue))
             continue;
         const int code = lookup.WrbCodeOf(v);
         if (code == TSmuLookup::kNoWrbCode)

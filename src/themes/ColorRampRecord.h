@@ -9,6 +9,9 @@
 using TRampRecord = std::array<std::int32_t, 90>;
 
 inline constexpr int kRampFirstColor = 14;
+// Colours of a distinct ramp (one per class, taken by position) and of a continuous one.
+inline constexpr int kDistinctRampColors = 40;
+inline constexpr int kContinuousRampColors = 75;
 
 inline bool IsDistinctRamp(const TRampRecord& ramp) {
     return (ramp[0] & 0xFF) != 0;

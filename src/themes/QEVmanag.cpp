@@ -20,7 +20,7 @@ QRgb OpaqueFromWindowColor(std::uint32_t bgr) {
 } // namespace
 
 TQEVmanager::TQEVmanager(TLegendHost* host) : m_host(host) {
-    auto world = std::make_unique<TESRIShapeFile>(Preferences().DATA_WORLD_MAP, 5, 0);
+    auto world = std::make_unique<TESRIShapeFile>(Preferences().DATA_WORLD_MAP, stPolygon, 0);
     world->Visible = true;
     ShapeLayers.push_back(std::move(world));
 }
@@ -188,9 +188,9 @@ bool TQEVmanager::Classify(int method) {
 }
 
 QRgb TQEVmanager::CellColor(std::uint16_t value) const {
-    if (value == 0)
+    if (value == kNoDataCell)
         return kNoDataColor;
-    if (value == 65535 && !(Theme && Theme->ZeroIsValue))
+    if (value == kNoDataValue && !(Theme && Theme->ZeroIsValue))
         return kNoDataColor;
     const TSmuLookup* lookup = Lookup();
     if (!lookup)
@@ -214,24 +214,24 @@ QRgb TQEVmanager::ClassColorOf(int code) const {
 }
 
 const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
-    m_colorTable.resize(65536);
+    m_colorTable.resize(kCellValueCount);
     const TSmuLookup* lookup = Lookup();
     if (!lookup) {
         std::fill(m_colorTable.begin(), m_colorTable.end(), kNoDataColor | 0xFF000000u);
         return m_colorTable;
     }
-    if (m_codesGeneration != lookup->IndexGeneration() || m_codes.size() != 65536) {
-        m_codes.resize(65536);
-        for (int v = 0; v < 65536; ++v)
+    if (m_codesGeneration != lookup->IndexGeneration() || m_codes.size() != std::size_t(kCellValueCount)) {
+        m_codes.resize(kCellValueCount);
+        for (int v = 0; v < kCellValueCount; ++v)
             m_codes[v] = lookup->WrbCodeOf(v);
         m_codesGeneration = lookup->IndexGeneration();
     }
     // The same order of tests as CellColor, with the codes read once.
     const QRgb selection = static_cast<QRgb>(Preferences().SELECT_COLOR) | 0xFF000000u;
     const bool zeroIsValue = Theme && Theme->ZeroIsValue;
-    for (int v = 0; v < 65536; ++v) {
+    for (int v = 0; v < kCellValueCount; ++v) {
         QRgb color;
-        if (v == 0 || (v == 65535 && !zeroIsValue))
+        if (v == kNoDataCell || (v == kNoDataValue && !zeroIsValue))
             color = kNoDataColor;
         else if (lookup->IsSelected(v))
             color = selection;
@@ -246,7 +246,7 @@ void TQEVmanager::ApplyRamp(const TRampRecord& ramp) {
     const int n = std::clamp(NumClasses, 0, kMaxClasses);
     const bool distinct = IsDistinctRamp(ramp);
     for (int i = 0; i < n; ++i) {
-        const int entry = distinct ? i * 39 / n : i * 75 / n;
+        const int entry = distinct ? i * (kDistinctRampColors - 1) / n : i * kContinuousRampColors / n;
         ClassColors[i] = static_cast<QRgb>(ramp[kRampFirstColor + entry]);
     }
 }

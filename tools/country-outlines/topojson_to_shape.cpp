@@ -75,10 +75,12 @@ std::vector<TPoint> BuildRing(const QJsonArray& ring, const std::vector<TArc>& a
     return points;
 }
 
-// Keeps the part of a polygon with lo <= x (keepAbove) or x <= lo (otherwise), Sutherland-Hodgman.
-std::vector<TPoint> ClipAt(const std::vector<TPoint>& ring, double lo, bool keepAbove) {
+enum class TKeepSide { East, West };
+
+// Keeps the part of a polygon east of x = lo (lo <= x) or west of it (x <= lo), Sutherland-Hodgman.
+std::vector<TPoint> ClipAt(const std::vector<TPoint>& ring, double lo, TKeepSide keep) {
     std::vector<TPoint> out;
-    auto inside = [&](const TPoint& p) { return keepAbove ? p.X >= lo : p.X <= lo; };
+    auto inside = [&](const TPoint& p) { return keep == TKeepSide::East ? p.X >= lo : p.X <= lo; };
     for (size_t i = 0; i < ring.size(); ++i) {
         const TPoint& a = ring[i];
         const TPoint& b = ring[(i + 1) % ring.size()];
@@ -140,7 +142,7 @@ std::vector<std::vector<TPoint>> SplitAtDateLine(std::vector<TPoint> ring) {
     for (int k = static_cast<int>(std::floor((minX + 180) / 360));
          k <= static_cast<int>(std::floor((maxX + 180) / 360)); ++k) {
         const double lo = -180 + 360.0 * k, hi = lo + 360;
-        std::vector<TPoint> piece = ClipAt(ClipAt(unwrapped, lo, true), hi, false);
+        std::vector<TPoint> piece = ClipAt(ClipAt(unwrapped, lo, TKeepSide::East), hi, TKeepSide::West);
         if (piece.size() < 3)
             continue;
         for (TPoint& p : piece)
