@@ -33,7 +33,7 @@ QImage LegendCaptionImage(int index) {
     QImage image = Blank(16, 16);
     QPainter painter(&image);
     switch (index) {
-    case 0: // a map sheet with a coastline
+    case lcTheme: // a map sheet with a coastline
         painter.setPen(QColor(0, 0, 128));
         painter.setBrush(QColor(192, 224, 255));
         painter.drawRect(1, 2, 13, 11);
@@ -42,16 +42,16 @@ QImage LegendCaptionImage(int index) {
         painter.drawPolygon(
             QPolygon({QPoint(3, 5), QPoint(7, 4), QPoint(9, 7), QPoint(6, 11), QPoint(3, 9)}));
         break;
-    case 1: // stacked sheets
+    case lcShapeLayers: // stacked sheets
         for (int i = 2; i >= 0; --i) {
             painter.setPen(QColor(64, 64, 64));
             painter.setBrush(QColor(255 - 40 * i, 255 - 40 * i, 200));
             painter.drawRect(1 + 2 * i, 1 + 2 * i, 9, 9);
         }
         break;
-    case 2:
-    case 3:
-        DrawCheckBox(painter, 0, index == 3);
+    case lcUnticked:
+    case lcTicked:
+        DrawCheckBox(painter, 0, index == lcTicked);
         break;
     default:
         break;
@@ -61,10 +61,10 @@ QImage LegendCaptionImage(int index) {
 
 QImage LegendStateImage(int index) {
     QImage image = Blank(32, 16);
-    if (index != 1 && index != 2)
+    if (index != lsUnchecked && index != lsChecked)
         return image;
     QPainter painter(&image);
-    DrawCheckBox(painter, 0, index == 2);
+    DrawCheckBox(painter, 0, index == lsChecked);
     // The button that opens the colour choice.
     painter.setPen(QColor(128, 128, 128));
     painter.setBrush(QColor(212, 208, 200));

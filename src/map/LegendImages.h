@@ -6,10 +6,16 @@
 #include <QImage>
 #include <QRgb>
 
-// Caption images: 0 a map sheet (theme), 1 stacked sheets (shape layers), 2 an empty check box,
-// 3 a ticked check box.
+// Caption images, by index.
+enum TLegendCaption { lcTheme = 0, lcShapeLayers = 1, lcUnticked = 2, lcTicked = 3 };
+// State images, by index: the check box (empty or ticked) followed by the button; 0 and 3 are
+// empty images.
+enum TLegendState { lsNone = 0, lsUnchecked = 1, lsChecked = 2 };
+
+// Caption images: a map sheet (theme), stacked sheets (shape layers), an empty check box, a ticked
+// check box.
 QImage LegendCaptionImage(int index);
-// State images: 0 and 3 empty, 1 an empty check box and the button, 2 a ticked box and the button.
+// State images: empty, an empty check box and the button, a ticked box and the button, empty.
 QImage LegendStateImage(int index);
 // A class: a filled square from (2, 2) to (14, 14) in the class colour.
 QImage LegendClassSwatch(QRgb color);

@@ -44,18 +44,20 @@ void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree) {
     tree.clear();
     tree.setIconSize(QSize(48, 16));
     const QString layerName = legend.Theme ? legend.Theme->LayerName : QString();
-    QTreeWidgetItem* themeNode = AddNode(nullptr, tree, "Dominant " + layerName, legend.RasterVisible ? 2 : 1,
-                                         LegendCaptionImage(0), lnTheme, 0);
+    QTreeWidgetItem* themeNode =
+        AddNode(nullptr, tree, "Dominant " + layerName, legend.RasterVisible ? lsChecked : lsUnchecked,
+                LegendCaptionImage(lcTheme), lnTheme, 0);
     const int classes = std::clamp(legend.NumClasses, 0, kMaxClasses);
     for (int i = 0; i < classes; ++i)
-        AddNode(themeNode, tree, legend.ClassLabels[i], legend.Visible[i] ? 2 : 1,
+        AddNode(themeNode, tree, legend.ClassLabels[i], legend.Visible[i] ? lsChecked : lsUnchecked,
                 LegendClassSwatch(legend.ClassColors[i]), lnClass, i);
     QTreeWidgetItem* shapesNode =
-        AddNode(nullptr, tree, "Shape Layers", 0, LegendCaptionImage(1), lnShapes, 0);
+        AddNode(nullptr, tree, "Shape Layers", lsNone, LegendCaptionImage(lcShapeLayers), lnShapes, 0);
     for (int i = 0; i < static_cast<int>(legend.ShapeLayers.size()); ++i) {
         const TESRIShapeFile& layer = *legend.ShapeLayers[i];
-        AddNode(shapesNode, tree, QFileInfo(layer.ShapeFileName).fileName(), layer.Visible ? 2 : 1,
-                LegendShapeSymbol(layer.ShapeType, layer.Color), lnShape, i);
+        AddNode(shapesNode, tree, QFileInfo(layer.ShapeFileName).fileName(),
+                layer.Visible ? lsChecked : lsUnchecked, LegendShapeSymbol(layer.ShapeType, layer.Color),
+                lnShape, i);
     }
     tree.expandAll();
 }

@@ -9,7 +9,7 @@ class TQEVmanager;
 // Each node's icon is its state image (32 x 16, the first 32 pixels) followed by its caption
 // image (16 x 16). The roles below tell the legend panel what a node stands for.
 enum TLegendRole {
-    lrState = 0x0100 + 1, // int: 1 unchecked, 2 checked, 0 no check mark (Qt::UserRole + 1)
+    lrState = 0x0100 + 1, // int: a TLegendState (Qt::UserRole + 1)
     lrKind,               // int: TLegendNodeKind
     lrIndex,              // int: class or overlay index
 };
