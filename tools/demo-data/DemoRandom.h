@@ -17,12 +17,12 @@ inline std::uint64_t SplitMix(std::uint64_t x) {
 // A small, fast generator (xorshift64*), seeded through SplitMix so that nearby seeds differ.
 class TRandom {
 public:
-    explicit TRandom(std::uint64_t seed) : State(SplitMix(seed) | 1) {}
+    explicit TRandom(std::uint64_t seed) : m_state(SplitMix(seed) | 1) {}
     std::uint64_t Next() {
-        State ^= State >> 12;
-        State ^= State << 25;
-        State ^= State >> 27;
-        return State * 0x2545F4914F6CDD1Dull;
+        m_state ^= m_state >> 12;
+        m_state ^= m_state << 25;
+        m_state ^= m_state >> 27;
+        return m_state * 0x2545F4914F6CDD1Dull;
     }
     // Uniform in [0, 1).
     double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    std::uint64_t State;
+    std::uint64_t m_state;
 };
 
 // Value noise on a 3-D lattice, smooth (quintic fade), in [-1, 1].

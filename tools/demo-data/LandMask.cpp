@@ -13,8 +13,8 @@ void TLandMask::Load(const QString& shapePath) {
         throw std::runtime_error("Cannot open the country outlines " + shapePath.toStdString());
     int count = 0, type = 0;
     SHPGetInfo(shp, &count, &type, nullptr, nullptr);
-    Edges.clear();
-    RingList.clear();
+    m_edges.clear();
+    m_ringList.clear();
     for (int i = 0; i < count; ++i) {
         SHPObject* object = SHPReadObject(shp, i);
         if (!object)
@@ -26,29 +26,30 @@ void TLandMask::Load(const QString& shapePath) {
             for (int v = first; v < last; ++v)
                 ring.emplace_back(object->padfX[v], object->padfY[v]);
             for (int v = first; v + 1 < last; ++v)
-                Edges.push_back(
+                m_edges.push_back(
                     {object->padfX[v], object->padfY[v], object->padfX[v + 1], object->padfY[v + 1]});
             // Rings are closed in the file; close them here too when they are not.
             if (last - first > 2 && (object->padfX[first] != object->padfX[last - 1] ||
                                      object->padfY[first] != object->padfY[last - 1]))
-                Edges.push_back({object->padfX[last - 1], object->padfY[last - 1], object->padfX[first],
-                                 object->padfY[first]});
-            RingList.push_back(std::move(ring));
+                m_edges.push_back({object->padfX[last - 1], object->padfY[last - 1], object->padfX[first],
+                                   object->padfY[first]});
+            m_ringList.push_back(std::move(ring));
         }
         SHPDestroyObject(object);
     }
     SHPClose(shp);
-    if (Edges.empty())
+    if (m_edges.empty())
         throw std::runtime_error("The country outlines " + shapePath.toStdString() + " hold no polygons");
 }
 
-TLandMask::TSweep::TSweep(const TLandMask& mask, int cols, int rows) : Mask(mask), Cols(cols), Rows(rows) {
-    Order.resize(mask.Edges.size());
-    for (std::size_t i = 0; i < Order.size(); ++i)
-        Order[i] = static_cast<int>(i);
-    std::sort(Order.begin(), Order.end(), [&](int a, int b) {
-        const auto& ea = mask.Edges[a];
-        const auto& eb = mask.Edges[b];
+TLandMask::TSweep::TSweep(const TLandMask& mask, int cols, int rows)
+    : m_mask(mask), m_cols(cols), m_rows(rows) {
+    m_order.resize(mask.m_edges.size());
+    for (std::size_t i = 0; i < m_order.size(); ++i)
+        m_order[i] = static_cast<int>(i);
+    std::sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        const auto& ea = mask.m_edges[a];
+        const auto& eb = mask.m_edges[b];
         const double na = std::max(ea.Lat0, ea.Lat1), nb = std::max(eb.Lat0, eb.Lat1);
         return na != nb ? na > nb : a < b;
     });
@@ -56,20 +57,20 @@ TLandMask::TSweep::TSweep(const TLandMask& mask, int cols, int rows) : Mask(mask
 
 void TLandMask::TSweep::RowSpans(int row, TSpans& spans) {
     spans.clear();
-    const double lat = 90.0 - (row + 0.5) * 180.0 / Rows;
-    while (NextEdge < Order.size()) {
-        const auto& e = Mask.Edges[Order[NextEdge]];
+    const double lat = 90.0 - (row + 0.5) * 180.0 / m_rows;
+    while (m_nextEdge < m_order.size()) {
+        const auto& e = m_mask.m_edges[m_order[m_nextEdge]];
         if (std::max(e.Lat0, e.Lat1) < lat)
             break;
-        Active.push_back(Order[NextEdge++]);
+        m_active.push_back(m_order[m_nextEdge++]);
     }
-    Crossings.clear();
+    m_crossings.clear();
     std::size_t keep = 0;
-    for (std::size_t i = 0; i < Active.size(); ++i) {
-        const auto& e = Mask.Edges[Active[i]];
+    for (std::size_t i = 0; i < m_active.size(); ++i) {
+        const auto& e = m_mask.m_edges[m_active[i]];
         if (std::min(e.Lat0, e.Lat1) > lat)
             continue; // entirely north of this and every later row
-        Active[keep++] = Active[i];
+        m_active[keep++] = m_active[i];
         // Half-open in latitude so that a vertex on the row counts once.
         const bool upward = e.Lat1 > e.Lat0;
         const double lo = upward ? e.Lat0 : e.Lat1, hi = upward ? e.Lat1 : e.Lat0;
@@ -77,13 +78,13 @@ void TLandMask::TSweep::RowSpans(int row, TSpans& spans) {
             continue;
         const double t = (lat - e.Lat0) / (e.Lat1 - e.Lat0);
         const double lon = e.Lon0 + t * (e.Lon1 - e.Lon0);
-        Crossings.emplace_back((lon + 180.0) * Cols / 360.0, upward ? 1 : -1);
+        m_crossings.emplace_back((lon + 180.0) * m_cols / 360.0, upward ? 1 : -1);
     }
-    Active.resize(keep);
-    std::sort(Crossings.begin(), Crossings.end());
+    m_active.resize(keep);
+    std::sort(m_crossings.begin(), m_crossings.end());
     int winding = 0;
     double start = 0;
-    for (const auto& [x, direction] : Crossings) {
+    for (const auto& [x, direction] : m_crossings) {
         const int before = winding;
         winding += direction;
         if (before == 0 && winding != 0) {
@@ -91,7 +92,7 @@ void TLandMask::TSweep::RowSpans(int row, TSpans& spans) {
         } else if (before != 0 && winding == 0) {
             // Cells whose centre lies in [start, x).
             const int c0 = std::max(0, static_cast<int>(std::ceil(start - 0.5)));
-            const int c1 = std::min(Cols, static_cast<int>(std::ceil(x - 0.5)));
+            const int c1 = std::min(m_cols, static_cast<int>(std::ceil(x - 0.5)));
             if (c1 > c0) {
                 if (!spans.empty() && spans.back().second >= c0)
                     spans.back().second = std::max(spans.back().second, c1);

@@ -15,9 +15,9 @@ class TLandMask {
 public:
     // Reads every polygon ring of the shapefile; throws std::runtime_error when it cannot be read.
     void Load(const QString& shapePath);
-    std::size_t EdgeCount() const { return Edges.size(); }
+    std::size_t EdgeCount() const { return m_edges.size(); }
     // Outline rings in degrees (longitude, latitude pairs), for drawing the preview.
-    const std::vector<std::vector<std::pair<double, double>>>& Rings() const { return RingList; }
+    const std::vector<std::vector<std::pair<double, double>>>& Rings() const { return m_ringList; }
 
     // Walks the rows of a grid from north to south; cheap per row (active edge list).
     class TSweep {
@@ -27,20 +27,20 @@ public:
         void RowSpans(int row, TSpans& spans);
 
     private:
-        const TLandMask& Mask;
-        int Cols, Rows;
-        std::vector<int> Order; // edge indexes by northernmost row coordinate
-        std::size_t NextEdge = 0;
-        std::vector<int> Active;
-        std::vector<std::pair<double, int>> Crossings;
+        const TLandMask& m_mask;
+        int m_cols, m_rows;
+        std::vector<int> m_order; // edge indexes by northernmost row coordinate
+        std::size_t m_nextEdge = 0;
+        std::vector<int> m_active;
+        std::vector<std::pair<double, int>> m_crossings;
     };
 
 private:
     struct TEdge {
         double Lon0, Lat0, Lon1, Lat1;
     };
-    std::vector<TEdge> Edges;
-    std::vector<std::vector<std::pair<double, double>>> RingList;
+    std::vector<TEdge> m_edges;
+    std::vector<std::vector<std::pair<double, double>>> m_ringList;
 };
 
 } // namespace Demo

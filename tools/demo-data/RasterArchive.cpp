@@ -16,36 +16,37 @@ namespace {
 class TRowSource {
 public:
     TRowSource(const TDemoWorld& world, const TLandMask& land, QImage* preview)
-        : World(world), Land(land), Cols(world.Options().Cols), Rows(world.Options().Rows), Preview(preview) {
-        Row.resize(static_cast<std::size_t>(Cols) * 2);
-        if (Preview) {
-            PreviewRowOf.assign(Rows, -1);
-            for (int y = 0; y < Preview->height(); ++y)
-                PreviewRowOf[static_cast<int>((y + 0.5) * Rows / Preview->height())] = y;
+        : m_world(world), m_land(land), m_cols(world.Options().Cols), m_rows(world.Options().Rows),
+          m_preview(preview) {
+        m_row.resize(static_cast<std::size_t>(m_cols) * 2);
+        if (m_preview) {
+            m_previewRowOf.assign(m_rows, -1);
+            for (int y = 0; y < m_preview->height(); ++y)
+                m_previewRowOf[static_cast<int>((y + 0.5) * m_rows / m_preview->height())] = y;
         }
     }
 
-    std::uint64_t Size() const { return static_cast<std::uint64_t>(Cols) * Rows * 2; }
+    std::uint64_t Size() const { return static_cast<std::uint64_t>(m_cols) * m_rows * 2; }
 
     void Open() {
-        Sweep = std::make_unique<TLandMask::TSweep>(Land, Cols, Rows);
-        NextRow = 0;
-        Offset = Row.size();
+        m_sweep = std::make_unique<TLandMask::TSweep>(m_land, m_cols, m_rows);
+        m_nextRow = 0;
+        m_offset = m_row.size();
         Stats = TRasterStats{};
     }
 
     std::size_t Read(std::uint8_t* out, std::size_t length) {
         std::size_t done = 0;
         while (done < length) {
-            if (Offset == Row.size()) {
-                if (NextRow >= Rows)
+            if (m_offset == m_row.size()) {
+                if (m_nextRow >= m_rows)
                     break;
-                MakeRow(NextRow++);
-                Offset = 0;
+                MakeRow(m_nextRow++);
+                m_offset = 0;
             }
-            const std::size_t n = std::min(length - done, Row.size() - Offset);
-            std::memcpy(out + done, Row.data() + Offset, n);
-            Offset += n;
+            const std::size_t n = std::min(length - done, m_row.size() - m_offset);
+            std::memcpy(out + done, m_row.data() + m_offset, n);
+            m_offset += n;
             done += n;
         }
         Stats.Bytes += done;
@@ -56,25 +57,25 @@ public:
 
 private:
     void MakeRow(int row) {
-        Sweep->RowSpans(row, Spans);
-        std::fill(Row.begin(), Row.end(), 0);
-        for (const auto& [c0, c1] : Spans)
+        m_sweep->RowSpans(row, m_spans);
+        std::fill(m_row.begin(), m_row.end(), 0);
+        for (const auto& [c0, c1] : m_spans)
             for (int c = c0; c < c1; ++c) {
-                const std::uint16_t id = World.UnitAtLand(row, c);
-                Row[2 * c] = static_cast<std::uint8_t>(id & 0xFF); // little-endian
-                Row[2 * c + 1] = static_cast<std::uint8_t>(id >> 8);
+                const std::uint16_t id = m_world.UnitAtLand(row, c);
+                m_row[2 * c] = static_cast<std::uint8_t>(id & 0xFF); // little-endian
+                m_row[2 * c + 1] = static_cast<std::uint8_t>(id >> 8);
                 ++Stats.LandCells;
             }
-        if (Preview && PreviewRowOf[row] >= 0)
-            DrawPreviewRow(PreviewRowOf[row]);
+        if (m_preview && m_previewRowOf[row] >= 0)
+            DrawPreviewRow(m_previewRowOf[row]);
     }
 
     void DrawPreviewRow(int y) {
-        const auto& units = World.Units();
-        QRgb* line = reinterpret_cast<QRgb*>(Preview->scanLine(y));
-        for (int x = 0; x < Preview->width(); ++x) {
-            const int c = static_cast<int>((x + 0.5) * Cols / Preview->width());
-            const int id = Row[2 * c] | (Row[2 * c + 1] << 8);
+        const auto& units = m_world.Units();
+        QRgb* line = reinterpret_cast<QRgb*>(m_preview->scanLine(y));
+        for (int x = 0; x < m_preview->width(); ++x) {
+            const int c = static_cast<int>((x + 0.5) * m_cols / m_preview->width());
+            const int id = m_row[2 * c] | (m_row[2 * c + 1] << 8);
             if (id == 0) {
                 line[x] = qRgb(255, 255, 255);
                 continue;
@@ -84,16 +85,16 @@ private:
         }
     }
 
-    const TDemoWorld& World;
-    const TLandMask& Land;
-    int Cols, Rows;
-    QImage* Preview;
-    std::vector<int> PreviewRowOf;
-    std::unique_ptr<TLandMask::TSweep> Sweep;
-    TSpans Spans;
-    std::vector<std::uint8_t> Row;
-    std::size_t Offset = 0;
-    int NextRow = 0;
+    const TDemoWorld& m_world;
+    const TLandMask& m_land;
+    int m_cols, m_rows;
+    QImage* m_preview;
+    std::vector<int> m_previewRowOf;
+    std::unique_ptr<TLandMask::TSweep> m_sweep;
+    TSpans m_spans;
+    std::vector<std::uint8_t> m_row;
+    std::size_t m_offset = 0;
+    int m_nextRow = 0;
 };
 
 struct TCallbackState {
