@@ -172,66 +172,66 @@ std::vector<std::pair<QString, TDomain>> Domains() {
 class TDatabase {
 public:
     explicit TDatabase(const QString& path) {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &Db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                             nullptr) != SQLITE_OK)
             throw std::runtime_error("Cannot create the database " + path.toStdString());
     }
-    ~TDatabase() { sqlite3_close(Db); }
+    ~TDatabase() { sqlite3_close(m_db); }
     void Exec(const std::string& sql) {
         char* message = nullptr;
-        if (sqlite3_exec(Db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
             const std::string text = message ? message : "unknown error";
             sqlite3_free(message);
             throw std::runtime_error("SQLite: " + text + " in " + sql);
         }
     }
-    sqlite3* Handle() const { return Db; }
+    sqlite3* Handle() const { return m_db; }
 
 private:
-    sqlite3* Db = nullptr;
+    sqlite3* m_db = nullptr;
 };
 
 // One prepared insert whose values are bound in column order.
 class TInsert {
 public:
-    TInsert(TDatabase& db, const std::string& table, int columns) : Db(db) {
+    TInsert(TDatabase& db, const std::string& table, int columns) : m_db(db) {
         std::string sql = "INSERT INTO " + table + " VALUES (";
         for (int i = 0; i < columns; ++i)
             sql += i ? ",?" : "?";
         sql += ")";
-        if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), -1, &Statement, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), -1, &m_statement, nullptr) != SQLITE_OK)
             throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(db.Handle()));
     }
-    ~TInsert() { sqlite3_finalize(Statement); }
+    ~TInsert() { sqlite3_finalize(m_statement); }
     TInsert& Int(long long v) {
-        sqlite3_bind_int64(Statement, ++Column, v);
+        sqlite3_bind_int64(m_statement, ++m_column, v);
         return *this;
     }
     // Whole numbers are stored as integers, so that a missing -9 reads back as "-9".
     TInsert& Number(double v) {
         if (std::floor(v) == v && std::fabs(v) < 1e15)
             return Int(static_cast<long long>(v));
-        sqlite3_bind_double(Statement, ++Column, v);
+        sqlite3_bind_double(m_statement, ++m_column, v);
         return *this;
     }
     TInsert& Text(const QString& v) {
         const QByteArray utf8 = v.toUtf8();
-        sqlite3_bind_text(Statement, ++Column, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_text(m_statement, ++m_column, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
         return *this;
     }
     // A coded value; an unknown code (below 0) is stored as empty text.
     TInsert& Code(int v) { return v < 0 ? Text("") : Int(v); }
     void Run() {
-        if (sqlite3_step(Statement) != SQLITE_DONE)
-            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(Db.Handle()));
-        sqlite3_reset(Statement);
-        Column = 0;
+        if (sqlite3_step(m_statement) != SQLITE_DONE)
+            throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(m_db.Handle()));
+        sqlite3_reset(m_statement);
+        m_column = 0;
     }
 
 private:
-    TDatabase& Db;
-    sqlite3_stmt* Statement = nullptr;
-    int Column = 0;
+    TDatabase& m_db;
+    sqlite3_stmt* m_statement = nullptr;
+    int m_column = 0;
 };
 
 std::string ColumnList(const TFieldDefinition* fields, int count) {
