@@ -71,7 +71,7 @@ public:
     void SetColorRampIndex(int index) override;
     TRampRecord ColorRamp(int index) const override;
     const TSmuLookup* SmuLookup() const override;
-    void ShowSmuOverview(const QString& valueText) override;
+    void ShowSmuOverview(int smuId) override;
     bool ShowSmuTable(int smuId) override;
 
     TMapExplorerForm* ActiveMap() const;

@@ -280,7 +280,7 @@ const TSmuLookup* TTAMOForm::SmuLookup() const {
 }
 
 // The report windows are not part of this frame yet; no command selects the SMU click tools.
-void TTAMOForm::ShowSmuOverview(const QString&) {}
+void TTAMOForm::ShowSmuOverview(int) {}
 bool TTAMOForm::ShowSmuTable(int) {
     return false;
 }

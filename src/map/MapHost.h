@@ -25,9 +25,9 @@ public:
     // A record of the frame's colour-ramp table (a new window copies ramp 0).
     virtual TRampRecord ColorRamp(int index) const = 0;
 
-    // The SMU click tools: open (creating it once) the compact overview window with the readout
-    // text of the clicked cell, or the details window for one SMU. The details window answers
-    // whether it could show the unit.
-    virtual void ShowSmuOverview(const QString& valueText) = 0;
+    // The SMU click tools: open (creating it once) the compact overview window or the details
+    // window for the SMU id of the clicked cell. The details window answers whether it could show
+    // the unit.
+    virtual void ShowSmuOverview(int smuId) = 0;
     virtual bool ShowSmuTable(int smuId) = 0;
 };

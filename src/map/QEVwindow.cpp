@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -39,6 +40,15 @@ TMapExplorerForm::TOverlayPainter& OverlayPainter() {
 constexpr int kLegendWidth = 208;
 // The design size of the Stop button; it grows to fit its text in the platform's font.
 constexpr QSize kStopSize(75, 17);
+
+// The SMU id of a cell value: the whole number itself, taken from the cell and not from the
+// readout text, which carries the theme's units.
+int SmuIdOf(double cellValue) {
+    if (!(cellValue >= 0 && cellValue <= std::numeric_limits<int>::max()) ||
+        cellValue != std::floor(cellValue))
+        throw TAMOError(QString("'%1' is not a valid integer value").arg(cellValue));
+    return static_cast<int>(cellValue);
+}
 
 // The shortest general form of a cell value: no trailing zeros, no exponent for whole numbers.
 QString ShortestText(double value) {
@@ -536,19 +546,15 @@ void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {
     const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
     if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
         return; // a click on the white beyond the raster: no unit there
-    m_host.ShowSmuOverview(CellValueText(cell.Col, cell.Row));
+    m_host.ShowSmuOverview(SmuIdOf(ReadCellValue(TCellAddress::Cell, cell.Col, cell.Row)));
 }
 
 void TMapExplorerForm::ShowSmuTableAt(int x, int y) {
     const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
     if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
         return;
-    const QString text = CellValueText(cell.Col, cell.Row).trimmed();
-    bool ok = false;
-    const int smu = text.toInt(&ok);
-    if (!ok)
-        throw TAMOError(QString("'%1' is not a valid integer value").arg(text));
-    if (smu != 65535)
+    const int smu = SmuIdOf(ReadCellValue(TCellAddress::Cell, cell.Col, cell.Row));
+    if (smu != kNoDataValue)
         m_host.ShowSmuTable(smu);
 }
 

@@ -355,7 +355,14 @@ TEST_F(MapWindowTest, TheSmuToolsOpenTheClickedUnit) {
     EXPECT_EQ(Host.Tables, std::vector<int>{12});
     form.SetTool(mtSmuOverview);
     Click(form, QPoint(int(5 * scale), int(85 * scale)));
-    EXPECT_EQ(Host.Overviews, QStringList{"21 "});
+    EXPECT_EQ(Host.Overviews, std::vector<int>{21});
+    // The id is the cell's value, whatever units the theme gives its readout.
+    Theme.Units = "cm";
+    Click(form, QPoint(int(45 * scale), int(45 * scale)));
+    form.SetTool(mtSmuTable);
+    Click(form, QPoint(int(5 * scale), int(85 * scale)));
+    EXPECT_EQ(Host.Overviews, (std::vector<int>{21, 12}));
+    EXPECT_EQ(Host.Tables, (std::vector<int>{12, 21}));
 }
 
 TEST_F(MapWindowTest, TheStopButtonEndsADrawingAndLeavesTheDrawnRows) {

@@ -40,7 +40,7 @@ public:
     std::vector<TDataPoint> DataPoints;
     std::vector<std::pair<int, int>> ClassificationControls;
     std::vector<int> RampIndexes;
-    QStringList Overviews;
+    std::vector<int> Overviews;
     std::vector<int> Tables;
     QList<TMapExplorerForm*> Maps; // in child-window order, for synchronisation
     int Synchronizations = 0;
@@ -76,7 +76,7 @@ public:
         return ramp;
     }
     const TSmuLookup* SmuLookup() const override { return HasLookup ? &Lookup : nullptr; }
-    void ShowSmuOverview(const QString& text) override { Overviews << text; }
+    void ShowSmuOverview(int smuId) override { Overviews.push_back(smuId); }
     bool ShowSmuTable(int smuId) override {
         Tables.push_back(smuId);
         return true;
