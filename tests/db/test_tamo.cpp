@@ -220,6 +220,13 @@ TEST_F(Tamo, SelectSmusErrorsCarryTheDatabaseMessageAndChangeNothing) {
     EXPECT_FALSE(tamo.SelectionActive()) << "the flag keeps its value";
     EXPECT_EQ(tamo.Selection().Count(), 0);
 
+    // The table is a name, never SQL.
+    try {
+        tamo.SelectSmus("TAMO2_SMU where 1=1 --", "1=1", count);
+        FAIL() << "no error";
+    } catch (const TAMOError& error) {
+        EXPECT_EQ(error.Message(), "no such table: TAMO2_SMU where 1=1 --");
+    }
     EXPECT_THROW(tamo.SelectSmus("TAMO2_SMU", "1=1; drop table TAMO2_SMU", count), TAMOError);
     EXPECT_THROW(tamo.SelectSmus("TAMO2_SMU", "1=1; delete from TAMO2_SMU", count), TAMOError);
     EXPECT_EQ(ScalarSql(database.Path(), "select count(*) from TAMO2_SMU"), "4");
