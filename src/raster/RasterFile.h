@@ -18,6 +18,9 @@ inline constexpr int kCellValueCount = 65536;
 // Cell values without data: 0 always, and 65535 unless the theme counts it as a value.
 inline constexpr std::uint16_t kNoDataCell = 0;
 inline constexpr std::uint16_t kNoDataValue = 65535;
+// What kNoDataValue means for a theme: no data, or a value like any other (the theme's
+// ZeroIsValue).
+enum class TTopCellValue { NoData, Value };
 
 class TRasterFile {
 public:

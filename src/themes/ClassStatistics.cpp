@@ -8,11 +8,11 @@
 #include <map>
 
 TClassStatistics ComputeClassStatistics(const TCellHistogram& histogram, const TSmuLookup& lookup,
-                                        bool zeroIsValue) {
+                                        TTopCellValue topValue) {
     TClassStatistics stats;
     std::map<int, std::uint64_t> cellsByCode;
     for (int v = 1; v < static_cast<int>(histogram.size()); ++v) {
-        if (histogram[v] == 0 || (v == kNoDataValue && !zeroIsValue))
+        if (histogram[v] == 0 || (v == kNoDataValue && topValue == TTopCellValue::NoData))
             continue;
         const int code = lookup.WrbCodeOf(v);
         if (code == TSmuLookup::kNoWrbCode)

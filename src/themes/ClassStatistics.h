@@ -19,7 +19,7 @@ struct TClassStatistics {
     std::uint64_t Cells = 0; // cells counted
 };
 
-// Over the cells holding data (not 0, not 65535 unless `zeroIsValue`, an SMU the index knows),
-// each counted once, by the WRB2 code of its SMU.
+// Over the cells holding data (not 0, not 65535 unless `topValue` says it is a value, an SMU the
+// index knows), each counted once, by the WRB2 code of its SMU.
 TClassStatistics ComputeClassStatistics(const TCellHistogram& histogram, const TSmuLookup& lookup,
-                                        bool zeroIsValue);
+                                        TTopCellValue topValue);

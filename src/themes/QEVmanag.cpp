@@ -111,7 +111,8 @@ void TQEVmanager::ComputeStatistics() {
     }
     if (m_host)
         m_host->ShowStatusText({});
-    const TClassStatistics stats = ComputeClassStatistics(histogram, *lookup, Theme && Theme->ZeroIsValue);
+    const TClassStatistics stats = ComputeClassStatistics(
+        histogram, *lookup, Theme && Theme->ZeroIsValue ? TTopCellValue::Value : TTopCellValue::NoData);
     Mean = stats.Mean;
     StdDev = stats.StdDev;
     QuantileTable = stats.QuantileTable;

@@ -52,7 +52,7 @@ protected:
         Library.Path = Env.Folder() + "TAMO2.zip";
         QFile(Library.Path).open(QIODevice::WriteOnly);
         // The file has the size of the world raster (sparse); the window is told a smaller grid.
-        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, true);
+        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterLength::World);
         for (int smu = 1; smu <= 60; ++smu)
             Host.Lookup.Codes[smu] = smu;
         Host.Lookup.Codes[3482] = 3482;

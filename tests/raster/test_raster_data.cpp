@@ -56,7 +56,7 @@ TEST(RasterStatistics, QuantilesMeanAndSpreadComeFromTheCodesOfCellsWithData) {
     histogram[3] = 60;       // code 300
     TFakeLookup lookup;
     lookup.Codes = {{1, 100}, {2, 200}, {3, 300}, {65535, 900}};
-    const TClassStatistics stats = ComputeClassStatistics(histogram, lookup, false);
+    const TClassStatistics stats = ComputeClassStatistics(histogram, lookup, TTopCellValue::NoData);
     EXPECT_EQ(stats.Cells, 100u);
     EXPECT_NEAR(double(stats.Mean), 250.0, 1e-9);
     EXPECT_NEAR(double(stats.StdDev), std::sqrt((10 * 150.0 * 150 + 30 * 50.0 * 50 + 60 * 50.0 * 50) / 100),
@@ -70,9 +70,10 @@ TEST(RasterStatistics, QuantilesMeanAndSpreadComeFromTheCodesOfCellsWithData) {
     EXPECT_EQ(stats.QuantileTable[40][38], 300);
 
     // With ZeroIsValue the value 65535 is data.
-    EXPECT_EQ(ComputeClassStatistics(histogram, lookup, true).Cells, 1100u);
+    EXPECT_EQ(ComputeClassStatistics(histogram, lookup, TTopCellValue::Value).Cells, 1100u);
     // Nothing with data: all zero.
-    const TClassStatistics empty = ComputeClassStatistics(TCellHistogram(65536, 0), lookup, false);
+    const TClassStatistics empty =
+        ComputeClassStatistics(TCellHistogram(65536, 0), lookup, TTopCellValue::NoData);
     EXPECT_EQ(empty.Cells, 0u);
     EXPECT_EQ(double(empty.Mean), 0);
 }

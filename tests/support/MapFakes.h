@@ -83,10 +83,14 @@ public:
     }
 };
 
+// How long WriteRaster makes the file: the cells written, or a complete world raster of that cell
+// size (the rest sparse).
+enum class TRasterLength { CellsWritten, World };
+
 // Writes a raster of cols x rows cells, value(col, row) each, `bytes` per cell, little-endian.
-// With `worldSize` the file is extended (sparse) to a complete world raster of that cell size.
 inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
-                        const std::function<std::uint32_t(int col, int row)>& value, bool worldSize = false) {
+                        const std::function<std::uint32_t(int col, int row)>& value,
+                        TRasterLength length = TRasterLength::CellsWritten) {
     QByteArray data;
     data.reserve(cols * rows * bytes);
     for (int r = 0; r < rows; ++r)
@@ -98,7 +102,7 @@ inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(data);
-    if (worldSize)
+    if (length == TRasterLength::World)
         file.resize(static_cast<qint64>(bytes) * kWorldCells);
     file.close();
 }
