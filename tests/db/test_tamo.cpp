@@ -60,7 +60,7 @@ TEST(TamoCreate, DomainTablesAreNamedNotPasted) {
         TTAMO tamo(database.ConnectionString());
         FAIL() << "no error";
     } catch (const TAMOError& error) {
-        EXPECT_EQ(error.Message(), "no such table: D_TEXTURE order by Code; --");
+        EXPECT_TRUE(error.Message().contains("no such table: D_TEXTURE order by Code; --")) << error.what();
     }
 }
 
@@ -225,7 +225,7 @@ TEST_F(Tamo, SelectSmusErrorsCarryTheDatabaseMessageAndChangeNothing) {
         tamo.SelectSmus("TAMO2_SMU where 1=1 --", "1=1", count);
         FAIL() << "no error";
     } catch (const TAMOError& error) {
-        EXPECT_EQ(error.Message(), "no such table: TAMO2_SMU where 1=1 --");
+        EXPECT_TRUE(error.Message().contains("no such table: TAMO2_SMU where 1=1 --")) << error.what();
     }
     EXPECT_THROW(tamo.SelectSmus("TAMO2_SMU", "1=1; drop table TAMO2_SMU", count), TAMOError);
     EXPECT_THROW(tamo.SelectSmus("TAMO2_SMU", "1=1; delete from TAMO2_SMU", count), TAMOError);
