@@ -331,7 +331,8 @@ void TTAMOForm::CreateToolWindows() {
     SizeDataPointGrid();
     TBToolDataPoint->resize(DataPointDesignSize());
     TBToolDataPoint->installEventFilter(this);
-    // Undocked, it takes its design size rather than the height of the docking area.
+    // Undocked, it takes its full size (DataPointDesignSize) rather than the height of the docking
+    // area.
     // The dock sets its floating geometry after the signal: the size follows just after. A
     // floating place read from the layout keeps its stored size.
     connect(TBToolDataPoint, &QDockWidget::topLevelChanged, this, [this](bool floating) {

@@ -228,7 +228,7 @@ void TTAMOForm::ClearDataPoint() {
 }
 
 namespace {
-// The longest label of the grid; the design's 150-pixel label column was made for it.
+// The longest label of the grid; the label column is 150 pixels, or as wide as this label needs.
 constexpr char kLongestLabel[] = "Dominant Soil Unit (WRB2022)";
 constexpr int kDesignLabelColumn = 150;
 constexpr QSize kDataPointDesignSize(249, 225);
@@ -242,11 +242,11 @@ void TTAMOForm::SizeDataPointGrid() {
     StringGrid->verticalHeader()->setDefaultSectionSize(std::max(kDesignRowHeight, metrics.height() + 4));
     StringGrid->setColumnWidth(0, labelColumn);
     StringGrid->setColumnWidth(1, std::max(0, TBToolDataPoint->width() - labelColumn - 5));
-    // Never narrower than its design size: a soil name has as much room as the longest label.
+    // Never narrower than 249 pixels: a soil name has as much room as the longest label.
     TBToolDataPoint->setMinimumWidth(std::max(kDataPointDesignSize.width(), 2 * labelColumn + 5));
 }
 
-// The design size, grown where the platform's font needs more: room for the labels and for a
+// 249 x 225 pixels, grown where the platform's font needs more: room for the labels and for a
 // value as long as the longest label (soil names are about as long).
 QSize TTAMOForm::DataPointDesignSize() const {
     const QFontMetrics metrics(StringGrid->font());

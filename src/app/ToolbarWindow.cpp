@@ -12,7 +12,7 @@ TToolbarForm::TToolbarForm(QWidget* main, QWidget* view, QWidget* data, QWidget*
     : QDialog(parent), m_bars{main, view, data, dataPoint} {
     setObjectName("ToolbarForm");
     setWindowTitle("Toolbars");
-    // The design width, or more where the caption and its close box need it in this font.
+    // 150 pixels wide, or more where the caption and its close box need it in this font.
     const int width = std::max(150, fontMetrics().horizontalAdvance(windowTitle()) + 80);
     setFixedSize(width, 141);
 

@@ -36,9 +36,9 @@ TMapExplorerForm::TOverlayPainter& OverlayPainter() {
     return painter;
 }
 
-// The design width of the legend panel.
+// The width of the legend panel where its texts fit.
 constexpr int kLegendWidth = 208;
-// The design size of the Stop button; it grows to fit its text in the platform's font.
+// The size of the Stop button; it grows to fit its text in the platform's font.
 constexpr QSize kStopSize(75, 17);
 
 // The SMU id of a cell value: the whole number itself, taken from the cell and not from the

@@ -116,7 +116,7 @@ private:
     void ReportDataPoint(int x, int y);
     // After a drawing the map under a resting pointer has changed: report it afresh.
     void RefreshDataPoint();
-    // Widens the legend panel where its texts need more than its design width.
+    // Widens the legend panel where its texts need more than its usual width.
     void FitLegendPanel();
     void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
     void FinishPendingRelease();
