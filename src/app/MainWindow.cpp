@@ -144,6 +144,9 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TTAMOForm::~TTAMOForm() {
+    // Everything saved from here on (map windows, placement, preferences, toolbars) reaches the
+    // settings file in one write.
+    TSettingsBatch batch(TSettingsStore::Global());
     // Map windows go first: they draw from the database object.
     MdiArea->closeAllSubWindows();
     m_database.reset();

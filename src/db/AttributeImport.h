@@ -5,6 +5,7 @@
 #include "settings/Preferences.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 
@@ -23,9 +24,14 @@ struct TImportProgress {
 };
 using TImportProgressHandler = std::function<bool(const TImportProgress&)>;
 
+// The tables the viewer reads from the attribute database.
+QStringList SoilDatabaseTables();
+
 struct TImportOptions {
     QString ImporterProgram;                       // the tamo-mdb-import executable
     std::chrono::milliseconds StallTimeout{30000}; // no progress line for this long: damaged
+    // A fresh copy without all of these tables is not kept: the Access file is damaged.
+    QStringList RequiredTables = SoilDatabaseTables();
 };
 
 // The import program beside the viewer's own executable.
@@ -38,6 +44,7 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
                   const TImportProgressHandler& onProgress = {});
 
 // Imports the Access file of the connection text into the cache folder when needed and removes
-// the stale copies of the same file. Does nothing for a SQLite file.
+// the stale copies of the same file. Does nothing for a SQLite file. A fresh copy that lacks one
+// of the required tables is removed again and the Access file named as damaged.
 void ImportAttributeDatabase(const QString& connectionString, const TImportOptions& options,
                              const TImportProgressHandler& onProgress = {});

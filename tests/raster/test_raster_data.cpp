@@ -137,3 +137,21 @@ TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
     QFile::remove(Library.Path);
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
 }
+
+TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
+    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    Theme.LayerName = "Soil units";
+    for (const int bytes : {0, 3, -2, 4}) {
+        SCOPED_TRACE(bytes);
+        Theme.Bytes = bytes;
+        try {
+            ResolveRasterFile(RasterRequestOf(Theme));
+            FAIL() << "no error";
+        } catch (const TAMOError& error) {
+            EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
+        }
+        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kWorldCells) << "a correct raster is never deleted";
+    }
+    Theme.Bytes = 2;
+    EXPECT_FALSE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+}
