@@ -14,23 +14,19 @@
 
 namespace {
 
-// A settings file with the default preferences and `count` toolbar keys of ten values each.
+// A settings file with the default preferences and `count` toolbar keys of three values each.
 QString WriteSettingsFile(const QString& folder, int count) {
     const QString path = folder + QString("/settings-%1.json").arg(count);
     if (QFile::exists(path))
         return path;
     QByteArray json = R"({"software": {"TAMO": {"v2.00": {"Preferences": {"SQL": "TAMO2_SMU_ID = 3482"},
 "Toolbars": {)";
-    for (int i = 0; i < count; ++i) {
-        json += QString(R"(%1"TBExtraToolbar%2": {"Rev": "2000", "Visible": "1", "DockedTo": "TBtop", )"
-                        R"("LastDock": "TBtop", "DockRow": "%3", "DockPos": "%4", "FloatLeft": "0", )"
-                        R"("FloatTop": "0", "FloatRightX": "0", "ClientWidth": "0"})")
+    for (int i = 0; i < count; ++i)
+        json += QString(R"(%1"TBExtraToolbar%2": {"Rev": "2000", "Visible": "1", "DockPos": "%3"})")
                     .arg(i ? ",\n" : "")
                     .arg(i)
-                    .arg(i % 7)
                     .arg(i % 1000)
                     .toUtf8();
-    }
     json += "}}}}}\n";
     QFile file(path);
     file.open(QIODevice::WriteOnly);
