@@ -41,7 +41,7 @@ const QString& BenchFolder() {
 }
 
 const char* const kFrameBars[] = {"TBMainToolbar", "TBViewToolbar", "TBDataToolbar", "TBToolDataPoint",
-                                   "TBToolQEVData"};
+                                  "TBToolQEVData"};
 
 // From the file to the preferences and the keys of the frame's five bars: what happens before
 // the frame shows.
@@ -55,7 +55,8 @@ void BM_LoadSettingsManyToolbarKeys(benchmark::State& state) {
         LoadPreferences(prefs, store);
         TRegistry registry(store);
         for (const char* bar : kFrameBars)
-            benchmark::DoNotOptimize(registry.OpenKey(QString(kToolbarsKey) + "\\" + bar, TKeyAccess::OpenExisting));
+            benchmark::DoNotOptimize(
+                registry.OpenKey(QString(kToolbarsKey) + "\\" + bar, TKeyAccess::OpenExisting));
         benchmark::DoNotOptimize(prefs.SQL);
     }
     state.counters["file_MB"] = double(QFile(path).size()) / 1e6;

@@ -269,11 +269,12 @@ void TDataSet::Step() {
     m_eof = true;
     if (rc != SQLITE_DONE) {
         const QString message =
-            rc == SQLITE_INTERRUPT ? QString("The query took too long and was stopped (after %1 seconds): %2")
-                                         .arg(double(gQueryStepLimit.count()) / 1000.0)
-                                         .arg(m_sql.trimmed())
-                                   : DatabaseFailure(m_connectionString, sqlite3_extended_errcode(m_connection->Handle()),
-                                                     QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
+            rc == SQLITE_INTERRUPT
+                ? QString("The query took too long and was stopped (after %1 seconds): %2")
+                      .arg(double(gQueryStepLimit.count()) / 1000.0)
+                      .arg(m_sql.trimmed())
+                : DatabaseFailure(m_connectionString, sqlite3_extended_errcode(m_connection->Handle()),
+                                  QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
         Finalize();
         m_active = false;
         throw TDatabaseError(message);

@@ -49,8 +49,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
             continue;
         // The page is gone from the file: put a page of zeros in its place and let the read go on.
         void* page = reinterpret_cast<void*>(address & ~(gPageSize - 1));
-        if (::mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
-            MAP_FAILED)
+        if (::mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
             break;
         slot.Faulted.store(true, std::memory_order_relaxed);
         return;

@@ -19,7 +19,8 @@ std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
         raster->m_data = raster->m_file.map(0, raster->m_size);
         if (!raster->m_data)
             throw TAMOError(QString("Cannot read file \"%1\". %2").arg(path, raster->m_file.errorString()));
-        raster->m_guard = std::make_unique<TMappingGuard>(raster->m_data, static_cast<std::size_t>(raster->m_size));
+        raster->m_guard =
+            std::make_unique<TMappingGuard>(raster->m_data, static_cast<std::size_t>(raster->m_size));
     }
     return raster;
 }

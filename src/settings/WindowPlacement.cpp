@@ -59,8 +59,10 @@ QRect KeptWithin(const QPoint& position, const QSize& size, const QRect& area) {
     const int width = std::clamp(size.width(), 1, area.width());
     const int height = std::clamp(size.height(), 1, area.height());
     // 64-bit arithmetic: stored edges may be anything a 32-bit value holds.
-    const auto left = std::clamp<qint64>(position.x(), area.left(), qint64(area.left()) + area.width() - width);
-    const auto top = std::clamp<qint64>(position.y(), area.top(), qint64(area.top()) + area.height() - height);
+    const auto left =
+        std::clamp<qint64>(position.x(), area.left(), qint64(area.left()) + area.width() - width);
+    const auto top =
+        std::clamp<qint64>(position.y(), area.top(), qint64(area.top()) + area.height() - height);
     return {int(left), int(top), width, height};
 }
 

@@ -162,8 +162,8 @@ TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 30000));
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
     // The message names the Access file and what is wrong with it.
-    EXPECT_TRUE(responder.Messages[0].Text.startsWith("The attribute database \"" + env.Folder() +
-                                                      "Data/TAMO2.mdb\" is damaged or is not a soil database"))
+    EXPECT_TRUE(responder.Messages[0].Text.startsWith(
+        "The attribute database \"" + env.Folder() + "Data/TAMO2.mdb\" is damaged or is not a soil database"))
         << responder.Messages[0].Text.toStdString();
     EXPECT_TRUE(responder.Messages[0].Text.contains("WRB_Class")) << responder.Messages[0].Text.toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

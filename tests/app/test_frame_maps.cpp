@@ -230,8 +230,9 @@ TEST_F(FrameOnDemoData, ADatabaseWithoutThemesSaysSo) {
     CreateFrame();
     frame->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 20000));
-    EXPECT_EQ(responder.Messages[0].Text, "The attribute database \"" + env.Folder() +
-                                              "Data/TAMO2.sqlite\" holds no map themes, so there is no map to show.");
+    EXPECT_EQ(responder.Messages[0].Text,
+              "The attribute database \"" + env.Folder() +
+                  "Data/TAMO2.sqlite\" holds no map themes, so there is no map to show.");
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
     EXPECT_TRUE(frame->MdiArea->subWindowList().isEmpty());
 }

@@ -101,8 +101,9 @@ TEST_F(DataAccess, ErrorsCarryTheDatabaseMessage) {
         FAIL() << "no error";
     } catch (const TDatabaseError& error) {
         // Which file, what is wrong, then the database's own words.
-        EXPECT_EQ(error.Message(), "The attribute database \"" + DatabasePathOf(Connection()) +
-                                       "\" lacks a table or field that is asked for: no such table: WRB_Class");
+        EXPECT_EQ(error.Message(),
+                  "The attribute database \"" + DatabasePathOf(Connection()) +
+                      "\" lacks a table or field that is asked for: no such table: WRB_Class");
     }
     TDataSet missing(BuildConnectionString(m_folder.path() + "/none.sqlite"));
     EXPECT_THROW(missing.Open("select 1"), TAMOError);

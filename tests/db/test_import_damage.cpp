@@ -27,7 +27,8 @@ TRun RunImport(const QStringList& arguments) {
     process.start(TAMO_MDB_IMPORT, arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 QByteArray Hash(const QString& path) {
@@ -90,8 +91,7 @@ TEST_F(ImportDamage, AFileThatLostPagesFailsInsteadOfKeepingSomeTables) {
     };
     const TCase cases[] = {
         {"cut-600.mdb", m_original.left(600 * kPage)}, // four of the nine tables would be kept
-        {"cut-1000.mdb", m_original.left(1000 * kPage)},
-        {"cut-6.mdb", m_original.left(6 * kPage)},
+        {"cut-1000.mdb", m_original.left(1000 * kPage)}, {"cut-6.mdb", m_original.left(6 * kPage)},
         {"catalogue-6.mdb", WithZeroedPage(6)},   // the catalogue would list no table
         {"catalogue-22.mdb", WithZeroedPage(22)}, // five of the nine tables would be kept
     };
@@ -112,7 +112,8 @@ TEST_F(ImportDamage, AnOutputPathThatIsTheInputIsRefused) {
         SCOPED_TRACE(out.toStdString());
         const TRun run = RunImport({mdb, out});
         EXPECT_EQ(run.ExitCode, 1);
-        EXPECT_TRUE(run.Err.contains("error: the output file is the Access file itself")) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains("error: the output file is the Access file itself"))
+            << run.Err.toStdString();
     }
     // The partial file written first would replace the input too.
     EXPECT_EQ(RunImport({part, m_folder.filePath("b.sqlite")}).ExitCode, 1);
@@ -151,7 +152,8 @@ TEST_F(ImportDamage, UsageErrorsAndASoundFileStillWork) {
     EXPECT_EQ(RunImport({"--stall-seconds", "0", "a.mdb", "b.sqlite"}).ExitCode, 2);
     EXPECT_EQ(RunImport({"--what", "a.mdb", "b.sqlite"}).ExitCode, 2);
     const QString out = m_folder.filePath("sound.sqlite");
-    const TRun run = RunImport({"--stall-seconds", "5", "--memory-limit-mb", "1000", TestData("nwind.mdb"), out});
+    const TRun run =
+        RunImport({"--stall-seconds", "5", "--memory-limit-mb", "1000", TestData("nwind.mdb"), out});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.endsWith("done\n")) << run.Out.toStdString();
     EXPECT_TRUE(QFile::exists(out));

@@ -1,5 +1,6 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
+#include "common/TAMOError.h"
 #include "raster/RasterLocator.h"
 #include "themes/ClassStatistics.h"
 
@@ -150,7 +151,8 @@ TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
         } catch (const TAMOError& error) {
             EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
         }
-        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kWorldCells) << "a correct raster is never deleted";
+        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kWorldCells)
+            << "a correct raster is never deleted";
     }
     Theme.Bytes = 2;
     EXPECT_FALSE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());

@@ -85,9 +85,9 @@ TEST(WindowPlacement, KeptWithinMovesAndShrinksOnlyAsFarAsNeeded) {
         QRect Kept;
     };
     const TCase cases[] = {
-        {{200, 100}, {300, 200}, {200, 100, 300, 200}},            // inside: unchanged
-        {{850, 500}, {300, 200}, {600, 450, 300, 200}},            // over the right and lower edges
-        {{0, 0}, {300, 200}, {100, 50, 300, 200}},                 // left of and above the area
+        {{200, 100}, {300, 200}, {200, 100, 300, 200}}, // inside: unchanged
+        {{850, 500}, {300, 200}, {600, 450, 300, 200}}, // over the right and lower edges
+        {{0, 0}, {300, 200}, {100, 50, 300, 200}},      // left of and above the area
         {{2147483647, 2147483647}, {400, 300}, {500, 350, 400, 300}},
         {{-2147483647, 120}, {2147483647, 9000}, {100, 50, 800, 600}}, // larger than the area
         {{300, 300}, {-5, 0}, {300, 300, 1, 1}},

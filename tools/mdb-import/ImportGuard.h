@@ -9,10 +9,10 @@
 #include <string>
 
 struct TImportLimits {
-    int StallSeconds = 20;           // no sign of progress for this long ends the import
-    long MemoryLimitMb = 2048;       // address space of the whole process
-    long ReaderLineLimit = 100000;   // lines the reader library may print before the file counts as damaged
-    int ReaderLinesShown = 20;       // of those, how many are passed on to standard error
+    int StallSeconds = 20;         // no sign of progress for this long ends the import
+    long MemoryLimitMb = 2048;     // address space of the whole process
+    long ReaderLineLimit = 100000; // lines the reader library may print before the file counts as damaged
+    int ReaderLinesShown = 20;     // of those, how many are passed on to standard error
 };
 
 namespace ImportGuard {

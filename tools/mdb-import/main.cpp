@@ -60,8 +60,10 @@ void CheckReaderReadAll(const std::string& where) {
     if (problem.find("Out of memory") != std::string::npos)
         ImportGuard::FailOutOfMemory(where);
     if (!problem.empty())
-        throw TImportError("the file is damaged: " + where + " cannot be read completely (the Access "
-                           "reader reports: " + problem + ")");
+        throw TImportError("the file is damaged: " + where +
+                           " cannot be read completely (the Access "
+                           "reader reports: " +
+                           problem + ")");
 }
 
 std::string Quoted(const std::string& name) {
@@ -352,6 +354,8 @@ void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long tot
     CheckReaderReadAll("table \"" + name + "\"");
     Say("progress " + std::to_string(done) + " " + std::to_string(total));
 
+    // Indexing a large table is the program's own work, which a damaged file cannot hold up.
+    const ImportGuard::TPause indexing;
     for (const char* key : kKeyColumns) {
         for (unsigned i = 0; i < columns; ++i) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
@@ -507,7 +511,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         long value = 0;
-        if (argument == "--stall-seconds" || argument == "--memory-limit-mb" || argument == "--reader-line-limit") {
+        if (argument == "--stall-seconds" || argument == "--memory-limit-mb" ||
+            argument == "--reader-line-limit") {
             if (i + 1 >= argc || !ParseCount(argv[i + 1], value))
                 return Usage();
             ++i;
