@@ -14,7 +14,7 @@ namespace {
 struct TGuardSlot {
     std::atomic<std::uintptr_t> Begin{0};
     std::atomic<std::uintptr_t> End{0};
-    std::atomic<bool> Faulted{false};
+    std::atomic<unsigned> Faults{0};
     std::atomic<bool> Taken{false};
 };
 
@@ -51,7 +51,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
         void* page = reinterpret_cast<void*>(address & ~(gPageSize - 1));
         if (::mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
             break;
-        slot.Faulted.store(true, std::memory_order_relaxed);
+        slot.Faults.fetch_add(1, std::memory_order_relaxed);
         return;
     }
     ForwardToPrevious(signal, info, context);
@@ -79,7 +79,7 @@ TMappingGuard::TMappingGuard(const void* begin, std::size_t size) {
         if (!gSlots[i].Taken.compare_exchange_strong(expected, true))
             continue;
         const auto first = reinterpret_cast<std::uintptr_t>(begin);
-        gSlots[i].Faulted.store(false, std::memory_order_relaxed);
+        gSlots[i].Faults.store(0, std::memory_order_relaxed);
         gSlots[i].Begin.store(first, std::memory_order_relaxed);
         gSlots[i].End.store(first + size, std::memory_order_release);
         m_slot = i;
@@ -95,6 +95,6 @@ TMappingGuard::~TMappingGuard() {
     gSlots[m_slot].Taken.store(false, std::memory_order_release);
 }
 
-bool TMappingGuard::Faulted() const {
-    return m_slot >= 0 && gSlots[m_slot].Faulted.load(std::memory_order_relaxed);
+unsigned TMappingGuard::Faults() const {
+    return m_slot >= 0 ? gSlots[m_slot].Faults.load(std::memory_order_relaxed) : 0;
 }

@@ -12,15 +12,16 @@
 class TMappingGuard {
 public:
     // Guards [begin, begin + size). A guard that finds no free slot guards nothing, and
-    // Faulted() then stays false (the caller's size checks still apply).
+    // Faults() then stays 0 (the caller's size checks still apply).
     TMappingGuard(const void* begin, std::size_t size);
     ~TMappingGuard();
     TMappingGuard(const TMappingGuard&) = delete;
     TMappingGuard& operator=(const TMappingGuard&) = delete;
 
     bool Active() const { return m_slot >= 0; }
-    // True once a read of the range found a page that the file no longer holds.
-    bool Faulted() const;
+    // How many reads of the range found a page that the file no longer holds.
+    unsigned Faults() const;
+    bool Faulted() const { return Faults() > 0; }
 
 private:
     int m_slot = -1;

@@ -3,6 +3,7 @@
 #include "common/TAMOError.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -78,13 +79,31 @@ double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int b
     const std::int64_t offset = row * (static_cast<std::int64_t>(bytes) * cols) + col * bytes;
     if (offset < 0 || offset > m_size - bytes)
         return 0;
-    // The file may have been cut since it was mapped: never touch bytes it no longer holds.
-    const std::int64_t size = CurrentSize();
-    if (size < m_size) {
-        CheckIntact(TReport::Once);
-        if (offset > size - bytes)
-            return 0;
+    if (!m_guard || !m_guard->Active()) {
+        // Unguarded: never touch bytes the file no longer holds.
+        const std::int64_t size = CurrentSize();
+        if (size < m_size) {
+            CheckIntact(TReport::Once);
+            if (offset > size - bytes)
+                return 0;
+        }
     }
+    const unsigned faultsBefore = m_guard ? m_guard->Faults() : 0;
+    // The fences keep the compiler from moving the counter reads across the cell read, whose
+    // fault the handler counts in this very thread.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    const double value = CellAt(offset, bytes);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    // Guarded: a read of a page the file lost finds zeros and is counted; that is the moment
+    // to tell (once). No system call on the way of every pointer move.
+    if (m_guard && m_guard->Faults() != faultsBefore) {
+        CheckIntact(TReport::Once);
+        return 0;
+    }
+    return value;
+}
+
+double TRasterFile::CellAt(std::int64_t offset, int bytes) const {
     const unsigned char* p = m_data + offset;
     switch (bytes) {
     case 1:
