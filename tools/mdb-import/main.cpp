@@ -60,10 +60,7 @@ void CheckReaderReadAll(const std::string& where) {
     if (problem.find("Out of memory") != std::string::npos)
         ImportGuard::FailOutOfMemory(where);
     if (!problem.empty())
-        throw TImportError("the file is damaged: " + where +
-                           " cannot be read completely (the Access "
-                           "reader reports: " +
-                           problem + ")");
+        throw TImportError("the file is damaged: " + where + " cannot be read completely (" + problem + ")");
 }
 
 std::string Quoted(const std::string& name) {
