@@ -55,6 +55,17 @@ QStringList MissingTables(const QString& path, const QStringList& required) {
     return missing;
 }
 
+// True when the copy exists, can be read and holds the required tables.
+bool CopyIsUsable(const QString& copy, const QStringList& requiredTables) {
+    if (!QFileInfo(copy).isFile())
+        return false;
+    try {
+        return MissingTables(copy, requiredTables).isEmpty();
+    } catch (const TAMOError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 QStringList SoilDatabaseTables() {
@@ -69,9 +80,10 @@ QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     return WithSlash(cacheFolder) + CopyPrefix(source) + ShortHash(stamp) + ".sqlite";
 }
 
-bool ImportNeeded(const QString& connectionString) {
+bool ImportNeeded(const QString& connectionString, const QStringList& requiredTables) {
     const QString path = DatabasePathOf(connectionString);
-    return DetectDatabaseKind(path) == TDatabaseKind::Access && !QFileInfo(CachedCopyPath(path)).isFile();
+    return DetectDatabaseKind(path) == TDatabaseKind::Access &&
+           !CopyIsUsable(CachedCopyPath(path), requiredTables);
 }
 
 QString DefaultImporterProgram() {
@@ -193,8 +205,11 @@ void ImportAttributeDatabase(const QString& connectionString, const TImportOptio
     if (DetectDatabaseKind(path) != TDatabaseKind::Access)
         return;
     const QString copy = CachedCopyPath(path);
-    if (QFileInfo(copy).isFile())
+    if (CopyIsUsable(copy, options.RequiredTables))
         return;
+    // A copy without the tables was kept by an earlier import: it is made again (and fails then
+    // with the name of the damaged file).
+    QFile::remove(copy);
     const QString folder = CacheFolder();
     if (!QDir().mkpath(folder))
         throw TAMOError(QString("The cache folder \"%1\" cannot be created.").arg(folder));

@@ -13,9 +13,6 @@
 // Access file's path, size and time, so a changed file gets a new name and is imported again.
 QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder = CacheFolder());
 
-// True when the connection text names an Access file whose imported copy is missing or stale.
-bool ImportNeeded(const QString& connectionString);
-
 // What the import reports while it runs. Return false to stop it.
 struct TImportProgress {
     qint64 RowsDone = 0;
@@ -26,6 +23,10 @@ using TImportProgressHandler = std::function<bool(const TImportProgress&)>;
 
 // The tables the viewer reads from the attribute database.
 QStringList SoilDatabaseTables();
+
+// True when the connection text names an Access file whose imported copy is missing, stale, or
+// lacks one of the required tables (a copy that an earlier import kept although it was damaged).
+bool ImportNeeded(const QString& connectionString, const QStringList& requiredTables = SoilDatabaseTables());
 
 struct TImportOptions {
     QString ImporterProgram;                       // the tamo-mdb-import executable

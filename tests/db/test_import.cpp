@@ -270,7 +270,7 @@ TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
         return true;
     });
     EXPECT_GT(reports, 0);
-    EXPECT_FALSE(ImportNeeded(Connection()));
+    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
     EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
     {
         TDataSet query(Connection());
@@ -373,4 +373,18 @@ TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenKeepsNoCopyWithoutTh
     EXPECT_TRUE(shownLabel.startsWith("Importing attribute database ...")) << shownLabel.toStdString();
     EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
     EXPECT_TRUE(ImportNeeded(Connection()));
+}
+
+TEST_F(ViewerImport, ACopyKeptWithoutTheRequiredTablesIsMadeAgain) {
+    REQUIRE_SHARED("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(SharedFile("nwind.mdb"), m_mdb));
+    // What an earlier import kept of a damaged file: a copy with one table.
+    QDir().mkpath(CacheFolder());
+    ExecSql(CachedCopyPath(m_mdb), {"CREATE TABLE Shippers (ShipperID INTEGER)"});
+    EXPECT_TRUE(ImportNeeded(Connection(), Options().RequiredTables));
+    ImportAttributeDatabase(Connection(), Options());
+    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
+    TDataSet query(Connection());
+    query.Open("select count(*) from Orders");
+    EXPECT_EQ(query.AsInteger(0), 830);
 }
