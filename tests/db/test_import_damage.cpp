@@ -45,8 +45,8 @@ protected:
     void SetUp() override {
         QFile source(TestData("nwind.mdb"));
         ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-        m_original = source.readAll();
-        ASSERT_EQ(m_original.size() % kPage, 0);
+        m_sound = source.readAll();
+        ASSERT_EQ(m_sound.size() % kPage, 0);
     }
     QString Write(const QString& name, const QByteArray& bytes) const {
         const QString path = m_folder.filePath(name);
@@ -56,14 +56,14 @@ protected:
         return path;
     }
     QByteArray WithZeroedPage(int page) const {
-        QByteArray bytes = m_original;
+        QByteArray bytes = m_sound;
         bytes.replace(page * kPage, kPage, QByteArray(kPage, '\0'));
         return bytes;
     }
     // The first part of a memo chain points back at itself: the reader follows it without end,
     // growing as it goes.
     QByteArray WithEndlessMemoChain() const {
-        QByteArray bytes = m_original;
+        QByteArray bytes = m_sound;
         const int page = 25;
         const quint32 self = quint32(page) << 8; // row 0 of the same page
         for (int b = 0; b < 4; ++b)
@@ -79,7 +79,7 @@ protected:
     }
 
     QTemporaryDir m_folder;
-    QByteArray m_original;
+    QByteArray m_sound;
 };
 
 } // namespace
@@ -90,8 +90,8 @@ TEST_F(ImportDamage, AFileThatLostPagesFailsInsteadOfKeepingSomeTables) {
         QByteArray Bytes;
     };
     const TCase cases[] = {
-        {"cut-600.mdb", m_original.left(600 * kPage)}, // four of the nine tables would be kept
-        {"cut-1000.mdb", m_original.left(1000 * kPage)}, {"cut-6.mdb", m_original.left(6 * kPage)},
+        {"cut-600.mdb", m_sound.left(600 * kPage)}, // four of the nine tables would be kept
+        {"cut-1000.mdb", m_sound.left(1000 * kPage)}, {"cut-6.mdb", m_sound.left(6 * kPage)},
         {"catalogue-6.mdb", WithZeroedPage(6)},   // the catalogue would list no table
         {"catalogue-22.mdb", WithZeroedPage(22)}, // five of the nine tables would be kept
     };
@@ -103,8 +103,8 @@ TEST_F(ImportDamage, AFileThatLostPagesFailsInsteadOfKeepingSomeTables) {
 }
 
 TEST_F(ImportDamage, AnOutputPathThatIsTheInputIsRefused) {
-    const QString mdb = Write("a.mdb", m_original);
-    const QString part = Write("b.sqlite.part", m_original);
+    const QString mdb = Write("a.mdb", m_sound);
+    const QString part = Write("b.sqlite.part", m_sound);
     ASSERT_TRUE(QFile::link(mdb, m_folder.filePath("link.sqlite")));
     QDir().mkpath(m_folder.filePath("sub"));
     const QStringList outputs = {mdb, m_folder.filePath("sub/../a.mdb"), m_folder.filePath("link.sqlite")};
@@ -141,7 +141,7 @@ TEST_F(ImportDamage, AReaderThatGrowsWithoutEndMeetsTheMemoryLimit) {
 
 TEST_F(ImportDamage, TheReaderMayPrintOnlyAsManyLinesAsTheLimitAllows) {
     // Cut short on a page boundary: the reader complains about every page it cannot find.
-    const QString mdb = Write("cut.mdb", m_original.left(100 * 4096));
+    const QString mdb = Write("cut.mdb", m_sound.left(100 * 4096));
     const QString out = m_folder.filePath("cut.sqlite");
     const TRun run = RunImport({"--reader-line-limit", "5", mdb, out});
     ExpectFailedWithoutOutput(run, out, "reports problems without end (more than 5 lines)");
