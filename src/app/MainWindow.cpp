@@ -144,14 +144,20 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TTAMOForm::~TTAMOForm() {
-    // Map windows go first: they draw from the database object.
-    MdiArea->closeAllSubWindows();
-    m_database.reset();
-    SaveWindowPlacement(*this);
-    SavePreferences(Preferences());
-    if (!m_layoutSaved)
-        SaveLayout();
-    m_library.reset();
+    {
+        // Everything saved from here on (map windows, placement, preferences, toolbars) reaches
+        // the settings file in one write, together with what the closing saved.
+        TSettingsBatch batch(TSettingsStore::Global());
+        // Map windows go first: they draw from the database object.
+        MdiArea->closeAllSubWindows();
+        m_database.reset();
+        SaveWindowPlacement(*this);
+        SavePreferences(Preferences());
+        if (!m_layoutSaved)
+            SaveLayout();
+        m_library.reset();
+    }
+    m_closingWrites.reset();
 }
 
 QAction* TTAMOForm::MakeAction(QAction*& member, const char* name, const QString& caption,
@@ -461,6 +467,8 @@ void TTAMOForm::ShowNotImplemented() {
 
 void TTAMOForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // Shown again after a close: what was held back is written now.
+    m_closingWrites.reset();
     // Half a second after the first showing, the start-up load runs; never again.
     if (!m_startupTimerStarted) {
         m_startupTimerStarted = true;
@@ -539,10 +547,16 @@ void TTAMOForm::changeEvent(QEvent* event) {
 }
 
 void TTAMOForm::closeEvent(QCloseEvent* event) {
+    // The map windows save their placement as they close; the frame saves the rest when it is
+    // destroyed, which follows its closing: one write of the settings file for both.
+    if (!m_closingWrites)
+        m_closingWrites = std::make_unique<TSettingsBatch>(TSettingsStore::Global());
     MdiArea->closeAllSubWindows();
     // Saved while the tool windows are still shown: a floating one is hidden with the frame.
     SaveLayout();
     QMainWindow::closeEvent(event);
+    if (!event->isAccepted())
+        m_closingWrites.reset();
 }
 
 void TTAMOForm::SaveLayout() {

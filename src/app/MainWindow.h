@@ -10,6 +10,7 @@
 
 #include "map/MapHost.h"
 #include "map/MapTool.h"
+#include "settings/RegistryMan.h"
 
 class QAction;
 class QComboBox;
@@ -144,4 +145,6 @@ private:
     QList<QToolBar*> m_emptyToolbars; // hidden by HideEmptyToolbars, not by the user
     bool m_layoutSaved = false;
     bool m_restoringLayout = false;
+    // From the frame's close to the end of its destruction the settings file is written once.
+    std::unique_ptr<TSettingsBatch> m_closingWrites;
 };

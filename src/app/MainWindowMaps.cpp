@@ -5,7 +5,9 @@
 #include "app/MainWindow.h"
 #include "app/ThemeTreeImages.h"
 #include "classify/ColorRamp.h"
+#include "common/TAMOError.h"
 #include "common/misc_functions.h"
+#include "db/DataAccess.h"
 #include "db/PrepareDatabase.h"
 #include "db/TAMO_content.h"
 #include "map/QEVwindow.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -87,9 +90,14 @@ TMapExplorerForm* TTAMOForm::CreateMapWindow() {
 }
 
 void TTAMOForm::OpenFirstMapWindow() {
-    const TQEV_Layer* theme = m_library ? m_library->FirstTheme() : nullptr;
-    if (!theme)
+    if (!m_library)
         return;
+    const TQEV_Layer* theme = m_library->FirstTheme();
+    // A catalogue without themes leaves nothing to show: say so rather than show nothing.
+    if (!theme)
+        throw TAMOError(QString("The attribute database \"%1\" holds no map themes, so there is no map "
+                                "to show.")
+                            .arg(QDir::toNativeSeparators(DatabasePathOf(ProgramState().ConnectionString))));
     TMapExplorerForm* map = CreateMapWindow();
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();

@@ -39,7 +39,39 @@ QString ImportErrorText(const QByteArray& errorOutput) {
     return tail.size() > 400 ? "..." + tail.right(400) : tail;
 }
 
+// Of `required`, the tables that the SQLite file at `path` does not hold (names compared without
+// regard to case, as the queries do).
+QStringList MissingTables(const QString& path, const QStringList& required) {
+    QStringList present;
+    {
+        TDataSet query(BuildConnectionString(path));
+        for (query.Open("select name from sqlite_master where type = 'table'"); !query.Eof(); query.Next())
+            present << query.AsString(0).toLower();
+    }
+    QStringList missing;
+    for (const QString& table : required)
+        if (!present.contains(table.toLower()))
+            missing << table;
+    return missing;
+}
+
+// True when the copy exists, can be read and holds the required tables.
+bool CopyIsUsable(const QString& copy, const QStringList& requiredTables) {
+    if (!QFileInfo(copy).isFile())
+        return false;
+    try {
+        return MissingTables(copy, requiredTables).isEmpty();
+    } catch (const TAMOError&) {
+        return false;
+    }
+}
+
 } // namespace
+
+QStringList SoilDatabaseTables() {
+    return {"TAMO2_SMU",   "TAMO2_LAYERS", "TAMO2_SMU_METADATA", "TAMO2_LAYERS_METADATA",
+            "WRB_Library", "WRB_Layer",    "WRB_Class"};
+}
 
 QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     const QFileInfo source(mdbPath);
@@ -48,9 +80,10 @@ QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     return WithSlash(cacheFolder) + CopyPrefix(source) + ShortHash(stamp) + ".sqlite";
 }
 
-bool ImportNeeded(const QString& connectionString) {
+bool ImportNeeded(const QString& connectionString, const QStringList& requiredTables) {
     const QString path = DatabasePathOf(connectionString);
-    return DetectDatabaseKind(path) == TDatabaseKind::Access && !QFileInfo(CachedCopyPath(path)).isFile();
+    return DetectDatabaseKind(path) == TDatabaseKind::Access &&
+           !CopyIsUsable(CachedCopyPath(path), requiredTables);
 }
 
 QString DefaultImporterProgram() {
@@ -172,12 +205,33 @@ void ImportAttributeDatabase(const QString& connectionString, const TImportOptio
     if (DetectDatabaseKind(path) != TDatabaseKind::Access)
         return;
     const QString copy = CachedCopyPath(path);
-    if (QFileInfo(copy).isFile())
+    if (CopyIsUsable(copy, options.RequiredTables))
         return;
+    // A copy without the tables was kept by an earlier import: it is made again (and fails then
+    // with the name of the damaged file).
+    QFile::remove(copy);
     const QString folder = CacheFolder();
     if (!QDir().mkpath(folder))
         throw TAMOError(QString("The cache folder \"%1\" cannot be created.").arg(folder));
     RunMdbImport(path, copy, options, onProgress);
+
+    // The import fails on the damage it can see; a file that lost whole tables can still look
+    // sound to it. Such a copy is not kept, so that the next start tries again.
+    QStringList missing;
+    try {
+        missing = MissingTables(copy, options.RequiredTables);
+    } catch (const TAMOError& error) {
+        QFile::remove(copy);
+        throw TAMOError(QString("The attribute database \"%1\" is damaged: its imported copy cannot be "
+                                "read (%2)")
+                            .arg(path, error.Message()));
+    }
+    if (!missing.isEmpty()) {
+        QFile::remove(copy);
+        throw TAMOError(QString("The attribute database \"%1\" is damaged or is not a soil database: "
+                                "it lacks the table%2 %3.")
+                            .arg(path, missing.size() > 1 ? "s" : "", missing.join(", ")));
+    }
 
     // Copies of earlier versions of the same file are the program's own and of no further use.
     const QString prefix = CopyPrefix(QFileInfo(path));

@@ -52,6 +52,40 @@ bool IsQueryOnly(sqlite3* db) {
     return on;
 }
 
+// A failure of the database as the user can act on it: which file, what is wrong, and then the
+// database's own words.
+QString DatabaseFailure(const QString& connectionString, int code, const QString& text) {
+    QString path;
+    try {
+        path = DatabasePathOf(connectionString);
+    } catch (const TAMOError&) {
+        path = connectionString;
+    }
+    QString problem;
+    switch (code & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        problem = "is damaged";
+        break;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        problem = "cannot be read";
+        break;
+    case SQLITE_NOMEM:
+    case SQLITE_FULL:
+        problem = "cannot be read for lack of memory or disk space";
+        break;
+    default:
+        problem = text.startsWith("no such table") || text.startsWith("no such column")
+                      ? "lacks a table or field that is asked for"
+                      : "cannot run the query";
+        break;
+    }
+    return QString("The attribute database \"%1\" %2: %3").arg(path, problem, text);
+}
+
 } // namespace
 
 // One read-only SQLite connection, shared by every query object on the same file and closed
@@ -253,7 +287,8 @@ void TDataSet::Execute() {
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, &tail) !=
         SQLITE_OK)
-        throw TDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+        throw TDatabaseError(DatabaseFailure(m_connectionString, sqlite3_extended_errcode(db),
+                                             QString::fromUtf8(sqlite3_errmsg(db))));
     if (!statement)
         throw TDatabaseError("The query text holds no SQL statement.");
     // A second statement after the first one is refused outright: user conditions are joined
@@ -299,10 +334,12 @@ void TDataSet::Step() {
     m_eof = true;
     if (rc != SQLITE_DONE) {
         const QString message =
-            rc == SQLITE_INTERRUPT ? QString("The query took too long and was stopped (after %1 seconds): %2")
-                                         .arg(double(gQueryStepLimit.count()) / 1000.0)
-                                         .arg(m_sql.trimmed())
-                                   : QString::fromUtf8(sqlite3_errmsg(m_connection->Handle()));
+            rc == SQLITE_INTERRUPT
+                ? QString("The query took too long and was stopped (after %1 seconds): %2")
+                      .arg(double(gQueryStepLimit.count()) / 1000.0)
+                      .arg(m_sql.trimmed())
+                : DatabaseFailure(m_connectionString, sqlite3_extended_errcode(m_connection->Handle()),
+                                  QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
         Finalize();
         m_active = false;
         throw TDatabaseError(message);

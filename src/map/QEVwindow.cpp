@@ -263,9 +263,7 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
         }
         Image32View->update();
         if (legend.RasterVisible && legend.ThemeOpen && legend.Stream) {
-            if (legend.Stream->ChangedOnDisk())
-                throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.")
-                                    .arg(legend.Stream->Path()));
+            legend.Stream->CheckUnchanged(TRasterFile::TReport::Once);
             if (PaintRaster(legend.PaintRequest(), target, &monitor) == TPaintResult::Stopped) {
                 if (takeover->Alive())
                     EndDrawing(ticket);

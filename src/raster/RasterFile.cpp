@@ -3,7 +3,9 @@
 #include "common/TAMOError.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <cstring>
+#include <sys/stat.h>
 
 std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
     std::unique_ptr<TRasterFile> raster(new TRasterFile);
@@ -18,6 +20,8 @@ std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
         raster->m_data = raster->m_file.map(0, raster->m_size);
         if (!raster->m_data)
             throw TAMOError(QString("Cannot read file \"%1\". %2").arg(path, raster->m_file.errorString()));
+        raster->m_guard =
+            std::make_unique<TMappingGuard>(raster->m_data, static_cast<std::size_t>(raster->m_size));
     }
     return raster;
 }
@@ -25,11 +29,44 @@ std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
 TRasterFile::~TRasterFile() {
     if (m_data)
         m_file.unmap(const_cast<unsigned char*>(m_data));
+    // The guard goes after the mapping: no read of this range can happen any more.
+    m_guard.reset();
 }
 
 bool TRasterFile::ChangedOnDisk() const {
+    if (Shrunk())
+        return true;
     const QFileInfo info(m_path);
     return !info.exists() || info.size() != m_size || info.lastModified() != m_modified;
+}
+
+std::int64_t TRasterFile::CurrentSize() const {
+    // The open descriptor: the very file that is mapped, even when the path now names another.
+    struct stat info {};
+    if (::fstat(m_file.handle(), &info) != 0)
+        return m_size;
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+bool TRasterFile::Shrunk() const {
+    return m_size > 0 && ((m_guard && m_guard->Faulted()) || CurrentSize() < m_size);
+}
+
+void TRasterFile::RaiseReadError(TReport report) const {
+    if (report == TReport::Once && m_errorReported)
+        return;
+    m_errorReported = true;
+    throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.").arg(m_path));
+}
+
+void TRasterFile::CheckUnchanged(TReport report) const {
+    if (ChangedOnDisk())
+        RaiseReadError(report);
+}
+
+void TRasterFile::CheckIntact(TReport report) const {
+    if (Shrunk())
+        RaiseReadError(report);
 }
 
 double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int bytes) const {
@@ -42,6 +79,31 @@ double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int b
     const std::int64_t offset = row * (static_cast<std::int64_t>(bytes) * cols) + col * bytes;
     if (offset < 0 || offset > m_size - bytes)
         return 0;
+    if (!m_guard || !m_guard->Active()) {
+        // Unguarded: never touch bytes the file no longer holds.
+        const std::int64_t size = CurrentSize();
+        if (size < m_size) {
+            CheckIntact(TReport::Once);
+            if (offset > size - bytes)
+                return 0;
+        }
+    }
+    const unsigned faultsBefore = m_guard ? m_guard->Faults() : 0;
+    // The fences keep the compiler from moving the counter reads across the cell read, whose
+    // fault the handler counts in this very thread.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    const double value = CellAt(offset, bytes);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    // Guarded: a read of a page the file lost finds zeros and is counted; that is the moment
+    // to tell (once). No system call on the way of every pointer move.
+    if (m_guard && m_guard->Faults() != faultsBefore) {
+        CheckIntact(TReport::Once);
+        return 0;
+    }
+    return value;
+}
+
+double TRasterFile::CellAt(std::int64_t offset, int bytes) const {
     const unsigned char* p = m_data + offset;
     switch (bytes) {
     case 1:

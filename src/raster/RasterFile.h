@@ -1,6 +1,13 @@
 #pragma once
 // A theme's raster file, memory-mapped read-only: row after row of little-endian unsigned cells,
 // row 0 at the north edge. The file is never copied into memory.
+//
+// A file that shrinks while it is mapped never brings the program down: the mapping is guarded
+// (a lost page reads as zeros), and a read that meets a lost page or a drawing that finds the
+// file shorter raises the read error, once per opened file, so that a pointer moving over the
+// map does not repeat it at every move.
+
+#include "raster/MappingGuard.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -34,16 +41,33 @@ public:
 
     // True when the file on disk no longer has the size or time it had when it was mapped.
     bool ChangedOnDisk() const;
+    // True when the mapped file lost bytes: it is shorter than when it was mapped, or a read
+    // met a page it no longer holds. One fstat.
+    bool Shrunk() const;
+
+    // Raises "Stream read error: ..." when the file has changed (ChangedOnDisk, Shrunk): with
+    // Once only the first time any check of this object finds it; with Always every time.
+    enum class TReport { Once, Always };
+    void CheckUnchanged(TReport report) const;
+    // The same for Shrunk alone (the mapped bytes themselves are gone).
+    void CheckIntact(TReport report) const;
 
     // The cell at (row, col) of a grid `cols` wide with `bytes` per cell: 1 and 2 bytes unsigned,
-    // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size.
+    // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size. A read of a
+    // cell the file lost raises the read error once (CheckIntact); afterwards lost cells read as 0.
     double ReadCell(std::int64_t col, std::int64_t row, int cols, int bytes) const;
 
 private:
     TRasterFile() = default;
+    void RaiseReadError(TReport report) const;
+    double CellAt(std::int64_t offset, int bytes) const;
+    std::int64_t CurrentSize() const;
+
     QString m_path;
     QFile m_file;
     const unsigned char* m_data = nullptr;
     std::int64_t m_size = 0;
     QDateTime m_modified;
+    std::unique_ptr<TMappingGuard> m_guard;
+    mutable bool m_errorReported = false;
 };

@@ -78,6 +78,11 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
     int paintedLine = -1;
 
     for (int k = 0; k < height; ++k) {
+        if ((k + 1) % 50 == 0) {
+            // The file may be cut while it is drawn: the guarded mapping reads its lost pages as
+            // zeros, and the error is told here (once per file).
+            request.Raster->CheckIntact(TRasterFile::TReport::Once);
+        }
         if (monitor) {
             if (monitor->StopRequested())
                 return TPaintResult::Stopped;
@@ -144,5 +149,6 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         paintedVersion = version;
         paintedLine = y;
     }
+    request.Raster->CheckIntact(TRasterFile::TReport::Once);
     return TPaintResult::Completed;
 }

@@ -118,6 +118,8 @@ TCellHistogram MakeCellHistogram(const TRasterFile& raster, int bytes, int cols,
                     ++t0[v];
             }
         }
+        // Counts of a file cut under its mapping would be wrong and then kept in the cache.
+        raster.CheckIntact(TRasterFile::TReport::Always);
         for (int v = 0; v < kHistogramSize; ++v)
             histogram[v] += std::uint64_t(t0[v]) + t1[v] + t2[v] + t3[v];
         const int percent = static_cast<int>(last * 100 / cells);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -10,33 +11,61 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+// Key and value names are compared without regard to case; the index is keyed by this form.
+QString Folded(const QString& name) {
+    return name.toCaseFolded();
+}
+} // namespace
+
+// Children and values keep the order in which they came (the order they are written back in);
+// an index by folded name finds them in constant time, so that a key with a hundred thousand
+// entries loads in linear time.
 struct TSettingsStore::TKeyNode {
+    using TValue = std::variant<int, QString, QJsonValue>;
+
     QString Name;
     std::vector<std::unique_ptr<TKeyNode>> Children;
-    std::vector<std::pair<QString, std::variant<int, QString, QJsonValue>>> Values;
+    std::vector<std::pair<QString, TValue>> Values;
+    QHash<QString, std::size_t> ChildIndex;
+    QHash<QString, std::size_t> ValueIndex;
 
     TKeyNode* Child(const QString& name) {
-        for (auto& child : Children)
-            if (child->Name.compare(name, Qt::CaseInsensitive) == 0)
-                return child.get();
-        return nullptr;
+        const auto it = ChildIndex.constFind(Folded(name));
+        return it == ChildIndex.constEnd() ? nullptr : Children[*it].get();
     }
     TKeyNode* AddChild(const QString& name) {
+        ChildIndex.insert(Folded(name), Children.size());
         Children.push_back(std::make_unique<TKeyNode>());
         Children.back()->Name = name;
         return Children.back().get();
     }
-    auto FindValue(const QString& name) {
-        return std::find_if(Values.begin(), Values.end(), [&](const auto& value) {
-            return value.first.compare(name, Qt::CaseInsensitive) == 0;
-        });
+    const std::pair<QString, TValue>* FindValue(const QString& name) const {
+        const auto it = ValueIndex.constFind(Folded(name));
+        return it == ValueIndex.constEnd() ? nullptr : &Values[*it];
     }
-    void SetValue(const QString& name, std::variant<int, QString, QJsonValue> value) {
-        auto it = FindValue(name);
-        if (it == Values.end())
+    void SetValue(const QString& name, TValue value) {
+        const QString folded = Folded(name);
+        const auto it = ValueIndex.constFind(folded);
+        if (it == ValueIndex.constEnd()) {
+            ValueIndex.insert(folded, Values.size());
             Values.emplace_back(name, std::move(value));
-        else
-            it->second = std::move(value);
+        } else {
+            Values[*it].second = std::move(value);
+        }
+    }
+    // Removes a value, keeping the order of the others and their index.
+    bool RemoveValue(const QString& name) {
+        const auto it = ValueIndex.constFind(Folded(name));
+        if (it == ValueIndex.constEnd())
+            return false;
+        const std::size_t removed = *it;
+        ValueIndex.erase(it);
+        Values.erase(Values.begin() + static_cast<std::ptrdiff_t>(removed));
+        for (auto& position : ValueIndex)
+            if (position > removed)
+                --position;
+        return true;
     }
 
     // Objects are keys; whole numbers and strings are values. Anything else in the file (a
@@ -110,40 +139,78 @@ void TSettingsStore::EnsureLoaded() {
     if (m_loaded)
         return;
     m_loaded = true;
-    m_fileDamaged = false;
+    m_fileState = TStoreFile::Missing;
     m_root = std::make_unique<TKeyNode>();
     QFile file(m_filePath);
     if (!file.exists())
         return;
+    // A file that is there but cannot be read (permissions, a folder in its place, a read
+    // error) belongs to the user as it is: the program runs on defaults and leaves it alone.
     if (!file.open(QIODevice::ReadOnly)) {
-        m_fileDamaged = true;
+        m_fileState = TStoreFile::Unreadable;
+        return;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_fileState = TStoreFile::Unreadable;
         return;
     }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        m_fileDamaged = true; // read as an empty store; kept aside at the next save
+        m_fileState = TStoreFile::Damaged; // read as an empty store; kept aside at the next save
         return;
     }
+    m_fileState = TStoreFile::Read;
     m_root->FromJson(document.object());
 }
 
+TStoreFile TSettingsStore::FileState() {
+    EnsureLoaded();
+    return m_fileState;
+}
+
+QString TSettingsStore::FreeDamagedName(const QString& filePath) {
+    QString name = filePath + ".bad";
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = QString("%1.%2.bad").arg(filePath).arg(n);
+    return name;
+}
+
 void TSettingsStore::Save() {
-    if (!m_loaded || !m_changed)
+    if (!m_loaded || !m_changed || m_batchDepth > 0)
+        return;
+    WriteFile();
+}
+
+void TSettingsStore::WriteFile() {
+    if (m_fileState == TStoreFile::Unreadable)
         return;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    if (m_fileDamaged) {
-        const QString badCopy = m_filePath + ".bad";
-        QFile::remove(badCopy);
-        QFile::rename(m_filePath, badCopy);
-        m_fileDamaged = false;
+    if (m_fileState == TStoreFile::Damaged) {
+        // Every damaged file is kept, under a name of its own; without a place for it the
+        // damaged file stays where it is and nothing is written.
+        if (QFileInfo::exists(m_filePath) && !QFile::rename(m_filePath, FreeDamagedName(m_filePath)))
+            return;
+        m_fileState = TStoreFile::Missing;
     }
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(QJsonDocument(m_root->ToJson()).toJson(QJsonDocument::Indented));
-    if (file.commit())
+    if (file.commit()) {
         m_changed = false;
+        m_fileState = TStoreFile::Read;
+    }
+}
+
+TSettingsStore::TBatch::TBatch(TSettingsStore& store) : m_store(store) {
+    ++m_store.m_batchDepth;
+}
+
+TSettingsStore::TBatch::~TBatch() {
+    if (--m_store.m_batchDepth == 0)
+        m_store.Save();
 }
 
 QStringList TSettingsStore::SplitPath(const QString& path) {
@@ -188,7 +255,7 @@ bool TRegistry::KeyExists(const QString& path) const {
 }
 
 bool TRegistry::OpenKey(const QString& path, TKeyAccess access) {
-    CloseKey();
+    // Moving to another key is no reason to write: the session writes once when it ends.
     m_key = access == TKeyAccess::CreateIfMissing ? m_store.CreateKey(path) : m_store.FindKey(path);
     return m_key != nullptr;
 }
@@ -205,8 +272,8 @@ bool TRegistry::ValueExists(const QString& name) const {
 TValueType TRegistry::ValueType(const QString& name) const {
     if (!m_key)
         return TValueType::None;
-    const auto it = m_key->FindValue(name);
-    if (it == m_key->Values.end())
+    const auto* it = m_key->FindValue(name);
+    if (!it)
         return TValueType::None;
     if (std::holds_alternative<int>(it->second))
         return TValueType::Integer;
@@ -266,10 +333,8 @@ void TRegistry::WriteString(const QString& name, const QString& value) {
 bool TRegistry::DeleteValue(const QString& name) {
     if (!m_key)
         throw TSettingsError("no key open");
-    const auto it = m_key->FindValue(name);
-    if (it == m_key->Values.end())
+    if (!m_key->RemoveValue(name))
         return false;
-    m_key->Values.erase(it);
     m_store.MarkChanged();
     return true;
 }

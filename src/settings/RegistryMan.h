@@ -17,11 +17,21 @@ class QJsonObject;
 enum class TValueType { None, Integer, Text, Other };
 enum class TKeyAccess { OpenExisting, CreateIfMissing };
 
-// The whole store of one user, loaded from its file on first use. Every change is written back
-// atomically when the writer closes its key, so a crash never leaves a half-written file.
+// What became of the store's file when it was read.
+enum class TStoreFile {
+    Missing,    // no file yet: defaults, and the first save creates it
+    Read,       // read and in use
+    Damaged,    // not a settings file: kept aside under a numbered ".bad" name at the next save
+    Unreadable, // exists but cannot be read: left where it is and never written over
+};
+
+// The whole store of one user, loaded from its file on first use. Changes are written back
+// atomically (never a half-written file) when a writing session ends, once per session: a
+// TSettingsBatch makes several sessions one write.
 class TSettingsStore {
 public:
     struct TKeyNode;
+    class TBatch;
 
     explicit TSettingsStore(QString filePath);
     ~TSettingsStore();
@@ -35,8 +45,14 @@ public:
     void Reset(const QString& filePath);
     // Forget what is in memory and read the file again (tests, and a store whose file changed).
     void Reload();
-    // Write the tree to the file if it changed since the last save. Failures are silent.
+    // Write the tree to the file if it changed since the last save (at the end of the outermost
+    // batch, when one is open). Failures are silent.
     void Save();
+    // How the file was found when it was read.
+    TStoreFile FileState();
+    // The name under which a damaged file is kept: "<file>.bad", else "<file>.N.bad" with the
+    // first free N from 2 on, so that no earlier damaged file is replaced.
+    static QString FreeDamagedName(const QString& filePath);
 
     TKeyNode* FindKey(const QString& path);
     TKeyNode* CreateKey(const QString& path);
@@ -46,15 +62,33 @@ private:
     void EnsureLoaded();
     static QStringList SplitPath(const QString& path);
 
+    void WriteFile();
+
     QString m_filePath;
     std::unique_ptr<TKeyNode> m_root;
     bool m_loaded = false;
     bool m_changed = false;
-    bool m_fileDamaged = false;
+    TStoreFile m_fileState = TStoreFile::Missing;
+    int m_batchDepth = 0;
 };
 
+// Holds the store's writes back while it lives; the store is written once when the outermost
+// batch ends (the frame saves its placement, preferences and toolbars in one write).
+class TSettingsStore::TBatch {
+public:
+    explicit TBatch(TSettingsStore& store);
+    ~TBatch();
+    TBatch(const TBatch&) = delete;
+    TBatch& operator=(const TBatch&) = delete;
+
+private:
+    TSettingsStore& m_store;
+};
+using TSettingsBatch = TSettingsStore::TBatch;
+
 // A session on the store in the manner of a registry: open one key, read and write its values.
-// Reads of a missing value or of a value of another type throw TSettingsError.
+// Reads of a missing value or of a value of another type throw TSettingsError. What the session
+// changed is written when it ends (CloseKey or the end of the object), not at every key it opens.
 class TRegistry {
 public:
     explicit TRegistry(TSettingsStore& store = TSettingsStore::Global());

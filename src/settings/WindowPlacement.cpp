@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 // A dialog border: a window that cannot be resized.
@@ -27,12 +28,43 @@ QString FormKey(const QWidget& window) {
     return QString(kFormsKey) + "\\" + window.objectName();
 }
 
+// The area a top-level window may take: the available area (without panels and docks) of the
+// screen that holds the stored position, else of the window's own or the primary screen.
+QRect AvailableArea(const QWidget& window, const QPoint& position) {
+    const QScreen* screen = QGuiApplication::screenAt(position);
+    if (!screen)
+        screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), DefaultScreenSize());
+}
+
+// Width and height the window frame adds to the client area (known once it has been shown).
+QSize FrameExtra(const QWidget& window) {
+    if (!window.isWindow())
+        return {0, 0};
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {std::max(0, frame.width() - client.width()), std::max(0, frame.height() - client.height())};
+}
+
 QSize ScreenSize(const QWidget& window) {
     if (const QScreen* screen = window.screen())
         return screen->size();
     return DefaultScreenSize();
 }
 } // namespace
+
+QRect KeptWithin(const QPoint& position, const QSize& size, const QRect& area) {
+    if (area.isEmpty())
+        return {position, size};
+    const int width = std::clamp(size.width(), 1, area.width());
+    const int height = std::clamp(size.height(), 1, area.height());
+    // 64-bit arithmetic: stored edges may be anything a 32-bit value holds.
+    const auto left =
+        std::clamp<qint64>(position.x(), area.left(), qint64(area.left()) + area.width() - width);
+    const auto top =
+        std::clamp<qint64>(position.y(), area.top(), qint64(area.top()) + area.height() - height);
+    return {int(left), int(top), width, height};
+}
 
 void RestoreWindowPlacement(QWidget& window) {
     RestoreWindowPlacement(window, TSettingsStore::Global());
@@ -44,11 +76,25 @@ void SaveWindowPlacement(QWidget& window) {
 void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
     QWidget& placed = PlacedWidget(window);
     auto* sub = qobject_cast<QMdiSubWindow*>(&placed);
+    // A stored placement never puts a window outside the area it can be seen in, nor makes it
+    // larger than that area: a damaged value would otherwise cost a window of any size.
+    const auto keepWithin = [&](const QPoint& position, const QSize& size) {
+        if (sub && sub->mdiArea())
+            return KeptWithin(position, size, QRect(QPoint(0, 0), sub->mdiArea()->viewport()->size()));
+        if (placed.isWindow()) {
+            const QSize extra = FrameExtra(placed);
+            const QRect area = AvailableArea(placed, position);
+            const QRect frame = KeptWithin(position, size.boundedTo(QSize(1 << 24, 1 << 24)) + extra, area);
+            return QRect(frame.topLeft(), frame.size() - extra);
+        }
+        return QRect(position, size.boundedTo(QSize(1 << 16, 1 << 16)));
+    };
     try {
         TRegistry registry(store);
         if (!registry.OpenKey(FormKey(window), TKeyAccess::OpenExisting))
             throw TSettingsError("no placement");
-        placed.move(registry.ReadInteger("Left"), registry.ReadInteger("Top"));
+        const QPoint position(registry.ReadInteger("Left"), registry.ReadInteger("Top"));
+        placed.move(keepWithin(position, placed.size()).topLeft());
         if (HasDialogBorder(window))
             return;
         if (registry.ReadBool("Maximized")) {
@@ -64,7 +110,9 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
             if (client.height() < size.height())
                 size.setHeight(client.height() - 80);
         }
-        placed.resize(size);
+        const QRect kept = keepWithin(position, size);
+        placed.resize(kept.size());
+        placed.move(kept.topLeft());
     } catch (const std::exception&) {
         if (!sub && window.isWindow() && window.parentWidget()) {
             // A dialog without a stored place: Qt centres it on its parent when it is shown.

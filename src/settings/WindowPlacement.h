@@ -2,6 +2,10 @@
 // Where each window was: position and size under Forms\<window name>, restored when a window is
 // created and saved when it closes. Errors never reach the caller.
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 class QWidget;
 class TSettingsStore;
 
@@ -11,3 +15,7 @@ void RestoreWindowPlacement(QWidget& window);
 void SaveWindowPlacement(QWidget& window);
 void RestoreWindowPlacement(QWidget& window, TSettingsStore& store);
 void SaveWindowPlacement(QWidget& window, TSettingsStore& store);
+
+// A window at `position` of `size`, moved and shrunk as little as needed to lie inside `area`
+// (at least 1 x 1). Any 32-bit position and size are taken.
+QRect KeptWithin(const QPoint& position, const QSize& size, const QRect& area);

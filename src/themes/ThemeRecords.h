@@ -36,7 +36,8 @@ struct TQEV_Layer {
     const TQEV_Class* ClassSet = nullptr;
 };
 
-// Where the raster of `theme` is found: its file name, the archive of its library, its cell size.
+// Where the raster of `theme` is found: its file name, the archive of its library, its cell size
+// (and its name for the messages).
 inline TRasterRequest RasterRequestOf(const TQEV_Layer& theme) {
-    return {theme.FileName, theme.Library ? theme.Library->Path : QString(), theme.Bytes};
+    return {theme.FileName, theme.Library ? theme.Library->Path : QString(), theme.Bytes, theme.LayerName};
 }

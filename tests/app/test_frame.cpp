@@ -159,12 +159,16 @@ TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
     frame.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 30000));
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
+    // The message names the Access file and what is wrong with it.
+    EXPECT_TRUE(responder.Messages[0].Text.startsWith(
+        "The attribute database \"" + env.Folder() + "Data/TAMO2.mdb\" is damaged or is not a soil database"))
+        << responder.Messages[0].Text.toStdString();
     EXPECT_TRUE(responder.Messages[0].Text.contains("WRB_Class")) << responder.Messages[0].Text.toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(frame.isVisible()); // the program keeps running
     EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
-    // The Access file was imported once into the cache, and is itself untouched.
-    EXPECT_FALSE(QDir(Preferences().DATA_CACHE).entryList({"*.sqlite"}).isEmpty());
+    // The copy without the tables was not kept: the next start tries again.
+    EXPECT_TRUE(QDir(Preferences().DATA_CACHE).entryList({"*.sqlite"}).isEmpty());
 }
 
 TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {

@@ -226,6 +226,24 @@ TEST_F(FrameOnDemoData, BeyondTheRasterTheReadoutShowsWhereButNoValue) {
     EXPECT_EQ(frame->StringGrid->item(4, 1)->text(), "-");
 }
 
+TEST_F(FrameOnDemoData, ADatabaseWithoutThemesSaysSo) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "no-themes");
+        db.setDatabaseName(env.Folder() + "Data/TAMO2.sqlite");
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec("DELETE FROM WRB_Layer");
+    }
+    QSqlDatabase::removeDatabase("no-themes");
+    CreateFrame();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 20000));
+    EXPECT_EQ(responder.Messages[0].Text,
+              "The attribute database \"" + env.Folder() +
+                  "Data/TAMO2.sqlite\" holds no map themes, so there is no map to show.");
+    EXPECT_EQ(responder.Messages[0].Caption, "Error");
+    EXPECT_TRUE(frame->MdiArea->subWindowList().isEmpty());
+}
+
 TEST_F(FrameOnDemoData, AMissingRasterDiscardsTheWindow) {
     TPreferences defaults;
     SetDefaultPreferences(defaults);

@@ -99,10 +99,40 @@ TEST_F(DataAccess, ErrorsCarryTheDatabaseMessage) {
         query.Open("select * from WRB_Class");
         FAIL() << "no error";
     } catch (const TDatabaseError& error) {
-        EXPECT_EQ(error.Message(), "no such table: WRB_Class");
+        // Which file, what is wrong, then the database's own words.
+        EXPECT_EQ(error.Message(),
+                  "The attribute database \"" + DatabasePathOf(Connection()) +
+                      "\" lacks a table or field that is asked for: no such table: WRB_Class");
     }
     TDataSet missing(BuildConnectionString(m_folder.path() + "/none.sqlite"));
     EXPECT_THROW(missing.Open("select 1"), TAMOError);
+}
+
+TEST_F(DataAccess, ADamagedDatabaseIsNamedAsDamaged) {
+    const QString path = m_folder.path() + "/damaged.sqlite";
+    QStringList rows{"CREATE TABLE Big (Id INTEGER, Text TEXT)"};
+    for (int i = 0; i < 400; ++i)
+        rows << QString("INSERT INTO Big VALUES (%1, '%2')").arg(i).arg(QString(200, QChar('a' + i % 26)));
+    ExecSql(path, rows);
+    // Scribble over the table's pages, keeping the header and the schema page.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_GT(file.size(), 8 * 4096);
+    for (qint64 page = 2; page < 8; ++page) {
+        file.seek(page * 4096);
+        file.write(QByteArray(4096, '\x5a'));
+    }
+    file.close();
+    try {
+        TDataSet query(BuildConnectionString(path));
+        for (query.Open("select * from Big"); !query.Eof(); query.Next())
+            query.AsString(1);
+        FAIL() << "no error";
+    } catch (const TDatabaseError& error) {
+        EXPECT_TRUE(error.Message().startsWith("The attribute database \"" + path + "\" is damaged: "))
+            << error.what();
+        EXPECT_TRUE(error.Message().contains("malformed")) << error.what();
+    }
 }
 
 TEST_F(DataAccess, AQueryWithoutEndIsStopped) {

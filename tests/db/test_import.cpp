@@ -221,9 +221,11 @@ protected:
     void TearDown() override { Preferences().DATA_CACHE.clear(); }
     QString Connection() const { return BuildConnectionString(m_mdb); }
     QStringList CacheFiles() const { return QDir(CacheFolder()).entryList(QDir::Files); }
+    // The test database is not a soil database: the copy is checked for two of its own tables.
     TImportOptions Options() const {
         TImportOptions options;
         options.ImporterProgram = TAMO_MDB_IMPORT;
+        options.RequiredTables = {"Orders", "customers"};
         return options;
     }
     // Options whose import program is a shell script standing in for a misbehaving importer.
@@ -255,7 +257,7 @@ TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
         return true;
     });
     EXPECT_GT(reports, 0);
-    EXPECT_FALSE(ImportNeeded(Connection()));
+    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
     EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
     {
         TDataSet query(Connection());
@@ -331,7 +333,7 @@ TEST_F(ViewerImport, FailuresComeBackWithTheImportMessage) {
     EXPECT_THROW(ImportAttributeDatabase(Connection(), missing), TAMOError);
 }
 
-TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenTheLibraryReportsMissingTables) {
+TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenKeepsNoCopyWithoutTheSoilTables) {
     ASSERT_TRUE(QFile::copy(TestDataFile("nwind.mdb"), m_mdb));
     QString shownLabel;
     QTimer watcher;
@@ -341,17 +343,32 @@ TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenTheLibraryReportsMis
                 shownLabel = window->labelText();
     });
     watcher.start(1);
-    PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
-    watcher.stop();
-    EXPECT_TRUE(shownLabel.startsWith("Importing attribute database ...")) << shownLabel.toStdString();
-    EXPECT_FALSE(ImportNeeded(Connection()));
-    // The Access file is not a soil database: the library's first query names the missing table.
+    // The Access file imports cleanly but holds none of the tables the viewer reads: the copy is
+    // not kept and the message names the file.
     try {
-        TQEVLibraryManager library(Connection());
+        PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
         FAIL() << "no error";
     } catch (const TAMOError& error) {
-        EXPECT_EQ(error.Message(), "no such table: WRB_Class");
+        EXPECT_EQ(error.Message(), "The attribute database \"" + m_mdb +
+                                       "\" is damaged or is not a soil database: it lacks the tables "
+                                       "TAMO2_SMU, TAMO2_LAYERS, TAMO2_SMU_METADATA, TAMO2_LAYERS_METADATA, "
+                                       "WRB_Library, WRB_Layer, WRB_Class.");
     }
-    // Nothing to do the second time.
-    PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
+    watcher.stop();
+    EXPECT_TRUE(shownLabel.startsWith("Importing attribute database ...")) << shownLabel.toStdString();
+    EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
+    EXPECT_TRUE(ImportNeeded(Connection()));
+}
+
+TEST_F(ViewerImport, ACopyKeptWithoutTheRequiredTablesIsMadeAgain) {
+    ASSERT_TRUE(QFile::copy(TestDataFile("nwind.mdb"), m_mdb));
+    // What an earlier import kept of a damaged file: a copy with one table.
+    QDir().mkpath(CacheFolder());
+    ExecSql(CachedCopyPath(m_mdb), {"CREATE TABLE Shippers (ShipperID INTEGER)"});
+    EXPECT_TRUE(ImportNeeded(Connection(), Options().RequiredTables));
+    ImportAttributeDatabase(Connection(), Options());
+    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
+    TDataSet query(Connection());
+    query.Open("select count(*) from Orders");
+    EXPECT_EQ(query.AsInteger(0), 830);
 }

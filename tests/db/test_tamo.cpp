@@ -242,6 +242,7 @@ TEST(TamoCreate, MissingTablesStopCreateWithTheDatabaseMessage) {
         TTAMO tamo(BuildConnectionString(path));
         FAIL() << "no error";
     } catch (const TAMOError& error) {
-        EXPECT_EQ(error.Message(), "no such table: TAMO2_LAYERS_METADATA");
+        EXPECT_TRUE(error.Message().startsWith("The attribute database \"" + path + "\"")) << error.what();
+        EXPECT_TRUE(error.Message().endsWith(": no such table: TAMO2_LAYERS_METADATA")) << error.what();
     }
 }

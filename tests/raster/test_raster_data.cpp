@@ -1,5 +1,6 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
+#include "common/TAMOError.h"
 #include "raster/RasterLocator.h"
 #include "themes/ClassStatistics.h"
 
@@ -137,4 +138,23 @@ TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
     MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
     QFile::remove(Library.Path);
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+}
+
+TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
+    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    Theme.LayerName = "Soil units";
+    for (const int bytes : {0, 3, -2, 4}) {
+        SCOPED_TRACE(bytes);
+        Theme.Bytes = bytes;
+        try {
+            ResolveRasterFile(RasterRequestOf(Theme));
+            FAIL() << "no error";
+        } catch (const TAMOError& error) {
+            EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
+        }
+        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kWorldCells)
+            << "a correct raster is never deleted";
+    }
+    Theme.Bytes = 2;
+    EXPECT_FALSE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -74,6 +75,53 @@ TEST(WindowPlacement, AMapWindowLargerThanTheFrameIsShrunk) {
     RestoreWindowPlacement(*map);
     EXPECT_EQ(sub->width(), area.viewport()->width() - 30);
     EXPECT_EQ(sub->height(), 300);
+}
+
+TEST(WindowPlacement, KeptWithinMovesAndShrinksOnlyAsFarAsNeeded) {
+    const QRect area(100, 50, 800, 600);
+    struct TCase {
+        QPoint Position;
+        QSize Size;
+        QRect Kept;
+    };
+    const TCase cases[] = {
+        {{200, 100}, {300, 200}, {200, 100, 300, 200}}, // inside: unchanged
+        {{850, 500}, {300, 200}, {600, 450, 300, 200}}, // over the right and lower edges
+        {{0, 0}, {300, 200}, {100, 50, 300, 200}},      // left of and above the area
+        {{2147483647, 2147483647}, {400, 300}, {500, 350, 400, 300}},
+        {{-2147483647, 120}, {2147483647, 9000}, {100, 50, 800, 600}}, // larger than the area
+        {{300, 300}, {-5, 0}, {300, 300, 1, 1}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(KeptWithin(c.Position, c.Size, area), c.Kept) << c.Position.x() << "," << c.Position.y();
+}
+
+TEST(WindowPlacement, AStoredPlacementOfExtremeSizeIsKeptWithinTheScreen) {
+    TScopedEnvironment env;
+    for (const char* name : {"TAMOForm", "QueryWindow"}) {
+        TRegistry registry;
+        registry.OpenKey(QString(kFormsKey) + "\\" + name, TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("Left", 2147483647);
+        registry.WriteInteger("Top", -2147483647 - 1);
+        registry.WriteBool("Maximized", false);
+        registry.WriteInteger("Width", 2147483647);
+        registry.WriteInteger("Height", 2147483647);
+    }
+    QMainWindow frame;
+    frame.setObjectName("TAMOForm");
+    QWidget query;
+    query.setObjectName("QueryWindow");
+    for (QWidget* window : {static_cast<QWidget*>(&frame), &query}) {
+        RestoreWindowPlacement(*window);
+        const QRect screen = window->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(window->geometry())) << window->objectName().toStdString();
+        EXPECT_FALSE(window->isMaximized());
+    }
+    // The size saved back is the one shown, so the next start does not repeat the damage.
+    SaveWindowPlacement(frame);
+    TRegistry registry;
+    registry.OpenKey(QString(kFormsKey) + "\\TAMOForm", TKeyAccess::OpenExisting);
+    EXPECT_LE(registry.ReadInteger("Width"), frame.screen()->availableGeometry().width());
 }
 
 TEST(ToolbarLayout, DefaultLayoutPutsTheToolbarsOnTopInOrderAndHidesToolWindows) {

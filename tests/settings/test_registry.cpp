@@ -1,9 +1,11 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 QJsonObject ReadJson(const QString& path) {
@@ -110,4 +112,89 @@ TEST(Registry, PathSettingsReadEmptyWhenMissing) {
     EXPECT_EQ(ReadPathSetting("Shape Files"), "");
     WritePathSetting("Shape Files", "/data/shapes/");
     EXPECT_EQ(ReadPathSetting("shape files"), "/data/shapes/");
+}
+
+TEST(Registry, EveryDamagedFileIsKeptUnderANumberedName) {
+    TScopedEnvironment env;
+    const QByteArray damaged[] = {"{ not json", "[1, 2]", "\xff\xfe garbage"};
+    for (const QByteArray& content : damaged) {
+        WriteFile(env.SettingsFile(), content);
+        TSettingsStore::Global().Reload();
+        EXPECT_EQ(TSettingsStore::Global().FileState(), TStoreFile::Damaged);
+        TRegistry registry;
+        registry.OpenKey("\\software\\x", TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("v", 1);
+    }
+    const QString kept[] = {env.SettingsFile() + ".bad", env.SettingsFile() + ".2.bad",
+                            env.SettingsFile() + ".3.bad"};
+    for (int i = 0; i < 3; ++i) {
+        QFile file(kept[i]);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << kept[i].toStdString();
+        EXPECT_EQ(file.readAll(), damaged[i]);
+    }
+    EXPECT_EQ(ReadJson(env.SettingsFile())["software"].toObject()["x"].toObject()["v"].toInt(), 1);
+}
+
+// Running as root reads any file whatever its permissions, so a folder in the file's place stands
+// in for a file that cannot be read; a file without read permission is tried as well when the
+// test does not run as root.
+TEST(Registry, AnUnreadableFileIsLeftInPlaceAndNeverWrittenOver) {
+    enum class TKind { Folder, NoPermission };
+    for (const TKind kind : {TKind::Folder, TKind::NoPermission}) {
+        if (kind == TKind::NoPermission && ::geteuid() == 0)
+            continue;
+        TScopedEnvironment env;
+        const QString path = env.SettingsFile();
+        if (kind == TKind::Folder) {
+            ASSERT_TRUE(QDir().mkpath(path + "/inside"));
+        } else {
+            WriteFile(path, R"({"software": {"x": {"v": 7}}})");
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+        }
+        TSettingsStore::Global().Reload();
+        EXPECT_EQ(TSettingsStore::Global().FileState(), TStoreFile::Unreadable);
+        TPreferences prefs;
+        LoadPreferences(prefs);
+        EXPECT_EQ(prefs.SQL, "TAMO2_SMU_ID = 3482") << "defaults";
+        SavePreferences(prefs);
+        {
+            TSettingsBatch batch(TSettingsStore::Global());
+            TRegistry registry;
+            registry.OpenKey("\\software\\x", TKeyAccess::CreateIfMissing);
+            registry.WriteInteger("v", 1);
+        }
+        EXPECT_FALSE(QFileInfo::exists(path + ".bad"));
+        if (kind == TKind::Folder) {
+            EXPECT_TRUE(QFileInfo(path + "/inside").isDir());
+        } else {
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            EXPECT_EQ(ReadJson(path)["software"].toObject()["x"].toObject()["v"].toInt(), 7);
+        }
+    }
+}
+
+TEST(Registry, ASessionAndABatchWriteTheFileOnceAtTheirEnd) {
+    TScopedEnvironment env;
+    const QString path = env.SettingsFile();
+    {
+        TRegistry registry;
+        registry.OpenKey("\\software\\a", TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("v", 1);
+        registry.OpenKey("\\software\\b", TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("v", 2);
+        EXPECT_FALSE(QFileInfo::exists(path)) << "written while the session runs";
+    }
+    ASSERT_TRUE(QFileInfo::exists(path));
+    QFile::remove(path);
+    {
+        TSettingsBatch batch(TSettingsStore::Global());
+        TPreferences prefs;
+        SetDefaultPreferences(prefs);
+        SavePreferences(prefs);
+        WriteDefaultToolbarLayout(TSettingsStore::Global());
+        EXPECT_FALSE(QFileInfo::exists(path)) << "written before the batch ends";
+    }
+    const QJsonObject root = ReadJson(path)["software"].toObject()["TAMO"].toObject()["v2.00"].toObject();
+    EXPECT_TRUE(root.contains("Preferences"));
+    EXPECT_TRUE(root.contains("Toolbars"));
 }

@@ -121,6 +121,8 @@ TEST(LibraryCreate, MissingCatalogueTablesStopLoadingWithTheDatabaseMessage) {
         TQEVLibraryManager library(BuildConnectionString(path));
         FAIL() << "no error";
     } catch (const TAMOError& error) {
-        EXPECT_EQ(error.Message(), "no such table: WRB_Library");
+        EXPECT_EQ(error.Message(),
+                  "The attribute database \"" + path +
+                      "\" lacks a table or field that is asked for: no such table: WRB_Library");
     }
 }

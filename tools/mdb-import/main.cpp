@@ -1,4 +1,4 @@
-// tamo-mdb-import IN.mdb OUT.sqlite
+// tamo-mdb-import [--stall-seconds N] [--memory-limit-mb N] [--reader-line-limit N] IN.mdb OUT.sqlite
 //
 // Copies every user table of an Access file, with its columns and rows, into a new SQLite file
 // that the viewer reads in place of the Access file. It writes OUT.sqlite.part and renames it to
@@ -8,6 +8,12 @@
 //
 // The Access reader trusts the file's structures; every pointer, count and column type it
 // returns is checked here before use, so a damaged file ends with a message instead of a crash.
+// The pages the catalogue and the tables refer to must lie within the file, and a page the
+// reader reports it could not read fails the import: a copy with lost tables or rows is never
+// reported as done. ImportGuard bounds what the reader may cost (time without progress, memory,
+// printed warnings).
+
+#include "ImportGuard.h"
 
 #include <glib.h> // mdbtools.h includes it inside extern "C"
 
@@ -15,6 +21,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,21 +50,18 @@ const char* const kKeyColumns[] = {"TAMO2_SMU_ID", "ID_Class", "ID_QevLibrary"};
 FILE* gProtocol = stdout;
 
 void Say(const std::string& line) {
+    ImportGuard::Tick();
     std::fputs((line + "\n").c_str(), gProtocol);
     std::fflush(gProtocol);
 }
 
-void SeparateProtocolFromLibraryOutput() {
-    const int protocol = ::dup(STDOUT_FILENO);
-    if (protocol < 0)
-        return;
-    if (FILE* stream = ::fdopen(protocol, "w")) {
-        std::fflush(stdout);
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        gProtocol = stream;
-    } else {
-        ::close(protocol);
-    }
+// A page the reader could not read means lost tables or rows, whatever it returned.
+void CheckReaderReadAll(const std::string& where) {
+    const std::string problem = ImportGuard::ReadErrorSoFar();
+    if (problem.find("Out of memory") != std::string::npos)
+        ImportGuard::FailOutOfMemory(where);
+    if (!problem.empty())
+        throw TImportError("the file is damaged: " + where + " cannot be read completely (" + problem + ")");
 }
 
 std::string Quoted(const std::string& name) {
@@ -74,18 +78,22 @@ bool SameNameNoCase(const char* a, const char* b) {
     return g_ascii_strcasecmp(a, b) == 0;
 }
 
-// Checks the file before the reader sees it: readable, an Access signature, and a whole number
-// of pages (a truncated copy is the commonest damage).
-void CheckFileShape(const char* path) {
-    const int fd = ::open(path, O_RDONLY);
+// Checks the file before the reader sees it: a readable regular file, an Access signature, and
+// a whole number of pages (a truncated copy is the commonest damage). Returns the page size.
+long CheckFileShape(const char* path) {
+    // Not blocking: a named pipe in place of the file must not hold the import up.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         throw TImportError(std::string("cannot open the file: ") + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw TImportError("the input is not a regular file");
+    }
     unsigned char head[32] = {};
     const ssize_t got = ::read(fd, head, sizeof head);
-    struct stat info {};
-    const int statResult = ::fstat(fd, &info);
     ::close(fd);
-    if (got < static_cast<ssize_t>(sizeof head) || statResult != 0)
+    if (got < static_cast<ssize_t>(sizeof head))
         throw TImportError("the file is too short to be an Access database");
     if (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 &&
         std::memcmp(head + 4, "Standard ACE DB", 15) != 0)
@@ -94,6 +102,67 @@ void CheckFileShape(const char* path) {
     if (info.st_size < 3 * pageSize || info.st_size % pageSize != 0)
         throw TImportError("the file is damaged: its size is not a whole number of database pages "
                            "(it may have been cut short)");
+    return pageSize;
+}
+
+// The pages of the file, for the checks of what the catalogue and the tables refer to.
+struct TPages {
+    FILE* File = nullptr;
+    long Size = 0;
+    unsigned long Count = 0;
+    ~TPages() {
+        if (File)
+            std::fclose(File);
+    }
+    void Require(unsigned long page, const std::string& what) const {
+        if (page >= Count)
+            throw TImportError("the file is damaged: " + what + " lies on page " + std::to_string(page) +
+                               ", but the file has only " + std::to_string(Count) +
+                               " pages (it may have been cut short)");
+    }
+    std::vector<unsigned char> Read(unsigned long page) const {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(Size));
+        if (std::fseek(File, static_cast<long>(page) * Size, SEEK_SET) != 0 ||
+            std::fread(bytes.data(), 1, bytes.size(), File) != bytes.size())
+            throw TImportError("the file cannot be read: page " + std::to_string(page));
+        return bytes;
+    }
+};
+
+std::uint32_t Int32At(const unsigned char* bytes) {
+    return std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) | (std::uint32_t(bytes[2]) << 16) |
+           (std::uint32_t(bytes[3]) << 24);
+}
+
+// Every data page that a table's usage map lists must lie within the file. The map is either a
+// bitmap over pages from a start page on (type 0) or a list of pages that hold such bitmaps (type 1).
+void CheckUsageMap(const MdbTableDef& def, const TPages& pages, const std::string& table) {
+    const unsigned char* map = def.usage_map;
+    const std::size_t size = def.map_sz;
+    if (!map || size < 5)
+        return;
+    const std::string what = "a data page of table \"" + table + "\"";
+    if (map[0] == 0) {
+        const unsigned long start = Int32At(map + 1);
+        for (std::size_t i = 0; i < (size - 5) * 8; ++i)
+            if (map[5 + i / 8] & (1u << (i % 8)))
+                pages.Require(start + i, what);
+    } else if (map[0] == 1) {
+        const std::size_t bitsPerPage = static_cast<std::size_t>(pages.Size - 4) * 8;
+        for (std::size_t m = 0; 1 + 4 * m + 4 <= size; ++m) {
+            const unsigned long mapPage = Int32At(map + 1 + 4 * m);
+            if (mapPage == 0)
+                continue;
+            pages.Require(mapPage, "the page map of table \"" + table + "\"");
+            const std::vector<unsigned char> bits = pages.Read(mapPage);
+            for (std::size_t i = 0; i < bitsPerPage; ++i)
+                if (bits[4 + i / 8] & (1u << (i % 8)))
+                    pages.Require(m * bitsPerPage + i, what);
+        }
+    } else {
+        throw TImportError("the file is damaged: table \"" + table + "\" has a page map of unknown type " +
+                           std::to_string(map[0]));
+    }
 }
 
 struct TSqlite {
@@ -259,6 +328,7 @@ void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long tot
 
     unsigned long rows = 0;
     while (mdb_fetch_row(def)) {
+        ImportGuard::Tick();
         ++rows;
         if (rows > def->num_rows)
             throw TImportError("the file is damaged: table \"" + name +
@@ -279,8 +349,11 @@ void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long tot
         throw TImportError("the file is damaged: table \"" + name + "\" declares " +
                            std::to_string(def->num_rows) + " rows but only " + std::to_string(rows) +
                            " can be read");
+    CheckReaderReadAll("table \"" + name + "\"");
     Say("progress " + std::to_string(done) + " " + std::to_string(total));
 
+    // Indexing a large table is the program's own work, which a damaged file cannot hold up.
+    const ImportGuard::TPause indexing;
     for (const char* key : kKeyColumns) {
         for (unsigned i = 0; i < columns; ++i) {
             auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
@@ -292,7 +365,8 @@ void CopyTable(MdbHandle* mdb, TTable& table, TSqlite& out, long& done, long tot
 }
 
 void Import(const char* inPath, const std::string& outPath) {
-    CheckFileShape(inPath);
+    TPages pages;
+    pages.Size = CheckFileShape(inPath);
     TMdb mdb;
     mdb.Handle = mdb_open(inPath, MDB_NOFLAGS);
     if (!mdb.Handle)
@@ -301,32 +375,57 @@ void Import(const char* inPath, const std::string& outPath) {
     mdb_set_date_fmt(mdb.Handle, "%Y-%m-%d %H:%M:%S");
     mdb_set_shortdate_fmt(mdb.Handle, "%Y-%m-%d");
     mdb_set_boolean_fmt_numbers(mdb.Handle);
+    pages.File = std::fopen(inPath, "rb");
+    if (!pages.File || std::fseek(pages.File, 0, SEEK_END) != 0)
+        throw TImportError(std::string("cannot open the file: ") + std::strerror(errno));
+    pages.Count = static_cast<unsigned long>(std::ftell(pages.File) / pages.Size);
 
-    GPtrArray* catalog = mdb_read_catalog(mdb.Handle, MDB_TABLE);
+    ImportGuard::Tick();
+    GPtrArray* catalog = mdb_read_catalog(mdb.Handle, MDB_ANY);
+    ImportGuard::Tick();
     if (!catalog)
         throw TImportError("the file is damaged: its catalogue of tables cannot be read");
+    CheckReaderReadAll("its catalogue of tables");
 
     std::vector<std::unique_ptr<TTable>> tables;
     long total = 0;
     for (guint i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-        if (!entry || entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
+        if (!entry)
             continue;
         const std::string name(entry->object_name, strnlen(entry->object_name, MDB_MAX_OBJ_NAME));
+        if (entry->object_type != MDB_TABLE)
+            continue;
+        pages.Require(entry->table_pg, "the definition of table \"" + name + "\"");
+        if (!mdb_is_user_table(entry)) {
+            // Not copied, but a system table whose pages are gone shows that the file lost pages.
+            TTable system;
+            system.Def = mdb_read_table(entry);
+            ImportGuard::Tick();
+            if (system.Def)
+                CheckUsageMap(*system.Def, pages, name);
+            continue;
+        }
         if (name.empty())
             throw TImportError("the file is damaged: a table has no name");
         auto table = std::make_unique<TTable>();
         table->Name = name;
         table->Def = mdb_read_table(entry);
+        ImportGuard::Tick();
         if (!table->Def)
             throw TImportError("the file is damaged: table \"" + name + "\" cannot be read");
         if (!mdb_read_columns(table->Def) || !table->Def->columns ||
             table->Def->columns->len != table->Def->num_cols || table->Def->num_cols == 0 ||
             table->Def->num_cols > MDB_MAX_COLS)
             throw TImportError("the file is damaged: the columns of table \"" + name + "\" cannot be read");
+        CheckUsageMap(*table->Def, pages, name);
+        CheckReaderReadAll("table \"" + name + "\"");
         total += static_cast<long>(table->Def->num_rows);
         tables.push_back(std::move(table));
     }
+    // Every database the viewer reads holds tables: a catalogue that lists none was damaged.
+    if (tables.empty())
+        throw TImportError("the file is damaged: its catalogue lists no tables");
     Say("tables " + std::to_string(tables.size()) + " rows " + std::to_string(total));
 
     std::remove(outPath.c_str());
@@ -344,6 +443,7 @@ void Import(const char* inPath, const std::string& outPath) {
         CopyTable(mdb.Handle, *table, out, done, total);
     // Writing out a large file can take a while: say so, so that the import is not taken for stalled.
     Say("finishing");
+    const ImportGuard::TPause writing;
     out.Exec("COMMIT");
     if (sqlite3_close(out.Db) != SQLITE_OK)
         throw TImportError("cannot finish the SQLite file");
@@ -360,28 +460,102 @@ void SyncFile(const std::string& path) {
     ::close(fd);
 }
 
+// The absolute form of a path with its links and ".." resolved; for a file that does not exist
+// yet, its folder resolved and its name appended.
+std::string ResolvedPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved))
+        return resolved;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (::realpath(folder.c_str(), resolved))
+        return std::string(resolved) + (std::string(resolved) == "/" ? "" : "/") + name;
+    return path;
+}
+
+// True when writing `output` would replace `input`: the same path once links are resolved, or
+// another name (a hard link) of the same file.
+bool SameFile(const std::string& input, const std::string& output) {
+    struct stat in {};
+    struct stat out {};
+    if (::stat(input.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0)
+        if (in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            return true;
+    return ResolvedPath(input) == ResolvedPath(output);
+}
+
+bool ParseCount(const char* text, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || parsed <= 0)
+        return false;
+    value = parsed;
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: tamo-mdb-import [--stall-seconds N] [--memory-limit-mb N] "
+                         "[--reader-line-limit N] IN.mdb OUT.sqlite\n");
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tamo-mdb-import IN.mdb OUT.sqlite\n");
-        return 2;
+    TImportLimits limits;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        long value = 0;
+        if (argument == "--stall-seconds" || argument == "--memory-limit-mb" ||
+            argument == "--reader-line-limit") {
+            if (i + 1 >= argc || !ParseCount(argv[i + 1], value))
+                return Usage();
+            ++i;
+            if (argument == "--stall-seconds")
+                limits.StallSeconds = static_cast<int>(std::min<long>(value, INT_MAX / 1000));
+            else if (argument == "--memory-limit-mb")
+                limits.MemoryLimitMb = value;
+            else
+                limits.ReaderLineLimit = value;
+        } else if (argument.rfind("--", 0) == 0) {
+            return Usage();
+        } else {
+            paths.push_back(argument);
+        }
     }
-    SeparateProtocolFromLibraryOutput();
-    const std::string outPath = argv[2];
+    if (paths.size() != 2)
+        return Usage();
+    const std::string& inPath = paths[0];
+    const std::string& outPath = paths[1];
     const std::string partPath = outPath + ".part";
+    // The output (and the partial file written first) must never replace the Access file.
+    if (SameFile(inPath, outPath) || SameFile(inPath, partPath)) {
+        std::fprintf(stderr, "error: the output file is the Access file itself; give another name for "
+                             "the SQLite copy\n");
+        return 1;
+    }
     try {
-        Import(argv[1], partPath);
+        if (FILE* protocol = ::fdopen(ImportGuard::Start(limits), "w"))
+            gProtocol = protocol;
+        ImportGuard::SetOutputFile(partPath);
+        Import(inPath.c_str(), partPath);
         Say("finishing");
-        SyncFile(partPath);
+        {
+            const ImportGuard::TPause writing;
+            SyncFile(partPath);
+        }
         if (std::rename(partPath.c_str(), outPath.c_str()) != 0)
             throw TImportError("cannot rename the SQLite file into place: " +
                                std::string(std::strerror(errno)));
+        ImportGuard::Finish();
         Say("done");
         return 0;
+    } catch (const std::bad_alloc&) {
+        ImportGuard::FailOutOfMemory("the file");
     } catch (const std::exception& error) {
-        std::remove(partPath.c_str());
-        std::fprintf(stderr, "error: %s\n", error.what());
-        return 1;
+        ImportGuard::Fail(error.what());
     }
 }
