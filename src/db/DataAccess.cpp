@@ -264,7 +264,8 @@ void TDataSet::Bind() {
                                      static_cast<sqlite3_uint64>(text.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         }
         if (rc != SQLITE_OK)
-            throw TDatabaseError(QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
+            throw TDatabaseError(DatabaseFailure(m_connectionString, rc,
+                                                 QString::fromUtf8(sqlite3_errmsg(m_connection->Handle()))));
     }
 }
 
