@@ -12,10 +12,6 @@
 
 namespace {
 
-QString TestData(const QString& name) {
-    return QString(TAMO_TESTDATA_DIR) + "/" + name;
-}
-
 struct TRun {
     int ExitCode = -1;
     QString Out;
@@ -43,7 +39,7 @@ constexpr int kPage = 2048;
 class ImportDamage : public ::testing::Test {
 protected:
     void SetUp() override {
-        QFile source(TestData("nwind.mdb"));
+        QFile source(TestDataFile("nwind.mdb"));
         ASSERT_TRUE(source.open(QIODevice::ReadOnly));
         m_sound = source.readAll();
         ASSERT_EQ(m_sound.size() % kPage, 0);
@@ -117,8 +113,8 @@ TEST_F(ImportDamage, AnOutputPathThatIsTheInputIsRefused) {
     }
     // The partial file written first would replace the input too.
     EXPECT_EQ(RunImport({part, m_folder.filePath("b.sqlite")}).ExitCode, 1);
-    EXPECT_EQ(Hash(mdb), Hash(TestData("nwind.mdb")));
-    EXPECT_EQ(Hash(part), Hash(TestData("nwind.mdb")));
+    EXPECT_EQ(Hash(mdb), Hash(TestDataFile("nwind.mdb")));
+    EXPECT_EQ(Hash(part), Hash(TestDataFile("nwind.mdb")));
     EXPECT_FALSE(QFile::exists(m_folder.filePath("b.sqlite")));
 }
 
@@ -153,7 +149,7 @@ TEST_F(ImportDamage, UsageErrorsAndASoundFileStillWork) {
     EXPECT_EQ(RunImport({"--what", "a.mdb", "b.sqlite"}).ExitCode, 2);
     const QString out = m_folder.filePath("sound.sqlite");
     const TRun run =
-        RunImport({"--stall-seconds", "5", "--memory-limit-mb", "1000", TestData("nwind.mdb"), out});
+        RunImport({"--stall-seconds", "5", "--memory-limit-mb", "1000", TestDataFile("nwind.mdb"), out});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.endsWith("done\n")) << run.Out.toStdString();
     EXPECT_TRUE(QFile::exists(out));

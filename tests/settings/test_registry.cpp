@@ -81,6 +81,7 @@ TEST(Registry, DeleteValueRemovesOneValueOfAnyTypeFromTheFile) {
         EXPECT_FALSE(registry.DeleteValue("i"));
         EXPECT_FALSE(registry.DeleteValue("sub")) << "a key is no value";
         EXPECT_FALSE(registry.ValueExists("i"));
+        EXPECT_EQ(registry.ReadString("T"), "x") << "the values after a removed one are still found";
     }
     const QJsonObject key = ReadJson(env.SettingsFile())["k"].toObject();
     EXPECT_EQ(key.keys(), (QStringList{"sub", "t"}));
