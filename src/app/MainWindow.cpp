@@ -2,7 +2,7 @@
 
 #include "app/CommandIcons.h"
 #include "app/DataPointText.h"
-#include "app/Splash.h"
+#include "app/StartupLoad.h"
 #include "app/ToolbarWindow.h"
 #include "classify/ColorRamp.h"
 #include "common/misc_functions.h"
@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -113,6 +112,14 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     Timer1->setSingleShot(true);
     Timer1->setInterval(500);
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }, this); });
+    m_startup = std::make_unique<TStartupLoad>(*this, TStartupSteps{
+                                                          [this] { LoadDatabase(); },
+                                                          [this] {
+                                                              OpenFirstMapWindow();
+                                                              UpdateCommandStates();
+                                                          },
+                                                          [this] { close(); },
+                                                      });
 
     // 1. Preferences (defaults, cache folder, default toolbar layout on a first start).
     LoadPreferences(Preferences());
@@ -482,43 +489,11 @@ void TTAMOForm::Timer1Timer() {
 }
 
 void TTAMOForm::StartupLoad() {
-    TPreferences& prefs = Preferences();
-    if (!QFileInfo::exists(prefs.DATA_WORLD_MAP) || !QFileInfo::exists(prefs.ATTRIB_MDB)) {
-        if (!ShowDataLocation(this)) {
-            Dialogs::ShowError(
-                this, "Closing the TAMO-Viewer - Please check the data files or re-install the application");
-            m_startupCancelled = true;
-            close();
-            return;
-        }
-    }
+    m_startup->Run();
+}
 
-    m_splash = new TSplashForm(this);
-    m_splash->CentreOn(*this);
-    m_splash->show();
-    // Paint it now: the load below blocks the event loop.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    m_splash->repaint();
-
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        LoadDatabase();
-        SavePreferences(Preferences());
-    } catch (...) {
-        // The splash stays up, not modal; its button still closes it. It no longer stays on top,
-        // so that the error message is not hidden behind it.
-        QApplication::restoreOverrideCursor();
-        m_splash->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        m_splash->show();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
-
-    // The user starts the first map with "Load TAMO".
-    m_splash->hide();
-    Dialogs::Exec(*m_splash);
-    OpenFirstMapWindow();
-    UpdateCommandStates();
+bool TTAMOForm::StartupCancelled() const {
+    return m_startup->Outcome() == TStartupLoad::TOutcome::Cancelled;
 }
 
 // ---- Activation, window state, shutdown --------------------------------------------------------

@@ -4,7 +4,6 @@
 // and layout when it goes.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -27,7 +26,7 @@ class QTreeView;
 class QStandardItemModel;
 class TMapExplorerForm;
 class TQEVLibraryManager;
-class TSplashForm;
+class TStartupLoad;
 class TTAMO;
 
 class TTAMOForm : public QMainWindow, public TMapHost {
@@ -83,7 +82,7 @@ public:
     TTAMO* Database() const { return m_database.get(); }
     TQEVLibraryManager* Library() const { return m_library.get(); }
     // True when the start-up load ended the program (data files missing, dialog cancelled).
-    bool StartupCancelled() const { return m_startupCancelled; }
+    bool StartupCancelled() const;
 
     // Brings the frame forward when another start hands over to it.
     void ActivateFromAnotherStart();
@@ -133,9 +132,8 @@ private:
     void aToggleBarExecute(QWidget* bar, QAction* action);
     void ShowNotImplemented();
 
-    QPointer<TSplashForm> m_splash;
+    std::unique_ptr<TStartupLoad> m_startup;
     bool m_startupTimerStarted = false;
-    bool m_startupCancelled = false;
     QList<QAction*> m_mapCommands;
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
