@@ -2,6 +2,7 @@
 
 #include "app/CommandIcons.h"
 #include "app/DataPointText.h"
+#include "app/HelpWindow.h"
 #include "app/StartupLoad.h"
 #include "app/ToolbarWindow.h"
 #include "classify/ColorRamp.h"
@@ -36,6 +37,7 @@
 #include <QTreeView>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
+#include <string_view>
 
 namespace {
 constexpr char kNotImplemented[] = " ... to be implemeted...";
@@ -155,8 +157,10 @@ TTAMOForm::~TTAMOForm() {
         // Everything saved from here on (map windows, placement, preferences, toolbars) reaches
         // the settings file in one write, together with what the closing saved.
         TSettingsBatch batch(TSettingsStore::Global());
-        // Map windows go first: they draw from the database object.
+        // Map windows go first, also those closed earlier that still wait for their deferred
+        // deletion: they draw from the database object and refer to the library's themes.
         MdiArea->closeAllSubWindows();
+        qDeleteAll(MdiArea->findChildren<QMdiSubWindow*>());
         m_database.reset();
         SaveWindowPlacement(*this);
         SavePreferences(Preferences());
@@ -195,6 +199,7 @@ void TTAMOForm::CreateActions() {
     const auto tool = [this](TMapTool number) { return [this, number] { SetToolOnActiveMap(number); }; };
     MakeAction(aNoAction, "aNoAction", "&No action", {}, tool(mtNoAction));
     // Its toolbar button reads "None" (the menu shows no tool tips).
+    aNoAction->setIconText("&None");
     aNoAction->setToolTip("None");
     aNoAction->setStatusTip("None");
     MakeAction(aViewRedraw, "aViewRedraw", "&Redraw View", "Redraw View", tool(mtRedraw));
@@ -237,8 +242,10 @@ void TTAMOForm::CreateActions() {
         ResetMapTools();
         ShowNotImplemented();
     });
+    MakeAction(aExportData, "aExportData", "&Export Data", "Export Data", [this] { aExportDataExecute(); });
     aZonalStatistics->setVisible(false);
     aLibraryManager->setVisible(false);
+    aExportData->setVisible(false);
 
     // Window
     MakeAction(aWindowCascade, "aWindowCascade", "&Cascade", "Cascade Windows",
@@ -262,9 +269,97 @@ void TTAMOForm::CreateActions() {
             SetCheckMarksFromBars();
     });
 
+    // Help
+    MakeAction(aHelpContents, "aHelpContents", "&Contents", "Display the help contents screen",
+               [this] { HelpWindow().ShowContents(); });
+    MakeAction(aHelpSearch, "aHelpSearch", "Soil Database", "Search help file for a topic",
+               [this] { HelpWindow().ShowSearch({}); });
+    aHelpSearch->setVisible(false);
+    MakeAction(aHelpDisclaimer, "aHelpDisclaimer", "&Disclaimer", {}, [this] { aHelpDisclaimerExecute(); });
+    MakeAction(aHelpAbout, "aHelpAbout", "&About...", "Show program information",
+               [this] { aHelpAboutExecute(); });
+
     // Commands that need a map window; UpdateCommandStates keeps them in step.
     m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle,
                      aViewZoomIn, aViewZoomOut, aViewPan};
+}
+
+// The menus and toolbars by the names of their items, "-" being a separator. Hidden commands keep
+// their places (and the separators beside them stay); a command the frame does not hold is left out.
+namespace {
+using TItems = std::initializer_list<const char*>;
+constexpr TItems kMainToolbar = {"aFileNewWindow",
+                                 "-",
+                                 "aFilePrint",
+                                 "-",
+                                 "aDataSelect",
+                                 "aDataPoint",
+                                 "-",
+                                 "aCopyClipboard",
+                                 "-",
+                                 "aWindowTileHoriz",
+                                 "aWindowTileVert",
+                                 "aWindowCascade",
+                                 "-"};
+constexpr TItems kViewToolbar = {"aNoAction",          "aViewRedraw", "aViewReset",
+                                 "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
+                                 "aViewPan",           "-",           "aViewSynchronize"};
+constexpr TItems kDataToolbar = {"aSelectSMU",
+                                 "aSelectSMUtable",
+                                 "-",
+                                 "aDataQuery",
+                                 "-",
+                                 "aDataAddShape",
+                                 "aZonalStatistics",
+                                 "aExportData",
+                                 "-",
+                                 "Label1",
+                                 "cmbClassific",
+                                 "spnClasses",
+                                 "cmbColorRamp",
+                                 "aDataClassification",
+                                 "-",
+                                 "aLegendAll",
+                                 "aLegendNone",
+                                 "aLegendSwitch"};
+constexpr TItems kFileMenu = {"aFileNewWindow", "aFileCloseAll",   "-",
+                              "aFilePrint",     "aFilePrintSetup", "aFileExit"};
+constexpr TItems kViewMenu = {"aViewRedraw",
+                              "aViewReset",
+                              "aViewZoomRectangle",
+                              "aViewZoomIn",
+                              "aViewZoomOut",
+                              "aViewPan",
+                              "-",
+                              "aCopyClipboard",
+                              "-",
+                              "aViewPersistent",
+                              "aViewSynchronize",
+                              "aNewWindow",
+                              "-",
+                              "aToolbars"};
+constexpr TItems kDataMenu = {"aSelectSMU",       "aSelectSMUtable",     "-", "aDataQuery",
+                              "aDataSelect",      "aDataPoint",          "-", "aDataAddShape",
+                              "aZonalStatistics", "aDataClassification", "-", "aDataLocation",
+                              "aExportData",      "aLibraryManager"};
+constexpr TItems kWindowMenu = {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"};
+constexpr TItems kHelpMenu = {"aHelpContents", "aHelpSearch", "-", "aHelpDisclaimer", "aHelpAbout"};
+} // namespace
+
+void TTAMOForm::AddItems(QWidget& bar, std::initializer_list<const char*> items) {
+    auto* toolbar = qobject_cast<QToolBar*>(&bar);
+    for (const char* name : items) {
+        if (std::string_view(name) == "-") {
+            auto* separator = new QAction(&bar);
+            separator->setSeparator(true);
+            bar.addAction(separator);
+        } else if (QAction* action = findChild<QAction*>(name, Qt::FindDirectChildrenOnly)) {
+            bar.addAction(action);
+        } else if (QWidget* control = findChild<QWidget*>(name); control && toolbar) {
+            // The classification controls: their values follow the active map, but they are not shown.
+            toolbar->addWidget(control)->setVisible(false);
+        }
+    }
 }
 
 void TTAMOForm::CreateToolBars() {
@@ -276,28 +371,7 @@ void TTAMOForm::CreateToolBars() {
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
         addToolBar(Qt::TopToolBarArea, bar);
     };
-    makeBar(TBMainToolbar, "TBMainToolbar", "Main");
-    TBMainToolbar->addAction(aFileNewWindow);
-    TBMainToolbar->addSeparator();
-    TBMainToolbar->addAction(aDataSelect);
-    TBMainToolbar->addAction(aDataPoint);
-    TBMainToolbar->addSeparator();
-    TBMainToolbar->addAction(aWindowTileHoriz);
-    TBMainToolbar->addAction(aWindowTileVert);
-    TBMainToolbar->addAction(aWindowCascade);
-    TBMainToolbar->addSeparator();
 
-    makeBar(TBViewToolbar, "TBViewToolbar", "View");
-    for (QAction* action :
-         {aNoAction, aViewRedraw, aViewReset, aViewZoomRectangle, aViewZoomIn, aViewZoomOut, aViewPan})
-        TBViewToolbar->addAction(action);
-    TBViewToolbar->addSeparator();
-    TBViewToolbar->addAction(aViewSynchronize);
-
-    makeBar(TBDataToolbar, "TBDataToolbar", "Data");
-    TBDataToolbar->addAction(aZonalStatistics);
-
-    // The classification controls exist and follow the active map, but are not shown.
     Label1 = new QLabel("Classification: ", this);
     Label1->setObjectName("Label1");
     cmbClassific = new QComboBox(this);
@@ -314,8 +388,13 @@ void TTAMOForm::CreateToolBars() {
     cmbColorRamp->setObjectName("cmbColorRamp");
     cmbColorRamp->setFixedWidth(94);
     cmbColorRamp->setItemDelegate(new TColorRampDelegate(cmbColorRamp));
-    for (QWidget* control : std::initializer_list<QWidget*>{Label1, cmbClassific, spnClasses, cmbColorRamp})
-        TBDataToolbar->addWidget(control)->setVisible(false);
+
+    makeBar(TBMainToolbar, "TBMainToolbar", "Main");
+    AddItems(*TBMainToolbar, kMainToolbar);
+    makeBar(TBViewToolbar, "TBViewToolbar", "View");
+    AddItems(*TBViewToolbar, kViewToolbar);
+    makeBar(TBDataToolbar, "TBDataToolbar", "Data");
+    AddItems(*TBDataToolbar, kDataToolbar);
 }
 
 void TTAMOForm::CreateToolWindows() {
@@ -379,41 +458,25 @@ void TTAMOForm::CreateToolWindows() {
 }
 
 void TTAMOForm::CreateMenus() {
-    QMenu* file = menuBar()->addMenu("&File");
-    file->addAction(aFileNewWindow);
-    file->addAction(aFileCloseAll);
-    file->addSeparator();
-    file->addAction(aFileExit);
-
-    QMenu* view = menuBar()->addMenu("&View");
-    for (QAction* action : {aViewRedraw, aViewReset, aViewZoomRectangle, aViewZoomIn, aViewZoomOut, aViewPan})
-        view->addAction(action);
-    view->addSeparator();
-    view->addAction(aViewPersistent);
-    view->addAction(aViewSynchronize);
-    view->addAction(aNewWindow);
-    view->addSeparator();
-    view->addAction(aToolbars);
-
-    QMenu* data = menuBar()->addMenu("&Data");
-    data->addAction(aDataSelect);
-    data->addAction(aDataPoint);
-    data->addSeparator();
-    data->addAction(aZonalStatistics);
-    data->addSeparator();
-    data->addAction(aDataLocation);
-    data->addAction(aLibraryManager);
-
-    mnuWindow = menuBar()->addMenu("&Window");
-    mnuWindow->setObjectName("mnuWindow");
+    const auto makeMenu = [this](const char* name, const QString& title, TItems items) {
+        QMenu* menu = menuBar()->addMenu(title);
+        menu->setObjectName(name);
+        AddItems(*menu, items);
+        return menu;
+    };
+    makeMenu("mnuFile", "&File", kFileMenu);
+    makeMenu("mnuView", "&View", kViewMenu);
+    makeMenu("mnuData", "&Data", kDataMenu);
+    mnuWindow = makeMenu("mnuWindow", "&Window", {});
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
     FillWindowMenu();
+    makeMenu("mnuHelp", "&Help", kHelpMenu);
 }
 
+// The arranging commands, then the child windows.
 void TTAMOForm::FillWindowMenu() {
     mnuWindow->clear();
-    for (QAction* action : {aWindowTileVert, aWindowTileHoriz, aWindowCascade, aWindowArrangeAll})
-        mnuWindow->addAction(action);
+    AddItems(*mnuWindow, kWindowMenu);
     const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
     if (!windows.isEmpty())
         mnuWindow->addSeparator();

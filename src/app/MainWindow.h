@@ -27,6 +27,7 @@ class QStandardItemModel;
 class TMapExplorerForm;
 class TQEVLibraryManager;
 class TStartupLoad;
+class THelpForm;
 class TTAMO;
 
 class TTAMOForm : public QMainWindow, public TMapHost {
@@ -43,6 +44,7 @@ public:
     QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
+    QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -118,6 +120,7 @@ private:
     void CascadeSubWindows();
     QAction* MakeAction(QAction*& member, const char* name, const QString& caption, const QString& hint,
                         std::function<void()> handler);
+    void AddItems(QWidget& bar, std::initializer_list<const char*> items);
     void SetCheckMarksFromBars();
     void FillWindowMenu();
 
@@ -131,8 +134,13 @@ private:
     TMapExplorerForm* CreateMapWindow();
     void aToggleBarExecute(QWidget* bar, QAction* action);
     void ShowNotImplemented();
+    void aExportDataExecute();
+    void aHelpAboutExecute();
+    void aHelpDisclaimerExecute();
+    THelpForm& HelpWindow();
 
     std::unique_ptr<TStartupLoad> m_startup;
+    THelpForm* m_helpForm = nullptr; // made on first use, a window of its own owned by the frame
     bool m_startupTimerStarted = false;
     QList<QAction*> m_mapCommands;
     std::unique_ptr<TQEVLibraryManager> m_library;

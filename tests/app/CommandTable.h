@@ -1,0 +1,129 @@
+#pragma once
+// The frame's commands and their menus and toolbars as the program's users see them, written out
+// once so that every frame test walks the same table.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+enum class TShown { Yes, Hidden, PopUp };
+enum class TEnabled { Always, Map };
+// Commands built with their own windows (reports, query, legend, overlays and output) join the
+// frame with those windows; until then the frame has no action of that name.
+enum class TArrival { Frame, WithItsFeature };
+
+struct TCommandRow {
+    const char* Name;
+    QString Caption;
+    QString Hint; // empty: none
+    TShown Shown;
+    TEnabled Enabled;
+    TArrival Arrival = TArrival::Frame;
+};
+
+inline const std::vector<TCommandRow>& CommandTable() {
+    using enum TShown;
+    using enum TEnabled;
+    constexpr TArrival later = TArrival::WithItsFeature;
+    static const std::vector<TCommandRow> rows = {
+        {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always},
+        {"aFileCloseAll", "&Close All", "", Yes, Always},
+        {"aFilePrint", "&Print", "Print", Hidden, Always, later},
+        {"aFilePrintSetup", "Print &Setup", "", Hidden, Always, later},
+        {"aFileExit", "&Exit", "", Yes, Always},
+        {"aNoAction", "&No action", "", Yes, Map},
+        {"aViewRedraw", "&Redraw View", "Redraw View", Yes, Map},
+        {"aViewReset", "&View All", "View All", Yes, Map},
+        {"aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", Yes, Map},
+        {"aViewZoomIn", "Zoom &In", "Zoom In", Yes, Map},
+        {"aViewZoomOut", "Zoom &Out", "Zoom Out", Yes, Map},
+        {"aViewPan", "&Pan", "Pan", Yes, Map},
+        {"aViewPersistent", "P&ersistent View Operation", "", Yes, Always},
+        {"aViewSynchronize", "&Synchronize Views", "", Yes, Always},
+        {"aNewWindow", "&Open New Window", "", Yes, Always},
+        {"aDataSelect", "&Data Selector", "Data Selector", Hidden, Always},
+        {"aDataAddShape", "Add &Shape Layer", "Add Shape", Yes, Map, later},
+        {"aZonalStatistics", "&Extract Statistics", "Extract Statistics", Hidden, Always},
+        {"aDataClassification", "&Classification", "Data Classification", Hidden, Map, later},
+        {"aDataPoint", "Data &Point", "Data Point", Yes, Always},
+        {"aSelectSMU", "&SMU Overview", "SMU Overview", Hidden, Map, later},
+        {"aSelectSMUtable", "SMU table", "SMU Table", Yes, Map, later},
+        {"aDataQuery", "Data &Query", "", Yes, Map, later},
+        {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
+        {"aExportData", "&Export Data", "Export Data", Hidden, Always},
+        {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
+        {"aWindowCascade", "&Cascade", "Cascade Windows", Yes, Always},
+        {"aWindowTileVert", "Tile &Vertical", "Tile Vertical", Yes, Always},
+        {"aWindowTileHoriz", "&Tile Horizontal", "Tile Horizontal", Yes, Always},
+        {"aWindowArrangeAll", "&Arrange All", "Arrange All", Yes, Always},
+        {"aCopyClipboard", "Copy &Map to Clipboard", "", Yes, Map, later},
+        {"aToolMain", "&Main", "", PopUp, Always},
+        {"aToolView", "&View", "", PopUp, Always},
+        {"aToolData", "&Data", "", PopUp, Always},
+        {"aToolbars", "&Toolbars", "", Yes, Always},
+        {"aLegendAll", "Select All From Legend", "", Yes, Map, later},
+        {"aLegendNone", "Select None From Legend", "", Yes, Map, later},
+        {"aLegendSwitch", "Switch Legend Selection", "", Yes, Map, later},
+        // The Help menu.
+        {"aHelpContents", "&Contents", "Display the help contents screen", Yes, Always},
+        {"aHelpSearch", "Soil Database", "Search help file for a topic", Hidden, Always},
+        {"aHelpDisclaimer", "&Disclaimer", "", Yes, Always},
+        {"aHelpAbout", "&About...", "Show program information", Yes, Always},
+    };
+    return rows;
+}
+
+inline const TCommandRow* FindCommand(const QString& name) {
+    for (const TCommandRow& row : CommandTable())
+        if (name == row.Name)
+            return &row;
+    return nullptr;
+}
+
+// Menus and toolbars: action names in order, "-" for a separator, including the hidden items.
+struct TBarLayout {
+    const char* Name;
+    QString Caption;
+    QStringList Items;
+};
+
+inline const std::vector<TBarLayout>& MenuLayout() {
+    static const std::vector<TBarLayout> menus = {
+        {"mnuFile",
+         "&File",
+         {"aFileNewWindow", "aFileCloseAll", "-", "aFilePrint", "aFilePrintSetup", "aFileExit"}},
+        {"mnuView",
+         "&View",
+         {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut", "aViewPan", "-",
+          "aCopyClipboard", "-", "aViewPersistent", "aViewSynchronize", "aNewWindow", "-", "aToolbars"}},
+        {"mnuData",
+         "&Data",
+         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect", "aDataPoint", "-",
+          "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation", "aExportData",
+          "aLibraryManager"}},
+        {"mnuWindow",
+         "&Window",
+         {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"}},
+        {"mnuHelp", "&Help", {"aHelpContents", "aHelpSearch", "-", "aHelpDisclaimer", "aHelpAbout"}},
+    };
+    return menus;
+}
+
+inline const std::vector<TBarLayout>& ToolbarLayout() {
+    static const std::vector<TBarLayout> bars = {
+        {"TBMainToolbar",
+         "Main",
+         {"aFileNewWindow", "-", "aFilePrint", "-", "aDataSelect", "aDataPoint", "-", "aCopyClipboard", "-",
+          "aWindowTileHoriz", "aWindowTileVert", "aWindowCascade", "-"}},
+        {"TBViewToolbar",
+         "View",
+         {"aNoAction", "aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
+          "aViewPan", "-", "aViewSynchronize"}},
+        {"TBDataToolbar",
+         "Data",
+         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-", "aDataAddShape", "aZonalStatistics",
+          "aExportData", "-", "Label1", "cmbClassific", "spnClasses", "cmbColorRamp", "aDataClassification",
+          "-", "aLegendAll", "aLegendNone", "aLegendSwitch"}},
+    };
+    return bars;
+}

@@ -1,0 +1,301 @@
+// The frame's commands, menus and toolbars against the table the users see, and the windows of
+// the Help menu and the hidden Export command.
+#include "CommandTable.h"
+#include "TestSupport.h"
+#include "app/AboutForm.h"
+#include "app/ExportForm.h"
+#include "app/HelpWindow.h"
+#include "app/MainWindow.h"
+#include "app/disclaimerForm.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+QAction* ActionOf(const TTAMOForm& frame, const QString& name) {
+    return frame.findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+}
+
+// The items of a menu or toolbar: action names, widget names for controls, "-" for separators.
+QStringList ItemsOf(const QWidget& bar) {
+    QStringList items;
+    const auto* toolbar = qobject_cast<const QToolBar*>(&bar);
+    for (QAction* action : bar.actions()) {
+        if (action->isSeparator())
+            items << "-";
+        else if (QWidget* widget = toolbar ? toolbar->widgetForAction(action) : nullptr;
+                 widget && action->objectName().isEmpty())
+            items << widget->objectName();
+        else
+            items << action->objectName();
+    }
+    return items;
+}
+
+// The expected items less the commands that have not joined the frame yet.
+QStringList PresentItems(const TTAMOForm& frame, const QStringList& items) {
+    QStringList present;
+    for (const QString& item : items) {
+        const TCommandRow* row = FindCommand(item);
+        if (row && row->Arrival == TArrival::WithItsFeature && !ActionOf(frame, item))
+            continue;
+        present << item;
+    }
+    return present;
+}
+
+// Every command of the table against the frame: caption, hint, shown and enabled state.
+void ExpectCommandStates(const TTAMOForm& frame, bool withMap, const char* when) {
+    for (const TCommandRow& row : CommandTable()) {
+        SCOPED_TRACE(std::string(row.Name) + " " + when);
+        QAction* action = ActionOf(frame, row.Name);
+        if (!action) {
+            EXPECT_EQ(row.Arrival, TArrival::WithItsFeature) << "the frame has no such command";
+            continue;
+        }
+        EXPECT_EQ(action->text(), row.Caption);
+        EXPECT_EQ(action->statusTip(), row.Hint);
+        EXPECT_EQ(action->isVisible(), row.Shown != TShown::Hidden);
+        // Qt reports a hidden action as disabled; it still runs when triggered from code.
+        const bool shown = row.Shown != TShown::Hidden;
+        EXPECT_EQ(action->isEnabled(), shown && (row.Enabled == TEnabled::Always || withMap));
+    }
+}
+} // namespace
+
+TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWindow) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    frame.UpdateCommandStates();
+    ExpectCommandStates(frame, false, "without a window");
+    for (QWidget* control :
+         {static_cast<QWidget*>(frame.cmbClassific), static_cast<QWidget*>(frame.spnClasses),
+          static_cast<QWidget*>(frame.cmbColorRamp)})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+
+    // Any child window counts.
+    frame.MdiArea->addSubWindow(new QWidget)->show();
+    frame.UpdateCommandStates();
+    ExpectCommandStates(frame, true, "with a window");
+    EXPECT_TRUE(frame.cmbColorRamp->isEnabled());
+    EXPECT_FALSE(frame.TBToolQEVData->isVisible());
+
+    frame.aFileCloseAll->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.aViewZoomIn->isEnabled(); }, 2000));
+    ExpectCommandStates(frame, false, "after Close All");
+
+    // The table names every action of the frame.
+    for (QAction* action : frame.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!action->objectName().isEmpty()) {
+            EXPECT_NE(FindCommand(action->objectName()), nullptr) << action->objectName().toStdString();
+        }
+    }
+}
+
+TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+
+    QStringList titles;
+    for (QAction* entry : frame.menuBar()->actions())
+        titles << entry->text();
+    EXPECT_EQ(titles, QStringList({"&File", "&View", "&Data", "&Window", "&Help"}));
+
+    for (const TBarLayout& layout : MenuLayout()) {
+        SCOPED_TRACE(layout.Name);
+        auto* menu = frame.findChild<QMenu*>(layout.Name);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->title(), layout.Caption);
+        emit menu->aboutToShow();
+        QStringList items = ItemsOf(*menu);
+        // The Window menu goes on with the list of child windows.
+        if (layout.Caption == "&Window")
+            items = items.mid(0, layout.Items.size());
+        EXPECT_EQ(items, PresentItems(frame, layout.Items));
+    }
+
+    for (const TBarLayout& layout : ToolbarLayout()) {
+        SCOPED_TRACE(layout.Name);
+        auto* bar = frame.findChild<QToolBar*>(layout.Name);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->windowTitle(), layout.Caption);
+        EXPECT_EQ(ItemsOf(*bar), PresentItems(frame, layout.Items));
+        // Hidden commands and the classification controls show no button.
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator())
+                continue;
+            QWidget* widget = bar->widgetForAction(action);
+            ASSERT_NE(widget, nullptr);
+            const TCommandRow* row = FindCommand(action->objectName());
+            const bool shown = row ? row->Shown != TShown::Hidden : false;
+            EXPECT_EQ(widget->isVisible(), shown)
+                << ItemsOf(*bar).at(bar->actions().indexOf(action)).toStdString();
+        }
+    }
+    // The "no action" button reads "None".
+    EXPECT_EQ(frame.TBViewToolbar->widgetForAction(frame.aNoAction)->toolTip(), "None");
+}
+
+TEST(FrameCommands, TheWindowMenuListsTheChildWindows) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    auto* first = new QWidget;
+    first->setWindowTitle("First");
+    auto* second = new QWidget;
+    second->setWindowTitle("Second");
+    frame.MdiArea->addSubWindow(first)->show();
+    frame.MdiArea->addSubWindow(second)->show();
+    auto* menu = frame.findChild<QMenu*>("mnuWindow");
+    emit menu->aboutToShow();
+    QStringList captions;
+    for (QAction* action : menu->actions())
+        captions << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(captions.mid(4), QStringList({"-", "&1 First", "&2 Second"}));
+    menu->actions().at(5)->trigger();
+    EXPECT_EQ(frame.MdiArea->activeSubWindow()->widget(), first);
+}
+
+TEST(FrameCommands, UnfinishedCommandsSaySoAndExportDataShowsTheExportWindow) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TTAMOForm frame;
+    frame.aZonalStatistics->trigger();
+    frame.aLibraryManager->trigger();
+    ASSERT_EQ(responder.Messages.size(), 2u);
+    for (const auto& message : responder.Messages) {
+        EXPECT_EQ(message.Text, " ... to be implemeted...");
+        EXPECT_EQ(message.Caption, "Message");
+    }
+
+    bool checked = false;
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        checked = true;
+        EXPECT_EQ(dialog.windowTitle(), "Export");
+        EXPECT_GE(dialog.width(), 445);
+        EXPECT_GE(dialog.height(), 407);
+        auto* form = qobject_cast<TExportForm*>(&dialog);
+        EXPECT_NE(form, nullptr);
+        if (!form)
+            return int(QDialog::Rejected);
+        QStringList formats;
+        for (QAbstractButton* button : form->FormatButtons->buttons())
+            formats << button->text();
+        EXPECT_EQ(formats, QStringList({"ESRI BIL (+ BLW && HDR)", "IDRISI RST (+ RDC)", "ESRI ARC ASCII",
+                                        "GeoTiff"}));
+        EXPECT_TRUE(form->FormatButtons->button(0)->isChecked());
+        EXPECT_EQ(form->chkLegend->text(), "Add Legend and color info");
+        EXPECT_EQ(form->btnExport->text(), "&Export");
+        EXPECT_EQ(form->btnClose->text(), "&Close");
+        EXPECT_EQ(form->rgFormat->title(), "Format");
+        for (QLineEdit* edit : {form->edtWest, form->edtEast, form->edtSouth, form->edtNorth})
+            EXPECT_FALSE(edit->inputMask().isEmpty());
+        // Export does nothing: the window stays, no message, no file.
+        form->btnExport->click();
+        EXPECT_TRUE(responder.Messages.size() == 2u);
+        QTest::mouseClick(form->btnClose, Qt::LeftButton);
+        return dialog.result();
+    });
+    frame.findChild<QAction*>("aExportData")->trigger();
+    EXPECT_TRUE(checked);
+}
+
+TEST(FrameCommands, AboutAndDisclaimerOpenAndClose) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TTAMOForm frame;
+    QStringList shown;
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        shown << dialog.windowTitle();
+        auto* about = qobject_cast<TAboutForm*>(&dialog);
+        EXPECT_NE(about, nullptr);
+        if (!about)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(about->ProductName->text(), "TAMO Soil Database Viewer");
+        EXPECT_TRUE(about->ProductName->font().bold());
+        EXPECT_TRUE(about->Version->text().contains("2.0"));
+        EXPECT_TRUE(about->memAcknowledgements->toPlainText().contains("Qt 6"));
+        EXPECT_GE(about->width(), 365);
+        EXPECT_GE(about->height(), 240);
+        QTest::mouseClick(about->OKButton, Qt::LeftButton);
+        return about->result();
+    });
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        shown << dialog.windowTitle();
+        auto* disclaimer = qobject_cast<TDisclaimerForm*>(&dialog);
+        EXPECT_NE(disclaimer, nullptr);
+        if (!disclaimer)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(disclaimer->Memo1->font().bold());
+        EXPECT_TRUE(disclaimer->Memo1->isReadOnly());
+        EXPECT_TRUE(disclaimer->Memo1->toPlainText().contains("CITATION"));
+        EXPECT_EQ(disclaimer->btnClose->text(), "&Close");
+        QTest::mouseClick(disclaimer->btnClose, Qt::LeftButton);
+        return disclaimer->result();
+    });
+    frame.findChild<QAction*>("aHelpAbout")->trigger();
+    frame.findChild<QAction*>("aHelpDisclaimer")->trigger();
+    EXPECT_EQ(shown, QStringList({"About", "Disclaimer"}));
+    EXPECT_TRUE(responder.DialogAnswers.empty());
+}
+
+TEST(FrameCommands, HelpOpensAtItsFirstPageAndSearchesWithAnEmptyKeyword) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    frame.findChild<QAction*>("aHelpContents")->trigger();
+    auto* help = frame.findChild<THelpForm*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->CurrentPage(), "index.html");
+    EXPECT_EQ(help->tabNavigation->currentIndex(), 0);
+    EXPECT_EQ(help->lstContents->count(), int(HelpPages().size()));
+    EXPECT_EQ(help->lstContents->currentRow(), 0);
+    EXPECT_TRUE(help->Browser->toPlainText().contains("Soil Mapping Unit"));
+
+    // Each page of the contents opens, and has text.
+    for (int row = 0; row < help->lstContents->count(); ++row) {
+        help->lstContents->setCurrentRow(row);
+        EXPECT_EQ(help->CurrentPage(), HelpPages()[row].File);
+        EXPECT_GT(help->Browser->toPlainText().size(), 200) << HelpPages()[row].File.toStdString();
+    }
+    // A link moves the contents along.
+    help->lstContents->setCurrentRow(0);
+    help->Browser->setSource(QUrl("qrc:/help/query.html"));
+    EXPECT_EQ(help->lstContents->currentItem()->text(), "The query");
+
+    help->close();
+    EXPECT_FALSE(help->isVisible());
+    frame.findChild<QAction*>("aHelpSearch")->trigger();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(frame.findChildren<THelpForm*>().size(), 1);
+    EXPECT_EQ(help->tabNavigation->currentIndex(), 1);
+    EXPECT_EQ(help->edtKeyword->text(), "");
+    EXPECT_EQ(help->lstTopics->count(), int(HelpPages().size()));
+    QTest::keyClicks(help->edtKeyword, "selection colour");
+    ASSERT_GE(help->lstTopics->count(), 1);
+    EXPECT_LT(help->lstTopics->count(), int(HelpPages().size()));
+    EXPECT_TRUE(SearchHelp("no such words anywhere").isEmpty());
+}
