@@ -5,6 +5,9 @@
 
 namespace {
 QString Degrees(double value, char positive, char otherwise) {
+    // A coordinate of minus zero reads like zero: "0.00 W", not "-0.00 W".
+    if (value == 0)
+        value = 0;
     return QLocale::system().toString(value, 'f', 2) + ' ' + QChar(value > 0 ? positive : otherwise);
 }
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/DataPointText.h"
 #include "app/HelpWindow.h"
 #include "app/StartupLoad.h"
+#include "app/ThemeTreeLayout.h"
 #include "app/ToolbarWindow.h"
 #include "classify/ColorRamp.h"
 #include "common/misc_functions.h"
@@ -439,7 +440,10 @@ void TTAMOForm::CreateToolWindows() {
             [this] { aDataPoint->setChecked(TBToolDataPoint->isVisible()); });
 
     makeDock(TBToolQEVData, "TBToolQEVData", "VIRA Data");
-    TreeView = new QTreeView(TBToolQEVData);
+    // The tree is placed by LayoutThemeTree, not by a layout.
+    auto* treeHolder = new QWidget(TBToolQEVData);
+    treeHolder->setObjectName("TreeHolder");
+    TreeView = new QTreeView(treeHolder);
     TreeView->setObjectName("TreeView");
     TreeView->setHeaderHidden(true);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -454,7 +458,9 @@ void TTAMOForm::CreateToolWindows() {
     });
     connect(TreeView, &QTreeView::doubleClicked, this,
             [this] { Guarded([this] { OpenSelectedTheme(); }, this); });
-    TBToolQEVData->setWidget(TreeView);
+    TBToolQEVData->setWidget(treeHolder);
+    TBToolQEVData->installEventFilter(this);
+    treeHolder->installEventFilter(this);
 }
 
 void TTAMOForm::CreateMenus() {
@@ -568,7 +574,12 @@ bool TTAMOForm::event(QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
-        Guarded([this] { UpdateCommandStates(); }, this);
+        Guarded(
+            [this] {
+                LayoutThemeTree();
+                UpdateCommandStates();
+            },
+            this);
     return QMainWindow::event(event);
 }
 
@@ -686,5 +697,13 @@ void TTAMOForm::SetColorRampIndex(int index) {
 bool TTAMOForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TBToolDataPoint && event->type() == QEvent::Resize)
         SizeDataPointGrid();
+    if ((watched == TBToolQEVData || watched == TBToolQEVData->widget()) && event->type() == QEvent::Resize)
+        LayoutThemeTree();
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Floating or docked, the client area lies below the tool window's title bar, so the tree needs no
+// further allowance for a floating caption.
+void TTAMOForm::LayoutThemeTree() {
+    TreeView->setGeometry(ThemeTreeGeometry(TBToolQEVData->widget()->size()));
 }

@@ -79,7 +79,13 @@ public:
     TMapExplorerForm* ActiveMap() const;
     QList<TMapExplorerForm*> MapWindows() const;
     void RedrawActiveMap();
+    // Opens the theme of the selected node of the theme tree, in a new map window or in the active
+    // one after the NewWindow preference, and names the window in the data-point grid.
     void OpenSelectedTheme();
+    // True while OpenSelectedTheme runs: the colour-ramp box then ignores its changes.
+    bool OpeningTheme() const { return m_openingTheme; }
+    // Places the theme tree in its tool window.
+    void LayoutThemeTree();
 
     TTAMO* Database() const { return m_database.get(); }
     TQEVLibraryManager* Library() const { return m_library.get(); }
@@ -140,6 +146,7 @@ private:
     THelpForm& HelpWindow();
 
     std::unique_ptr<TStartupLoad> m_startup;
+    bool m_openingTheme = false;
     THelpForm* m_helpForm = nullptr; // made on first use, a window of its own owned by the frame
     bool m_startupTimerStarted = false;
     QList<QAction*> m_mapCommands;

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -118,10 +119,21 @@ void TTAMOForm::OpenSelectedTheme() {
     const TQEV_Layer* theme = nullptr;
     if (!m_library->SelectedTheme(TreeView->currentIndex(), theme))
         return;
+    const QScopedValueRollback busy(m_openingTheme, true);
     if (MapWindowCount() == 0 || Preferences().NewWindow) {
+        // A window whose theme cannot be opened (its raster is missing) is not left empty.
         TMapExplorerForm* map = CreateMapWindow();
-        qobject_cast<QMdiSubWindow*>(map->parentWidget())->showMaximized();
-        map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
+        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
+        sub->showMaximized();
+        bool opened = false;
+        try {
+            opened = map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
+        } catch (...) {
+            sub->close();
+            throw;
+        }
+        if (!opened)
+            sub->close();
     } else if (TMapExplorerForm* map = ActiveMap()) {
         map->RecreateManager();
         map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);

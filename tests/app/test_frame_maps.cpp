@@ -18,6 +18,7 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -265,4 +266,72 @@ TEST_F(FrameOnDemoData, CloseAllDuringADrawingLeavesTheMapCommandsOff) {
     QTest::qWait(50);
     EXPECT_FALSE(frame->aViewZoomIn->isEnabled());
     EXPECT_FALSE(frame->aViewRedraw->isEnabled());
+}
+
+TEST_F(FrameOnDemoData, ClosedMapWindowsAreGoneBeforeTheDatabase) {
+    Start();
+    frame->aFileNewWindow->trigger();
+    ASSERT_EQ(frame->MapWindows().size(), 2);
+    // One window closed and waiting for its deferred deletion, one still open. The frame frees the
+    // database and then saves its placement: a window deleted before that saving was deleted
+    // before the database went.
+    int deleted = 0;
+    int deletedFirst = 0;
+    for (TMapExplorerForm* map : frame->MapWindows())
+        QObject::connect(map, &QObject::destroyed, [&] {
+            ++deleted;
+            deletedFirst += !TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm");
+        });
+    frame->MdiArea->subWindowList().first()->close();
+    ASSERT_EQ(deleted, 0);
+    ASSERT_FALSE(TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm"));
+    frame.reset();
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(deletedFirst, 2);
+}
+
+TEST_F(FrameOnDemoData, ADoubleClickInTheThemeTreeOpensTheThemeAndNamesItsWindow) {
+    Start();
+    // The command states keep the theme tree hidden; shown from code, its double click works.
+    frame->aDataSelect->trigger();
+    ASSERT_TRUE(frame->TBToolQEVData->isVisible());
+    QAbstractItemModel* tree = frame->TreeView->model();
+    const QModelIndex library = tree->index(0, 0);
+    frame->TreeView->expand(library);
+    const QModelIndex theme = tree->index(tree->rowCount(library) - 1, 0, library);
+    ASSERT_TRUE(theme.isValid());
+    const QString themeName = theme.data().toString();
+
+    // A double click on a library node opens nothing.
+    frame->TreeView->setCurrentIndex(library);
+    frame->OpenSelectedTheme();
+    EXPECT_EQ(frame->MapWindows().size(), 1);
+
+    // In the active window (NewWindow off); the colour-ramp box is told to keep still meanwhile.
+    Preferences().NewWindow = false;
+    bool busyDuringDrawing = false;
+    QTimer::singleShot(0, frame.get(), [&] { busyDuringDrawing = frame->OpeningTheme(); });
+    const QRect place = frame->TreeView->visualRect(theme);
+    frame->TreeView->setCurrentIndex(theme);
+    QTest::mouseDClick(frame->TreeView->viewport(), Qt::LeftButton, {}, place.center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
+    EXPECT_TRUE(busyDuringDrawing);
+    EXPECT_FALSE(frame->OpeningTheme());
+    ASSERT_EQ(frame->MapWindows().size(), 1);
+    EXPECT_EQ(frame->ActiveMap()->windowTitle(), themeName);
+    // No readout yet: the caption goes to the last row of the grid.
+    EXPECT_EQ(frame->StringGrid->rowCount(), 5);
+    EXPECT_EQ(frame->StringGrid->item(4, 0)->text(), themeName);
+
+    // In a new window (NewWindow on), after a readout: the grid gains a row for it.
+    frame->aNewWindow->trigger();
+    frame->aDataPoint->trigger();
+    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    frame->OpenSelectedTheme();
+    ASSERT_EQ(frame->MapWindows().size(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
+    EXPECT_EQ(frame->StringGrid->rowCount(), 6);
+    EXPECT_EQ(frame->StringGrid->item(5, 0)->text(), themeName);
+    EXPECT_EQ(frame->StringGrid->item(1, 0)->text(), "Longitude");
+    EXPECT_TRUE(frame->aViewZoomIn->isEnabled());
 }
