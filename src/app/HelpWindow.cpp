@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include "settings/RegistryMan.h"
 #include "settings/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -154,7 +155,14 @@ void THelpForm::edtKeywordChange() {
 void THelpForm::Present() {
     if (!m_placementRestored) {
         m_placementRestored = true;
-        RestoreWindowPlacement(*this);
+        // Where it was last time; the first time over the middle of the frame.
+        if (TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\" + objectName())) {
+            RestoreWindowPlacement(*this);
+        } else if (parentWidget()) {
+            QRect box(QPoint(), size());
+            box.moveCenter(parentWidget()->frameGeometry().center());
+            move(box.topLeft());
+        }
     }
     show();
     raise();

@@ -2,8 +2,13 @@
 // The frame's commands and their menus and toolbars as the program's users see them, written out
 // once so that every frame test walks the same table.
 
+#include "app/MainWindow.h"
+
+#include <QAction>
 #include <QString>
 #include <QStringList>
+#include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 enum class TShown { Yes, Hidden, PopUp };
@@ -126,4 +131,26 @@ inline const std::vector<TBarLayout>& ToolbarLayout() {
           "-", "aLegendAll", "aLegendNone", "aLegendSwitch"}},
     };
     return bars;
+}
+
+inline QAction* ActionOf(const TTAMOForm& frame, const QString& name) {
+    return frame.findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+}
+
+// Every command of the table against the frame: caption, hint, shown and enabled state.
+inline void ExpectCommandStates(const TTAMOForm& frame, bool withMap, const char* when) {
+    for (const TCommandRow& row : CommandTable()) {
+        SCOPED_TRACE(std::string(row.Name) + " " + when);
+        QAction* action = ActionOf(frame, row.Name);
+        if (!action) {
+            EXPECT_EQ(row.Arrival, TArrival::WithItsFeature) << "the frame has no such command";
+            continue;
+        }
+        EXPECT_EQ(action->text(), row.Caption);
+        EXPECT_EQ(action->statusTip(), row.Hint);
+        EXPECT_EQ(action->isVisible(), row.Shown != TShown::Hidden);
+        // Qt reports a hidden action as disabled; it still runs when triggered from code.
+        const bool shown = row.Shown != TShown::Hidden;
+        EXPECT_EQ(action->isEnabled(), shown && (row.Enabled == TEnabled::Always || withMap));
+    }
 }

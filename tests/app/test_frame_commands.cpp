@@ -32,10 +32,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-QAction* ActionOf(const TTAMOForm& frame, const QString& name) {
-    return frame.findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
-}
-
 // The items of a menu or toolbar: action names, widget names for controls, "-" for separators.
 QStringList ItemsOf(const QWidget& bar) {
     QStringList items;
@@ -64,23 +60,6 @@ QStringList PresentItems(const TTAMOForm& frame, const QStringList& items) {
     return present;
 }
 
-// Every command of the table against the frame: caption, hint, shown and enabled state.
-void ExpectCommandStates(const TTAMOForm& frame, bool withMap, const char* when) {
-    for (const TCommandRow& row : CommandTable()) {
-        SCOPED_TRACE(std::string(row.Name) + " " + when);
-        QAction* action = ActionOf(frame, row.Name);
-        if (!action) {
-            EXPECT_EQ(row.Arrival, TArrival::WithItsFeature) << "the frame has no such command";
-            continue;
-        }
-        EXPECT_EQ(action->text(), row.Caption);
-        EXPECT_EQ(action->statusTip(), row.Hint);
-        EXPECT_EQ(action->isVisible(), row.Shown != TShown::Hidden);
-        // Qt reports a hidden action as disabled; it still runs when triggered from code.
-        const bool shown = row.Shown != TShown::Hidden;
-        EXPECT_EQ(action->isEnabled(), shown && (row.Enabled == TEnabled::Always || withMap));
-    }
-}
 } // namespace
 
 TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWindow) {

@@ -1,4 +1,5 @@
 // The frame on real data: the small demo database and a sparse world raster holding a few units.
+#include "CommandTable.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "map/QEVwindow.h"
@@ -334,4 +335,17 @@ TEST_F(FrameOnDemoData, ADoubleClickInTheThemeTreeOpensTheThemeAndNamesItsWindow
     EXPECT_EQ(frame->StringGrid->item(5, 0)->text(), themeName);
     EXPECT_EQ(frame->StringGrid->item(1, 0)->text(), "Longitude");
     EXPECT_TRUE(frame->aViewZoomIn->isEnabled());
+}
+
+TEST_F(FrameOnDemoData, CommandStatesFollowTheMapWindows) {
+    Start();
+    ExpectCommandStates(*frame, true, "after the start");
+    frame->aFileCloseAll->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
+    QTest::qWait(20);
+    ExpectCommandStates(*frame, false, "after Close All");
+    frame->aFileNewWindow->trigger();
+    ASSERT_EQ(frame->MapWindows().size(), 1);
+    ExpectCommandStates(*frame, true, "after New Window");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
 }
