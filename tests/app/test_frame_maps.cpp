@@ -349,3 +349,22 @@ TEST_F(FrameOnDemoData, CommandStatesFollowTheMapWindows) {
     ExpectCommandStates(*frame, true, "after New Window");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
 }
+
+TEST_F(FrameOnDemoData, ATheme_sUnitsFollowTheValueAndTheDominantSoilIsStillFound) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "units-fixture");
+        db.setDatabaseName(env.Folder() + "Data/TAMO2.sqlite");
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("UPDATE WRB_Layer SET Units = 'SMU id'"));
+    }
+    QSqlDatabase::removeDatabase("units-fixture");
+    Start();
+    frame->aDataPoint->trigger();
+    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    EXPECT_EQ(frame->StatusPanels[3]->text(), "Image Value: " + QString::number(Smu) + " SMU id");
+    EXPECT_EQ(frame->StringGrid->item(3, 1)->text(), QString::number(Smu) + " SMU id");
+    const QString soil = frame->StringGrid->item(4, 1)->text();
+    EXPECT_FALSE(soil.isEmpty());
+    EXPECT_NE(soil, "-");
+}
