@@ -278,3 +278,20 @@ TEST(FrameCommands, HelpOpensAtItsFirstPageAndSearchesWithAnEmptyKeyword) {
     EXPECT_LT(help->lstTopics->count(), int(HelpPages().size()));
     EXPECT_TRUE(SearchHelp("no such words anywhere").isEmpty());
 }
+
+TEST(FrameCommands, EachMenuOpensWithAltAndItsLetter) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    for (const TBarLayout& layout : MenuLayout()) {
+        SCOPED_TRACE(layout.Name);
+        auto* menu = frame.findChild<QMenu*>(layout.Name);
+        const QChar letter = layout.Caption.at(layout.Caption.indexOf('&') + 1);
+        QTest::keyClick(&frame, Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 1000));
+        menu->close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 1000));
+    }
+}
