@@ -79,9 +79,11 @@ TEST(FrameReadout, PanelsAndGridWithoutAMap) {
     EXPECT_EQ(Cell(*frame.StringGrid, 4, 1), "-");
 
     // Column widths follow the tool window.
-    frame.TBToolDataPoint->resize(300, 200);
-    EXPECT_EQ(frame.StringGrid->columnWidth(0), 150);
-    EXPECT_EQ(frame.StringGrid->columnWidth(1), frame.TBToolDataPoint->width() - 155);
+    frame.TBToolDataPoint->resize(400, 200);
+    const int labels0 = frame.StringGrid->columnWidth(0);
+    EXPECT_GE(labels0, 150);
+    EXPECT_GE(labels0, frame.StringGrid->fontMetrics().horizontalAdvance("Dominant Soil Unit (WRB2022)"));
+    EXPECT_EQ(frame.StringGrid->columnWidth(1), frame.TBToolDataPoint->width() - labels0 - 5);
 }
 
 TEST(FrameReadout, TheThemeTreeFillsItsToolWindowClientArea) {
