@@ -5,6 +5,7 @@
 
 #include "BenchData.h"
 
+#include "app/DataPointText.h"
 #include "db/TAMO_content.h"
 #include "map/MapHost.h"
 #include "raster/RasterPainter.h"
@@ -150,6 +151,38 @@ void BM_ReadCellValue(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(BM_ReadCellValue)->Unit(benchmark::kMicrosecond);
+
+// What the frame's readout computes on one pointer move with the Data Point window open: the cell
+// and its coordinates, the two coordinate texts, the cell value, and the unit's decoded dominant soil.
+void BM_ReadoutTexts(benchmark::State& state) {
+    TBenchMap& map = Map();
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
+    TViewGeometry& view = map.Legend->View;
+    view.TargetWidth = 1920;
+    view.TargetHeight = 1080;
+    view.SetView(0, kWorldCols, 0, kWorldRows);
+    view.FitView();
+    const TIntStrList* wrbCodes = map.Tamo->SmuMeta().DomainLists[9].get();
+    std::mt19937 random(11);
+    std::vector<std::pair<int, int>> pixels(4096);
+    for (auto& p : pixels)
+        p = {int(random() % 1920), int(random() % 1080)};
+    std::size_t i = 0;
+    qsizetype length = 0;
+    for (auto _ : state) {
+        const auto& [x, y] = pixels[i++ & 4095];
+        const TCellPoint cell = view.PixelToCell(x, y);
+        const TLonLat place = view.PixelToLonLat(x, y).value_or(TLonLat{});
+        length += LongitudeText(place.Lon).size() + LatitudeText(place.Lat).size();
+        const double value = map.Legend->ReadCellValue(cell.Col, cell.Row);
+        const int code = value == 0 ? TSmuLookup::kNoWrbCode : map.Tamo->WrbCodeOf(static_cast<int>(value));
+        if (code != TSmuLookup::kNoWrbCode)
+            length += TTAMO::DecodeDomain(wrbCodes, QString::number(code)).size();
+    }
+    benchmark::DoNotOptimize(length);
+}
+BENCHMARK(BM_ReadoutTexts)->Unit(benchmark::kMicrosecond);
 
 #ifdef TAMO_HAVE_GDAL
 // The same 1920 x 1080 nearest-neighbour sampling of the whole raster by GDAL's raw-raster driver,
