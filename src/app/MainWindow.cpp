@@ -603,6 +603,9 @@ void TTAMOForm::closeEvent(QCloseEvent* event) {
     MdiArea->closeAllSubWindows();
     // Saved while the tool windows are still shown: a floating one is hidden with the frame.
     SaveLayout();
+    // The help goes with the frame (and keeps its placement for the next run).
+    if (m_helpForm && m_helpForm->isVisible())
+        m_helpForm->close();
     QMainWindow::closeEvent(event);
     if (!event->isAccepted())
         m_closingWrites.reset();

@@ -277,6 +277,14 @@ TEST(FrameCommands, HelpOpensAtItsFirstPageAndSearchesWithAnEmptyKeyword) {
     ASSERT_GE(help->lstTopics->count(), 1);
     EXPECT_LT(help->lstTopics->count(), int(HelpPages().size()));
     EXPECT_TRUE(SearchHelp("no such words anywhere").isEmpty());
+
+    // It closes with the frame and keeps its place.
+    help->move(40, 50);
+    frame.close();
+    EXPECT_FALSE(help->isVisible());
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("\\software\\TAMO\\v2.00\\Forms\\HelpForm", TKeyAccess::OpenExisting));
+    EXPECT_EQ(registry.ReadInteger("Left"), help->x());
 }
 
 TEST(FrameCommands, EachMenuOpensWithAltAndItsLetter) {
