@@ -289,62 +289,33 @@ void TTAMOForm::CreateActions() {
 // their places (and the separators beside them stay); a command the frame does not hold is left out.
 namespace {
 using TItems = std::initializer_list<const char*>;
-constexpr TItems kMainToolbar = {"aFileNewWindow",
-                                 "-",
-                                 "aFilePrint",
-                                 "-",
-                                 "aDataSelect",
-                                 "aDataPoint",
-                                 "-",
-                                 "aCopyClipboard",
-                                 "-",
-                                 "aWindowTileHoriz",
-                                 "aWindowTileVert",
-                                 "aWindowCascade",
-                                 "-"};
-constexpr TItems kViewToolbar = {"aNoAction",          "aViewRedraw", "aViewReset",
-                                 "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
-                                 "aViewPan",           "-",           "aViewSynchronize"};
-constexpr TItems kDataToolbar = {"aSelectSMU",
-                                 "aSelectSMUtable",
-                                 "-",
-                                 "aDataQuery",
-                                 "-",
-                                 "aDataAddShape",
-                                 "aZonalStatistics",
-                                 "aExportData",
-                                 "-",
-                                 "Label1",
-                                 "cmbClassific",
-                                 "spnClasses",
-                                 "cmbColorRamp",
-                                 "aDataClassification",
-                                 "-",
-                                 "aLegendAll",
-                                 "aLegendNone",
-                                 "aLegendSwitch"};
-constexpr TItems kFileMenu = {"aFileNewWindow", "aFileCloseAll",   "-",
-                              "aFilePrint",     "aFilePrintSetup", "aFileExit"};
-constexpr TItems kViewMenu = {"aViewRedraw",
-                              "aViewReset",
-                              "aViewZoomRectangle",
-                              "aViewZoomIn",
-                              "aViewZoomOut",
-                              "aViewPan",
-                              "-",
-                              "aCopyClipboard",
-                              "-",
-                              "aViewPersistent",
-                              "aViewSynchronize",
-                              "aNewWindow",
-                              "-",
+// clang-format off
+constexpr TItems kMainToolbar = {"aFileNewWindow", "-", "aFilePrint", "-", "aDataSelect", "aDataPoint", "-",
+                                 "aCopyClipboard", "-",
+                                 "aWindowTileHoriz", "aWindowTileVert", "aWindowCascade", "-"};
+constexpr TItems kViewToolbar = {"aNoAction", "aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn",
+                                 "aViewZoomOut", "aViewPan", "-",
+                                 "aViewSynchronize"};
+constexpr TItems kDataToolbar = {"aSelectSMU", "aSelectSMUtable", "-",
+                                 "aDataQuery", "-",
+                                 "aDataAddShape", "aZonalStatistics", "aExportData", "-",
+                                 "Label1", "cmbClassific", "spnClasses", "cmbColorRamp", "aDataClassification", "-",
+                                 "aLegendAll", "aLegendNone", "aLegendSwitch"};
+constexpr TItems kFileMenu = {"aFileNewWindow", "aFileCloseAll", "-",
+                              "aFilePrint", "aFilePrintSetup", "aFileExit"};
+constexpr TItems kViewMenu = {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
+                              "aViewPan", "-",
+                              "aCopyClipboard", "-",
+                              "aViewPersistent", "aViewSynchronize", "aNewWindow", "-",
                               "aToolbars"};
-constexpr TItems kDataMenu = {"aSelectSMU",       "aSelectSMUtable",     "-", "aDataQuery",
-                              "aDataSelect",      "aDataPoint",          "-", "aDataAddShape",
-                              "aZonalStatistics", "aDataClassification", "-", "aDataLocation",
-                              "aExportData",      "aLibraryManager"};
+constexpr TItems kDataMenu = {"aSelectSMU", "aSelectSMUtable", "-",
+                              "aDataQuery", "aDataSelect", "aDataPoint", "-",
+                              "aDataAddShape", "aZonalStatistics", "aDataClassification", "-",
+                              "aDataLocation", "aExportData", "aLibraryManager"};
 constexpr TItems kWindowMenu = {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"};
-constexpr TItems kHelpMenu = {"aHelpContents", "aHelpSearch", "-", "aHelpDisclaimer", "aHelpAbout"};
+constexpr TItems kHelpMenu = {"aHelpContents", "aHelpSearch", "-",
+                              "aHelpDisclaimer", "aHelpAbout"};
+// clang-format on
 } // namespace
 
 void TTAMOForm::AddItems(QWidget& bar, std::initializer_list<const char*> items) {
