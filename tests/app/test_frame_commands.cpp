@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -302,4 +304,24 @@ TEST(FrameCommands, EachMenuOpensWithAltAndItsLetter) {
         menu->close();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 1000));
     }
+}
+
+TEST(FrameCommands, EveryLinkOfTheHelpLeadsToAPageOfItsContents) {
+    QStringList files;
+    for (const THelpPage& page : HelpPages())
+        files << page.File;
+    const QRegularExpression link(QStringLiteral("href=\"([^\"]*)\""));
+    int links = 0;
+    THelpForm help; // registers the pages
+    for (const QString& file : files) {
+        QFile page(":/help/" + file);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QString html = QString::fromUtf8(page.readAll());
+        for (const QRegularExpressionMatch& match : link.globalMatch(html)) {
+            ++links;
+            EXPECT_TRUE(files.contains(match.captured(1)))
+                << file.toStdString() << " -> " << match.captured(1).toStdString();
+        }
+    }
+    EXPECT_GT(links, 5);
 }
