@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -369,4 +371,22 @@ TEST_F(FrameOnDemoData, ATheme_sUnitsFollowTheValueAndTheDominantSoilIsStillFoun
     const QString soil = frame->StringGrid->item(4, 1)->text();
     EXPECT_FALSE(soil.isEmpty());
     EXPECT_NE(soil, "-");
+}
+
+TEST_F(FrameOnDemoData, TheExportWindowOffersTheLibrariesAndTheirThemes) {
+    Start();
+    bool shown = false;
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        shown = true;
+        auto* library = dialog.findChild<QComboBox*>("cmbLibrary");
+        auto* layers = dialog.findChild<QListWidget*>("lstLayers");
+        EXPECT_EQ(library->count(), int(frame->Library()->Libraries().size()));
+        EXPECT_EQ(library->itemText(0), frame->Library()->Libraries().front()->QevLibrary);
+        EXPECT_GE(layers->count(), 1);
+        EXPECT_EQ(layers->item(0)->text(), frame->Library()->FirstTheme()->LayerName);
+        return int(QDialog::Rejected);
+    });
+    frame->aExportData->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(responder.Messages.empty());
 }
