@@ -597,6 +597,9 @@ bool TMapExplorerForm::AllowClose() {
         m_closePending = true;
         return false;
     }
+    // A closing window draws no more: a resize that is still waiting would start a drawing in which
+    // the window's deferred deletion could run.
+    m_resizeTimer.stop();
     return true;
 }
 
