@@ -235,6 +235,7 @@ void TTAMOForm::CreateActions() {
     MakeAction(aDataSelect, "aDataSelect", "&Data Selector", "Data Selector",
                [this] { aToggleBarExecute(TBToolQEVData, aDataSelect); });
     aDataSelect->setVisible(false);
+    aDataSelect->setIconText("&Show Data Selector"); // its (hidden) button on the Main toolbar
     MakeAction(aDataLocation, "aDataLocation", "&Data Location", "Change Location of Data Files",
                [this] { ShowDataLocation(this); });
     MakeAction(aZonalStatistics, "aZonalStatistics", "&Extract Statistics", "Extract Statistics",

@@ -135,7 +135,9 @@ TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
                 << ItemsOf(*bar).at(bar->actions().indexOf(action)).toStdString();
         }
     }
-    // The "no action" button reads "None".
+    // The buttons with captions of their own.
+    EXPECT_EQ(frame.aDataSelect->iconText(), "&Show Data Selector");
+    EXPECT_EQ(frame.aNoAction->iconText(), "&None");
     EXPECT_EQ(frame.TBViewToolbar->widgetForAction(frame.aNoAction)->toolTip(), "None");
 }
 
