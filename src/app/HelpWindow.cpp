@@ -111,6 +111,7 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(lstTopics, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { OpenPage(FileOf(item->text())); });
     connect(edtKeyword, &QLineEdit::textChanged, this, [this] { edtKeywordChange(); });
+    edtKeywordChange(); // no keyword yet: every page
     connect(Browser, &QTextBrowser::sourceChanged, this,
             [this](const QUrl& source) { BrowserSourceChanged(source.fileName()); });
 }
