@@ -36,7 +36,8 @@ inline const std::vector<TCommandRow>& CommandTable() {
         {"aFilePrint", "&Print", "Print", Hidden, Always, later},
         {"aFilePrintSetup", "Print &Setup", "", Hidden, Always, later},
         {"aFileExit", "&Exit", "", Yes, Always},
-        {"aNoAction", "&No action", "", Yes, Map},
+        // The hint of its toolbar button ("None"), which the status bar shows for the menu item too.
+        {"aNoAction", "&No action", "None", Yes, Map},
         {"aViewRedraw", "&Redraw View", "Redraw View", Yes, Map},
         {"aViewReset", "&View All", "View All", Yes, Map},
         {"aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", Yes, Map},
