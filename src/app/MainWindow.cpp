@@ -26,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinter>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -106,6 +107,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     CreateToolBars();
     CreateToolWindows();
     CreateMenus();
+    CreateOutputActions();
     CreateStatusBar();
 
     Timer1 = new QTimer(this);

@@ -19,6 +19,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QSpinBox;
 class QTableWidget;
 class QTimer;
@@ -44,6 +45,7 @@ public:
     QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
+    QAction *aFilePrint, *aFilePrintSetup, *aDataAddShape, *aCopyClipboard;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -79,6 +81,13 @@ public:
     QList<TMapExplorerForm*> MapWindows() const;
     void RedrawActiveMap();
     void OpenSelectedTheme();
+
+    // Shapefiles chosen by the user become overlays of the active map window.
+    void AddShapeFiles();
+    // A picture of the active map window (map, legend) on the clipboard.
+    void CopyMapToClipboard();
+    // The printer the print commands use.
+    QPrinter& Printer();
 
     TTAMO* Database() const { return m_database.get(); }
     TQEVLibraryManager* Library() const { return m_library.get(); }
@@ -132,6 +141,10 @@ private:
     TMapExplorerForm* CreateMapWindow();
     void aToggleBarExecute(QWidget* bar, QAction* action);
     void ShowNotImplemented();
+    // Print, Print Setup, Add Shape Layer and Copy Map to Clipboard, in their menus and toolbars.
+    void CreateOutputActions();
+    void aFilePrintExecute();
+    void aFilePrintSetupExecute();
 
     QPointer<TSplashForm> m_splash;
     bool m_startupTimerStarted = false;
@@ -147,4 +160,5 @@ private:
     bool m_restoringLayout = false;
     // From the frame's close to the end of its destruction the settings file is written once.
     std::unique_ptr<TSettingsBatch> m_closingWrites;
+    std::unique_ptr<QPrinter> m_printer;
 };
