@@ -31,7 +31,7 @@ protected:
         Preferences().DATA_CACHE = cache;
         Preferences().RASTER = cache + "TAMO2.bil";
         Library.Path = Env.Folder() + "TAMO2.zip";
-        QFile(Library.Path).open(QIODevice::WriteOnly);
+        WriteEmptyArchive(Library.Path);
         // Stripes of units 1..8 across the grid, each its own class colour.
         WriteRaster(
             cache + "TAMO2.bil", kCols, kRows, 2, [](int c, int r) { return 1u + (c / 50 + r / 50) % 8; },
