@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
+#include <QScopeGuard>
+#include <cfenv>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <shapefil.h>
@@ -114,9 +117,9 @@ public:
     void AddLine(const SHPObject& object, int first, int last, bool closed) {
         m_points.clear();
         for (int i = first; i < last; ++i)
-            Push(m_view.LonLatToPixel(object.padfX[i], object.padfY[i]));
+            Push(Project(object.padfX[i], object.padfY[i]));
         if (closed && !m_points.empty())
-            Push(m_view.LonLatToPixel(object.padfX[first], object.padfY[first]));
+            Push(Project(object.padfX[first], object.padfY[first]));
         if (m_points.size() == 1)
             m_points.push_back(m_points.front());
         Cut();
@@ -128,6 +131,14 @@ public:
     }
 
 private:
+    // LonLatToPixel of the view, step for step, without its per-call rounding-mode check: the
+    // drawing makes sure that rounding is to the nearest even neighbour while it runs.
+    TPixel Project(double lon, double lat) const {
+        const double col = (lon + 180.0) * m_view.RasterCols / 360.0;
+        const double row = (90.0 - lat) * m_view.RasterRows / 180.0;
+        return {TruncToInt(std::nearbyint((col + 0.5 - m_view.Col0) * m_view.Scale)) + m_view.OriginX,
+                TruncToInt(std::nearbyint((row + 0.5 - m_view.Row0) * m_view.Scale)) + m_view.OriginY};
+    }
     void Push(TPixel pixel) {
         const QPointF point(pixel.X, pixel.Y);
         // Neighbouring vertices often fall on one pixel at small scales; one is enough.
@@ -243,6 +254,10 @@ TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaint
         return TOverlayResult::Completed;
     const TLonLatBox box{northWest->Lon, northWest->Lat, southEast->Lon, southEast->Lat};
 
+    // Vertices are rounded half to even, as the view's own conversion does.
+    const int roundingMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const auto restoreRounding = qScopeGuard([roundingMode] { std::fesetround(roundingMode); });
     TOverlayPainter painter(target);
     TLineBuilder builder(view, target.width(), target.height());
     int objectsDone = 0;
