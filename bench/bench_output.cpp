@@ -15,13 +15,16 @@
 #include "themes/QEVlibrary.h"
 #include "themes/QEVmanag.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <sys/resource.h>
@@ -111,6 +114,13 @@ void BM_PrintWorldPdf(benchmark::State& state) {
     form.show();
     if (!form.OpenTheme(theme, 0, kWorldCols, 0, kWorldRows))
         return state.SkipWithError("the raster cannot be opened");
+    // Let the redraw that follows the window's resize happen before, not during, the prints.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500 || form.IsDrawing()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setResolution(600);

@@ -140,7 +140,8 @@ private:
                 TruncToInt(std::nearbyint((row + 0.5 - m_view.Row0) * m_view.Scale)) + m_view.OriginY};
     }
     void Push(TPixel pixel) {
-        const QPointF point(pixel.X, pixel.Y);
+        // Integer pixel vertices stand for pixel centres, so that level lines cover one pixel row.
+        const QPointF point(pixel.X + 0.5, pixel.Y + 0.5);
         // Neighbouring vertices often fall on one pixel at small scales; one is enough.
         if (m_points.empty() || m_points.back() != point)
             m_points.push_back(point);
@@ -209,8 +210,6 @@ public:
     void Begin() {
         m_painter.begin(&m_target);
         m_painter.setRenderHint(QPainter::Antialiasing, true);
-        // Integer pixel vertices stand for pixel centres, so that level lines cover one pixel row.
-        m_painter.translate(0.5, 0.5);
         m_painter.setBrush(Qt::NoBrush);
     }
     void SetSolid(QRgb color) {
@@ -287,7 +286,7 @@ TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaint
                     const int last = shape.nParts == 0 ? 0 : shape.nVertices - 1;
                     const TPixel pixel = view.LonLatToPixel(shape.padfX[last], shape.padfY[last]);
                     const QColor color(qRed(layer->Color), qGreen(layer->Color), qBlue(layer->Color));
-                    painter.Painter().fillRect(QRectF(pixel.X - 2.5, pixel.Y - 2.5, 4, 4), color);
+                    painter.Painter().fillRect(QRect(pixel.X - 2, pixel.Y - 2, 4, 4), color);
                 } else {
                     const std::vector<int> starts =
                         shape.nParts == 0 ? std::vector<int>{0} : LineStarts(shape);
