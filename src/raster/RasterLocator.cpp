@@ -100,6 +100,8 @@ QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) 
     } else {
         if (!archiveExists)
             return {};
+        // What an interrupted extraction left would count against the free space.
+        QFile::remove(cache + ".part");
         if (FreeSpace(cacheFolder) < kExtractionSpace)
             return {};
         Extract(request, cacheFolder, view);
