@@ -22,7 +22,7 @@ public:
     bool CancelRequested = false;
 
 protected:
-    void reject() override; // Escape and the close button cancel like the Cancel button
+    void reject() override; // Escape cancels like the Cancel button
 };
 
 class TExtractionProgress : public TExtractionView {

@@ -1,5 +1,6 @@
 // Extraction of the raster from its archive: the archive component on small zip files made here,
 // finding the raster with extraction, and the progress window.
+#include "MapFakes.h"
 #include "TestSupport.h"
 #include "map/ProgressWindow.h"
 #include "raster/RasterFile.h"
@@ -7,6 +8,7 @@
 #include "raster/Zip.h"
 #include "themes/ThemeRecords.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -385,4 +387,35 @@ TEST(ExtractionProgress, TheTextIsShownOnlyForWholePercentages) {
     EXPECT_FALSE(ExtractionProgressText(21'000'000));
     EXPECT_EQ(ExtractionProgressText(1'866'240'000), std::nullopt); // 93.3
     EXPECT_EQ(ExtractionProgressText(1'860'000'000), QString("93 % completed."));
+}
+
+TEST(MapWindowExtraction, AFailedExtractionShowsTheNotFoundMessageAndClosesTheProgressWindow) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TFakeHost host;
+    const QString cache = env.Folder() + "Cache/";
+    QDir().mkpath(cache);
+    Preferences().DATA_CACHE = cache;
+    Preferences().RASTER = cache + "TAMO2.bil";
+    SetFreeSpaceProbe([](const QString&) { return 10'000'000'000LL; });
+    TQEV_library library;
+    library.Path = env.Folder() + "TAMO2.zip";
+    MakeZip(library.Path, {{"TAMO2.bil", Pattern(100'000)}});
+    TQEV_Layer theme;
+    theme.Library = &library;
+    theme.FileName = "TAMO2.bil";
+    theme.LayerName = "Soils";
+    theme.Bytes = 2;
+
+    TMapExplorerForm form(host);
+    form.resize(400, 300);
+    form.show();
+    EXPECT_FALSE(form.OpenTheme(&theme, 0, kWorldCols, 0, kWorldRows));
+    SetFreeSpaceProbe(nullptr);
+    EXPECT_EQ(form.ExtractedBytes, 100'000);
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_EQ(responder.Messages[0].Text, kRasterNotFoundMessage);
+    EXPECT_TRUE(QDir(cache).entryList(QDir::Files).isEmpty());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible() && window->objectName() == "frmProgress");
 }
