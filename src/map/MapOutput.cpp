@@ -1,5 +1,6 @@
 #include "map/MapOutput.h"
 
+#include "common/TAMOError.h"
 #include "map/QEVwindow.h"
 
 #include <QApplication>
@@ -39,8 +40,11 @@ bool PrintMap(TMapExplorerForm& form, QPrinter& printer) {
     if (page.isNull())
         return false;
     QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
+    if (!painter.begin(&printer)) {
+        const QString file = printer.outputFileName();
+        throw TAMOError(file.isEmpty() ? QString("The printer could not be started.")
+                                       : QString("The printer could not write \"%1\".").arg(file));
+    }
     // Pixel for pixel: the painter's unit on a printer is one printer pixel.
     painter.drawImage(QPoint(0, 0), page);
     return painter.end();

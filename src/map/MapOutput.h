@@ -13,8 +13,8 @@ class TMapExplorerForm;
 // window has no view that fits (no theme open). The window's view is left as it was.
 QImage RenderPrintPage(TMapExplorerForm& form, QSize pageSize);
 
-// Prints one page (job title "TAMO") with the map of `form` on `printer`. False when nothing was
-// printed.
+// Prints one page (job title "TAMO") with the map of `form` on `printer`. False when there is no
+// map to print; raises TAMOError when the printer cannot be started (an unwritable file).
 bool PrintMap(TMapExplorerForm& form, QPrinter& printer);
 
 // The window's client area as shown (map, splitter and legend) with the splitter painted white.

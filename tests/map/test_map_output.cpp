@@ -1,6 +1,7 @@
 // Map output: the printed page (into a PDF file) and the clipboard picture of a map window.
 #include "MapFakes.h"
 #include "TestSupport.h"
+#include "common/TAMOError.h"
 #include "map/MapOutput.h"
 #include "map/QEVwindow.h"
 
@@ -103,6 +104,9 @@ TEST_F(MapOutputTest, PrintingIntoAPdfMakesOnePageTitledTamo) {
     EXPECT_EQ(printer.docName(), "TAMO");
     // The page bitmap goes in whole, one image pixel per printer pixel.
     const QSize page = printer.pageLayout().paintRectPixels(150).size();
+    // A file that cannot be written is an error, not a silent success.
+    printer.setOutputFileName(Env.Folder() + "missing/folder/map.pdf");
+    EXPECT_THROW(PrintMap(*Form, printer), TAMOError);
     EXPECT_TRUE(bytes.contains(QString("/Width %1").arg(page.width()).toLatin1()));
     EXPECT_TRUE(bytes.contains(QString("/Height %1").arg(page.height()).toLatin1()));
 }
