@@ -90,7 +90,7 @@ public:
     void SetColorRampIndex(int) override {}
     TRampRecord ColorRamp(int) const override { return {}; }
     const TSmuLookup* SmuLookup() const override { return Lookup; }
-    void ShowSmuOverview(const QString&) override {}
+    void ShowSmuOverview(int) override {}
     bool ShowSmuTable(int) override { return false; }
 };
 
