@@ -15,12 +15,5 @@ if [ -x "$BIN/tamo-make-demo-data" ] && [ ! -f "$DATA/TAMO2.zip" ]; then
   "$BIN/tamo-make-demo-data" "$DATA"
 fi
 
-# The viewer reads the raster from its cache folder; unpack it there once.
-CACHE="$BIN/Cache"
-if [ -f "$DATA/TAMO2.zip" ] && [ ! -f "$CACHE/TAMO2.bil" ]; then
-  echo "Unpacking the raster into $CACHE (once) ..."
-  mkdir -p "$CACHE"
-  unzip -p "$DATA/TAMO2.zip" TAMO2.bil > "$CACHE/TAMO2.bil.part" && mv "$CACHE/TAMO2.bil.part" "$CACHE/TAMO2.bil"
-fi
-
+# The viewer extracts the raster from Data/TAMO2.zip into its Cache/ folder on first use.
 exec "$BIN/tamo-viewer" "$@"

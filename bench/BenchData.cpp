@@ -4,6 +4,7 @@
 #include "raster/RasterFile.h"
 #include "settings/Preferences.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -153,7 +154,10 @@ void EnsureBenchApplication() {
     static int argc = 1;
     static char name[] = "tamo-bench";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    // Map windows are benchmarked too: a widget application, headless unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
 }
 
 const QString& DemoDataFolder() {

@@ -8,7 +8,8 @@
 // which Google Benchmark's main does not create.
 QString BenchProgramFolder();
 
-// Creates the QCoreApplication that Qt's SQL drivers and processes need, once.
+// Creates the application (widgets, offscreen unless QT_QPA_PLATFORM says otherwise) that Qt's SQL
+// drivers, processes and map windows need, once.
 void EnsureBenchApplication();
 
 // The folder holding TAMO2.sqlite (or TAMO2.mdb), TAMO2.zip and TAMO2.bil extracted beside it.

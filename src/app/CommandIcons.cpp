@@ -151,6 +151,36 @@ const std::map<QString, TPainterFn>& Painters() {
              p.setPen(Pen(QColor(204, 0, 0), 1.5));
              p.drawLine(QPointF(4, 8.5), QPointF(12, 8.5));
          }},
+        {"aFilePrint",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(4.5, 1.5, 7, 5));
+             p.setBrush(QColor(200, 210, 225));
+             p.drawRoundedRect(QRectF(1.5, 6.5, 13, 5.5), 1, 1);
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(4.5, 10.5, 7, 4));
+         }},
+        {"aCopyClipboard",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(QColor(214, 190, 150));
+             p.drawRoundedRect(QRectF(2.5, 2.5, 10, 12.5), 1, 1);
+             p.fillRect(QRectF(5.5, 1.5, 4, 2.5), kInk);
+             p.setBrush(QColor(120, 180, 90));
+             p.drawRect(QRectF(5.5, 6.5, 9, 7.5));
+             p.setPen(Pen(kBlue, 1.0));
+             p.drawLine(QPointF(6.5, 10.5), QPointF(13.5, 9));
+         }},
+        {"aDataAddShape",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.3));
+             p.setBrush(Qt::NoBrush);
+             p.drawPolygon(QPolygonF({{1.5, 5}, {6, 1.5}, {11, 3.5}, {10, 9.5}, {3.5, 11}}));
+             p.setPen(Pen(kGreen, 1.8));
+             p.drawLine(QPointF(12.5, 9.5), QPointF(12.5, 15));
+             p.drawLine(QPointF(9.8, 12.3), QPointF(15.2, 12.3));
+         }},
     };
     return painters;
 }

@@ -27,6 +27,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinter>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -105,6 +106,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(MdiArea);
 
     CreateActions();
+    CreateOutputActions();
     CreateToolBars();
     CreateToolWindows();
     CreateMenus();

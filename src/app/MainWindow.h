@@ -18,6 +18,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QSpinBox;
 class QTableWidget;
 class QTimer;
@@ -45,6 +46,7 @@ public:
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
     QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
+    QAction *aFilePrint, *aFilePrintSetup, *aDataAddShape, *aCopyClipboard;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -86,6 +88,13 @@ public:
     bool OpeningTheme() const { return m_openingTheme; }
     // Places the theme tree in its tool window.
     void LayoutThemeTree();
+
+    // Shapefiles chosen by the user become overlays of the active map window.
+    void AddShapeFiles();
+    // A picture of the active map window (map, legend) on the clipboard.
+    void CopyMapToClipboard();
+    // The printer the print commands use.
+    QPrinter& Printer();
 
     TTAMO* Database() const { return m_database.get(); }
     TQEVLibraryManager* Library() const { return m_library.get(); }
@@ -144,6 +153,10 @@ private:
     void aHelpAboutExecute();
     void aHelpDisclaimerExecute();
     THelpForm& HelpWindow();
+    // Print, Print Setup, Add Shape Layer and Copy Map to Clipboard; the item lists place them.
+    void CreateOutputActions();
+    void aFilePrintExecute();
+    void aFilePrintSetupExecute();
 
     std::unique_ptr<TStartupLoad> m_startup;
     bool m_openingTheme = false;
@@ -160,4 +173,5 @@ private:
     bool m_restoringLayout = false;
     // From the frame's close to the end of its destruction the settings file is written once.
     std::unique_ptr<TSettingsBatch> m_closingWrites;
+    std::unique_ptr<QPrinter> m_printer;
 };

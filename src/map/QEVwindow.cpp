@@ -4,6 +4,8 @@
 #include "common/misc_functions.h"
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
+#include "map/ProgressWindow.h"
+#include "map/ShapeOverlays.h"
 #include "raster/RasterLocator.h"
 #include "raster/RasterPainter.h"
 #include "raster/ViewNavigation.h"
@@ -30,11 +32,6 @@
 #include <limits>
 
 namespace {
-
-TMapExplorerForm::TOverlayPainter& OverlayPainter() {
-    static TMapExplorerForm::TOverlayPainter painter;
-    return painter;
-}
 
 // The width of the legend panel where its texts fit.
 constexpr int kLegendWidth = 208;
@@ -154,8 +151,8 @@ TMapExplorerForm::~TMapExplorerForm() {
     m_takeover->Abandon();
 }
 
-void TMapExplorerForm::SetOverlayPainter(TOverlayPainter painter) {
-    OverlayPainter() = std::move(painter);
+bool TMapExplorerForm::AddShapeLayer(const QString& path) {
+    return ::AddShapeLayer(*m_manager, path);
 }
 
 void TMapExplorerForm::RecreateManager() {
@@ -170,7 +167,10 @@ void TMapExplorerForm::RecreateManager() {
 bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow,
                                  int lastRow) {
     InvalidateDrawing();
-    const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme)) : QString();
+    ExtractedBytes = 0;
+    TExtractionProgress progress(this, ExtractedBytes);
+    const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme), &progress) : QString();
+    progress.Close();
     if (rasterPath.isEmpty()) {
         Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);
         return false;
@@ -270,9 +270,9 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
                 return;
             }
         }
-        if (monitor.Current() && !StopRequested && OverlayPainter()) {
+        if (monitor.Current() && !StopRequested) {
             m_host.ShowStatusText("Loading Shape files ...");
-            OverlayPainter()(target, legend, [&monitor] { return !monitor.StopRequested(); });
+            DrawShapeLayers(target, legend, &monitor);
         }
         if (mode == TDrawTarget::Screen && monitor.Current())
             Image32View->repaint();

@@ -72,11 +72,9 @@ public:
     const TQEVmanager& Manager() const { return *m_manager; }
     TMapHost& Host() { return m_host; }
 
-    // Draws the shape overlays over a finished raster (installed by the overlay drawing); gets a
-    // function that answers false once the drawing must end.
-    using TOverlayPainter =
-        std::function<void(QImage& target, TQEVmanager& legend, const std::function<bool()>& goOn)>;
-    static void SetOverlayPainter(TOverlayPainter painter);
+    // Appends the shapefile at `path` to this window's overlays (drawn from the next drawing on);
+    // false when it cannot be opened.
+    bool AddShapeLayer(const QString& path);
 
     // Controls.
     QWidget* Panel = nullptr;
@@ -97,6 +95,7 @@ public:
     bool StopRequested = false;
     bool Drawing = false;
     TClickMarker Marker;
+    long long ExtractedBytes = 0; // bytes delivered by this window's extraction
 
 signals:
     // A drawing (or a run of nested drawings) has ended.

@@ -50,7 +50,7 @@ protected:
         Preferences().SynchronizeWindows = false;
         Preferences().SELECT_COLOR = 255;
         Library.Path = Env.Folder() + "TAMO2.zip";
-        QFile(Library.Path).open(QIODevice::WriteOnly);
+        WriteEmptyArchive(Library.Path);
         // The file has the size of the world raster (sparse); the window is told a smaller grid.
         WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterLength::World);
         for (int smu = 1; smu <= 60; ++smu)

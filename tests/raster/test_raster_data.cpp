@@ -91,7 +91,7 @@ protected:
         Preferences().DATA_CACHE = Cache;
         Preferences().RASTER = Cache + "TAMO2.bil";
         Library.Path = Env.Folder() + "TAMO2.zip";
-        QFile(Library.Path).open(QIODevice::WriteOnly);
+        WriteEmptyArchive(Library.Path);
         Theme.Library = &Library;
         Theme.FileName = "TAMO2.bil";
         Theme.Bytes = 2;

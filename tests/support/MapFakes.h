@@ -106,3 +106,11 @@ inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
         file.resize(static_cast<qint64>(bytes) * kWorldCells);
     file.close();
 }
+
+// A zip archive without members (its end record only): a cached raster is trusted beside it, and
+// nothing can be extracted from it.
+inline void WriteEmptyArchive(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
+}

@@ -1,0 +1,242 @@
+#include "raster/Zip.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <vector>
+#include <zip.h>
+
+namespace {
+
+QString Quoted(const QString& text) {
+    return '"' + text + '"';
+}
+
+// The end-of-central-directory record of an archive without members.
+QByteArray EmptyArchive() {
+    QByteArray record(22, '\0');
+    record[0] = 0x50;
+    record[1] = 0x4B;
+    record[2] = 0x05;
+    record[3] = 0x06;
+    return record;
+}
+
+// True when the end-of-central-directory signature lies where an archive keeps it: in the last
+// 22 bytes, or within the comment space before them.
+bool HasEndRecord(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 22)
+        return false;
+    const qint64 tail = std::min<qint64>(file.size(), 65535 + 22);
+    file.seek(file.size() - tail);
+    return file.read(tail).lastIndexOf(QByteArray("PK\x05\x06", 4)) >= 0;
+}
+
+struct TZipFileCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+
+} // namespace
+
+TZip::TZip() = default;
+
+TZip::~TZip() {
+    Close();
+}
+
+void TZip::Close() {
+    if (m_archive)
+        zip_discard(m_archive);
+    m_archive = nullptr;
+}
+
+void TZip::SetArchiveName(const QString& name) {
+    Close();
+    m_contents.clear();
+    m_archiveName = name;
+    if (name.isEmpty())
+        return;
+    const QFileInfo info(name);
+    if (!QStorageInfo(info.absolutePath()).isValid() || !info.absoluteDir().exists())
+        throw TZipError("Unable to access the selected drive!");
+    if (!info.exists()) {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(EmptyArchive()) != 22)
+            throw TZipError("Unable to create \n" + Quoted(name));
+    }
+
+    int error = 0;
+    m_archive = zip_open(QFile::encodeName(name).constData(), ZIP_RDONLY, &error);
+    if (!m_archive) {
+        // Without an end record the file is no archive; with one, its directory is damaged.
+        if (!HasEndRecord(name))
+            throw TZipError(Quoted(name) + "\nis not a valid Zip file.");
+        throw TZipError("Error reading CentralFileHeader.");
+    }
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        // Names not marked as UTF-8 are taken as the DOS code page and converted.
+        if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS, &stat) != 0 ||
+            !(stat.valid & ZIP_STAT_NAME)) {
+            Close();
+            m_contents.clear();
+            throw TZipError("Error reading CentralFileHeader.");
+        }
+        TZipDirEntry entry;
+        entry.FileName = QString::fromUtf8(stat.name);
+        entry.CompressedSize = static_cast<qint64>(stat.comp_size);
+        entry.UncompressedSize = static_cast<qint64>(stat.size);
+        entry.CRC32 = stat.crc;
+        m_contents.push_back(entry);
+    }
+    if (OnContentsChanged)
+        OnContentsChanged();
+}
+
+TZipAnswer TZip::Ask(const QString& text) const {
+    return OnQuestion ? OnQuestion(text) : TZipAnswer::No;
+}
+
+// The file a member goes to; empty for a name that would lead outside the extraction folder.
+QString TZip::DestinationOf(const QString& member) const {
+    QString relative = QString(member).replace('\\', '/');
+    if (!(ExtractOptions & ExtrDirNames))
+        relative = QFileInfo(relative).fileName();
+    const QString cleaned = QDir::cleanPath(relative);
+    if (cleaned.isEmpty() || cleaned == "." || cleaned.startsWith("../") || cleaned == ".." ||
+        QDir::isAbsolutePath(cleaned) || relative.endsWith('/'))
+        return {};
+    return QDir(ExtractFolder).filePath(cleaned);
+}
+
+int TZip::ExtractMembers() {
+    const QStringList members = MemberList;
+    MemberList.clear();
+    if (m_contents.empty() || !m_archive)
+        return 0;
+    if (!QFileInfo(ExtractFolder).isDir()) {
+        if (OnMessage)
+            OnMessage("Unable to extract files to:\n" + Quoted(ExtractFolder) +
+                      "\nThis folder does not exist.");
+        return 0;
+    }
+    int extracted = 0;
+    for (const QString& member : members) {
+        for (size_t i = 0; i < m_contents.size(); ++i) {
+            if (m_contents[i].FileName.compare(member, Qt::CaseInsensitive) != 0)
+                continue;
+            const TMemberResult result = ExtractMember(static_cast<std::int64_t>(i), m_contents[i]);
+            if (result == TMemberResult::Extracted)
+                ++extracted;
+            if (result == TMemberResult::Cancelled)
+                return extracted;
+            break;
+        }
+    }
+    return extracted;
+}
+
+TZip::TMemberResult TZip::ExtractMember(std::int64_t index, const TZipDirEntry& entry) {
+    const QString destination = DestinationOf(entry.FileName);
+    if (destination.isEmpty())
+        return TMemberResult::Skipped;
+    const QFileInfo existing(destination);
+    if (existing.exists() && !(ExtractOptions & ExtrOverWrite)) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        zip_stat_index(m_archive, static_cast<zip_uint64_t>(index), 0, &stat);
+        const bool older = (stat.valid & ZIP_STAT_MTIME) &&
+                           existing.lastModified() < QDateTime::fromSecsSinceEpoch(stat.mtime);
+        const QString question =
+            older ? Quoted(entry.FileName) + " is older than the zipped file.\nOverwrite this file? ..."
+                  : Quoted(entry.FileName) +
+                        " is the same age or newer than the zipped file.\nDo you really want to overwrite "
+                        "this file? ...";
+        const TZipAnswer answer = Ask(question);
+        if (answer == TZipAnswer::Cancel)
+            return TMemberResult::Cancelled;
+        if (answer == TZipAnswer::No)
+            return TMemberResult::Skipped;
+    }
+    QDir().mkpath(QFileInfo(destination).absolutePath());
+
+    std::unique_ptr<zip_file_t, TZipFileCloser> source(
+        zip_fopen_index(m_archive, static_cast<zip_uint64_t>(index), 0));
+    if (!source)
+        return TMemberResult::Skipped;
+    // The member grows under a temporary name and takes its own name only when complete.
+    const QString partial = destination + ".part";
+    QFile::remove(partial);
+    QFile out(partial);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return TMemberResult::Skipped;
+    auto discard = [&out, &partial] {
+        out.close();
+        QFile::remove(partial);
+    };
+
+    std::vector<char> buffer(static_cast<size_t>(std::max(StepBytes, 4096)));
+    qint64 written = 0;
+    bool crcError = false;
+    for (;;) {
+        const zip_int64_t n = zip_fread(source.get(), buffer.data(), buffer.size());
+        if (n == 0)
+            break;
+        if (n < 0) {
+            // A CRC mismatch shows only once the last byte was delivered; other errors mean
+            // damaged data.
+            crcError = zip_error_code_zip(zip_file_get_error(source.get())) == ZIP_ER_CRC;
+            if (!crcError) {
+                discard();
+                return TMemberResult::Skipped;
+            }
+            break;
+        }
+        if (out.write(buffer.data(), n) != n) {
+            discard();
+            return TMemberResult::Skipped;
+        }
+        written += n;
+        if (OnZEDProgressEvent && !OnZEDProgressEvent(entry.FileName, n, entry.UncompressedSize)) {
+            discard();
+            return TMemberResult::Cancelled;
+        }
+    }
+    if (written != entry.UncompressedSize) {
+        discard();
+        return TMemberResult::Skipped;
+    }
+    if (crcError) {
+        const TZipAnswer answer =
+            Ask(Quoted(entry.FileName) + " may be corrupted (CRC error).\nExtract this file anyway? ...");
+        if (answer != TZipAnswer::Yes) {
+            discard();
+            return answer == TZipAnswer::Cancel ? TMemberResult::Cancelled : TMemberResult::Skipped;
+        }
+    }
+    if (!out.flush()) {
+        discard();
+        return TMemberResult::Skipped;
+    }
+    out.close();
+    if (out.error() != QFileDevice::NoError) {
+        QFile::remove(partial);
+        return TMemberResult::Skipped;
+    }
+    QFile::remove(destination);
+    if (!QFile::rename(partial, destination)) {
+        QFile::remove(partial);
+        return TMemberResult::Skipped;
+    }
+    return TMemberResult::Extracted;
+}
+
+TZip& ArchiveComponent() {
+    static TZip component;
+    return component;
+}

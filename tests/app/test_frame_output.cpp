@@ -1,0 +1,182 @@
+// The frame's overlay and output commands on the small demo data set: where they sit, Add Shape
+// Layer, Copy Map to Clipboard and Print (into a PDF file).
+#include "TestSupport.h"
+#include "app/MainWindow.h"
+#include "map/QEVwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A world raster that costs nothing on disk: no data anywhere.
+void WriteEmptyWorldRaster(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(2 * kWorldCells));
+}
+
+class FrameOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The small demo data set, which the build makes once.
+        const QDir source(TAMO_SMALL_DEMO_DIR);
+        ASSERT_TRUE(QDir().mkpath(env.Folder() + "Data"));
+        for (const char* name : {"TAMO2.sqlite", "TAMO2.zip", "Country.shp", "Country.shx", "Country.dbf"})
+            ASSERT_TRUE(QFile::copy(source.filePath(name), env.Folder() + "Data/" + name)) << name;
+        TPreferences defaults;
+        SetDefaultPreferences(defaults);
+        WriteEmptyWorldRaster(defaults.DATA_CACHE + "TAMO2.bil");
+        responder.DialogAnswers.push_back([](QDialog& splash) {
+            auto* button = splash.findChild<QPushButton*>("btnStart");
+            if (!button)
+                return int(QDialog::Rejected);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+            return int(QDialog::Accepted);
+        });
+        frame = std::make_unique<TTAMOForm>();
+    }
+    void Start() {
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().size() == 1; }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
+    }
+    QMenu* Menu(const QString& title) const {
+        for (QAction* action : frame->menuBar()->actions())
+            if (action->text() == title)
+                return action->menu();
+        return nullptr;
+    }
+    // Action names of a menu or toolbar in order; "-" for separators.
+    static QStringList Names(const QWidget* container) {
+        QStringList names;
+        for (QAction* action : container->actions())
+            names << (action->isSeparator() ? QString("-") : action->objectName());
+        return names;
+    }
+
+    TScopedEnvironment env;
+    TTestResponder responder;
+    std::unique_ptr<TTAMOForm> frame;
+};
+
+} // namespace
+
+TEST_F(FrameOutputTest, TheCommandsSitInTheirMenusAndToolbars) {
+    EXPECT_FALSE(frame->aFilePrint->isVisible());
+    EXPECT_FALSE(frame->aFilePrintSetup->isVisible());
+    EXPECT_EQ(frame->aDataAddShape->text(), "Add &Shape Layer");
+    EXPECT_EQ(frame->aDataAddShape->toolTip(), "Add Shape");
+    EXPECT_EQ(frame->aCopyClipboard->text(), "Copy &Map to Clipboard");
+    EXPECT_EQ(frame->aFilePrint->text(), "&Print");
+    EXPECT_EQ(frame->aFilePrintSetup->text(), "Print &Setup");
+
+    const QStringList file = Names(Menu("&File"));
+    EXPECT_EQ(file.mid(file.indexOf("aFilePrint"), 3),
+              (QStringList{"aFilePrint", "aFilePrintSetup", "aFileExit"}));
+    const QStringList view = Names(Menu("&View"));
+    EXPECT_EQ(view.mid(view.indexOf("aViewPan"), 5),
+              (QStringList{"aViewPan", "-", "aCopyClipboard", "-", "aViewPersistent"}));
+    const QStringList data = Names(Menu("&Data"));
+    EXPECT_EQ(data.indexOf("aDataAddShape") + 1, data.indexOf("aZonalStatistics"));
+    const QStringList main = Names(frame->TBMainToolbar);
+    EXPECT_EQ(main.mid(0, 4), (QStringList{"aFileNewWindow", "-", "aFilePrint", "-"}));
+    EXPECT_EQ(main.mid(main.indexOf("aCopyClipboard"), 3),
+              (QStringList{"aCopyClipboard", "-", "aWindowTileHoriz"}));
+    const QStringList bar = Names(frame->TBDataToolbar);
+    EXPECT_EQ(bar.indexOf("aDataAddShape") + 1, bar.indexOf("aZonalStatistics"));
+
+    // Shape and copy commands need a map window.
+    frame->UpdateCommandStates();
+    EXPECT_FALSE(frame->aDataAddShape->isEnabled());
+    EXPECT_FALSE(frame->aCopyClipboard->isEnabled());
+    Start();
+    EXPECT_TRUE(frame->aDataAddShape->isEnabled());
+    EXPECT_TRUE(frame->aCopyClipboard->isEnabled());
+}
+
+TEST_F(FrameOutputTest, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) {
+    Start();
+    TMapExplorerForm* map = frame->ActiveMap();
+    // The world outline is drawn in black over the map.
+    const QImage& bitmap = map->Image32View->Bitmap;
+    int black = 0;
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            black += bitmap.pixel(x, y) == 0xFF000000;
+    EXPECT_GT(black, 200);
+
+    QStringList chosen;
+    for (const char* folder : {"first", "second"}) {
+        QDir().mkpath(env.Folder() + folder);
+        for (const char* ext : {".shp", ".shx", ".dbf"})
+            ASSERT_TRUE(QFile::copy(QString(TAMO_DATA_DIR) + "/Country" + ext,
+                                    env.Folder() + folder + "/outline" + ext));
+    }
+    QFile::copy(env.Folder() + "second/outline.shp", env.Folder() + "second/copy.shp");
+    QFile::copy(env.Folder() + "second/outline.shx", env.Folder() + "second/copy.shx");
+    chosen << env.Folder() + "first/outline.shp" << env.Folder() + "second/outline.shp"
+           << env.Folder() + "second/copy.shp";
+    responder.FileAnswers.push_back(chosen);
+    frame->aDataAddShape->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
+
+    ASSERT_EQ(responder.FileRequests.size(), 1u);
+    EXPECT_EQ(responder.FileRequests[0].Filter, "Shape files (*.shp)|*.SHP");
+    EXPECT_EQ(responder.FileRequests[0].Mode, Dialogs::TFileMode::OpenExistingMany);
+    ASSERT_EQ(map->Manager().ShapeLayers.size(), 4u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(map->Manager().ShapeLayers[i + 1]->ShapeFileName, chosen[i]);
+    EXPECT_EQ(ReadPathSetting("Shape Files"), env.Folder() + "first/");
+    const QTreeWidgetItem* shapes = map->LegendTreeView->topLevelItem(1);
+    ASSERT_NE(shapes, nullptr);
+    EXPECT_EQ(shapes->childCount(), 4);
+
+    // The next dialog starts in the remembered folder.
+    frame->aDataAddShape->trigger();
+    ASSERT_EQ(responder.FileRequests.size(), 2u);
+    EXPECT_EQ(responder.FileRequests[1].Folder, env.Folder() + "first/");
+    EXPECT_EQ(map->Manager().ShapeLayers.size(), 4u);
+}
+
+TEST_F(FrameOutputTest, CopyAndPrintTakeTheActiveMapOut) {
+    Start();
+    TMapExplorerForm* map = frame->ActiveMap();
+    QApplication::clipboard()->clear();
+    frame->aCopyClipboard->trigger();
+    const QImage picture = QApplication::clipboard()->image();
+    EXPECT_EQ(picture.size(), map->size() * picture.devicePixelRatio());
+
+    const QString pdf = env.Folder() + "print.pdf";
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(&dialog);
+        if (!print)
+            return int(QDialog::Rejected);
+        // What choosing "Print to File (PDF)" in the dialog sets.
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        print->printer()->setResolution(100);
+        return int(QDialog::Accepted);
+    });
+    frame->aFilePrint->trigger();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(responder.Messages.empty());
+
+    // Cancelling the dialog prints nothing.
+    QFile::remove(pdf);
+    frame->aFilePrint->trigger();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+}

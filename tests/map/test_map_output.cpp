@@ -1,0 +1,143 @@
+// Map output: the printed page (into a PDF file) and the clipboard picture of a map window.
+#include "MapFakes.h"
+#include "TestSupport.h"
+#include "common/TAMOError.h"
+#include "map/MapOutput.h"
+#include "map/QEVwindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPrinter>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kCols = 400;
+constexpr int kRows = 200;
+
+class MapOutputTest : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    TTestResponder Responder;
+    TFakeHost Host;
+    TQEV_library Library;
+    TQEV_Layer Theme;
+    std::unique_ptr<TMapExplorerForm> Form;
+
+    void SetUp() override {
+        const QString cache = Env.Folder() + "Cache/";
+        QDir().mkpath(cache);
+        Preferences().DATA_CACHE = cache;
+        Preferences().RASTER = cache + "TAMO2.bil";
+        Library.Path = Env.Folder() + "TAMO2.zip";
+        WriteEmptyArchive(Library.Path);
+        // Stripes of units 1..8 across the grid, each its own class colour.
+        WriteRaster(
+            cache + "TAMO2.bil", kCols, kRows, 2, [](int c, int r) { return 1u + (c / 50 + r / 50) % 8; },
+            TRasterLength::World);
+        for (int smu = 1; smu <= 8; ++smu)
+            Host.Lookup.Codes[smu] = smu;
+        Theme.Library = &Library;
+        Theme.FileName = "TAMO2.bil";
+        Theme.LayerName = "Soils";
+        Theme.Bytes = 2;
+        Theme.DefaultMethod = 0;
+        Form = std::make_unique<TMapExplorerForm>(Host);
+        Form->resize(600, 300);
+        Form->show();
+        QCoreApplication::processEvents();
+    }
+    void Open() { ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows)); }
+};
+
+int PageCount(const QByteArray& pdf) {
+    int pages = 0;
+    for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
+        pages += pdf.mid(at + 11, 1) != "s";
+    return pages;
+}
+
+} // namespace
+
+TEST_F(MapOutputTest, ThePageShowsTheMapAtTheScreensCellSizeFromTheTopLeft) {
+    Open();
+    const TViewGeometry before = Form->Manager().View;
+    const QImage& screen = Form->Image32View->Bitmap;
+    const QImage page = RenderPrintPage(*Form, QSize(1400, 900));
+    ASSERT_EQ(page.size(), QSize(1400, 900));
+    EXPECT_EQ(page.copy(screen.rect()), screen.convertToFormat(page.format()));
+    // The window keeps its screen geometry for pointing and drawing.
+    EXPECT_EQ(Form->Manager().View.TargetWidth, before.TargetWidth);
+    EXPECT_EQ(Form->Manager().View.Scale, before.Scale);
+
+    // A zoomed view: the page starts at the same cell as the screen.
+    Form->SetViewAndDraw(120, 220, 60, 110);
+    ASSERT_FALSE(Form->IsDrawing());
+    const QImage zoomed = RenderPrintPage(*Form, QSize(1400, 900));
+    EXPECT_EQ(zoomed.copy(Form->Image32View->Bitmap.rect()),
+              Form->Image32View->Bitmap.convertToFormat(zoomed.format()));
+}
+
+TEST_F(MapOutputTest, PrintingIntoAPdfMakesOnePageTitledTamo) {
+    const QString pdf = Env.Folder() + "map.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(150);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+
+    // Nothing is printed without an open theme.
+    EXPECT_FALSE(PrintMap(*Form, printer));
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+
+    Open();
+    ASSERT_TRUE(PrintMap(*Form, printer));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(PageCount(bytes), 1);
+    EXPECT_TRUE(bytes.contains("TAMO") || bytes.contains(QByteArray("\0T\0A\0M\0O", 8)) ||
+                bytes.contains("FEFF00540041004D004F"));
+    EXPECT_EQ(printer.docName(), "TAMO");
+    // The page bitmap goes in whole, one image pixel per printer pixel.
+    const QSize page = printer.pageLayout().paintRectPixels(150).size();
+    // A file that cannot be written is an error, not a silent success.
+    printer.setOutputFileName(Env.Folder() + "missing/folder/map.pdf");
+    EXPECT_THROW(PrintMap(*Form, printer), TAMOError);
+    EXPECT_TRUE(bytes.contains(QString("/Width %1").arg(page.width()).toLatin1()));
+    EXPECT_TRUE(bytes.contains(QString("/Height %1").arg(page.height()).toLatin1()));
+}
+
+TEST_F(MapOutputTest, TheClipboardPictureHoldsTheMapAWhiteSplitterAndTheLegend) {
+    Open();
+    const QString sheet = Form->Splitter->styleSheet();
+    CopyMapToClipboard(*Form);
+    const QImage picture = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(picture.isNull());
+    const qreal ratio = picture.devicePixelRatio();
+    EXPECT_EQ(picture.size(), Form->size() * ratio);
+
+    // The splitter bar is white from top to bottom.
+    const QRect bar(Form->Splitter->handle(1)->mapTo(Form.get(), QPoint(0, 0)),
+                    Form->Splitter->handle(1)->size());
+    ASSERT_GT(bar.width(), 0);
+    for (int y = bar.top(); y <= bar.bottom(); ++y)
+        for (int x = bar.left(); x <= bar.right(); ++x)
+            ASSERT_EQ(picture.pixel(x, y), 0xFFFFFFFF) << x << "," << y;
+    // The map as drawn, and the legend tree as shown.
+    const QPoint mapAt = Form->Image32View->mapTo(Form.get(), QPoint(0, 0));
+    EXPECT_EQ(picture.pixel(mapAt + QPoint(10, 10)), Form->Image32View->Bitmap.pixel(10, 10));
+    const QRect tree(Form->LegendTreeView->mapTo(Form.get(), QPoint(0, 0)), Form->LegendTreeView->size());
+    const QImage shown = Form->LegendTreeView->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(picture.copy(tree), shown);
+    int ink = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ink += qGray(shown.pixel(x, y)) < 128;
+    EXPECT_GT(ink, 50) << "the legend shows its texts";
+    // The splitter has its own colour back.
+    EXPECT_EQ(Form->Splitter->styleSheet(), sheet);
+}

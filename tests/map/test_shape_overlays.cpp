@@ -1,0 +1,374 @@
+// Shape overlays drawn over a map image, on small shapefiles written here with shapelib.
+#include "TestSupport.h"
+#include "map/ShapeOverlays.h"
+#include "raster/RasterPainter.h"
+#include "themes/QEVmanag.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <shapefil.h>
+
+namespace {
+
+// One object: its parts (lines of pixel positions) and its third attribute.
+struct TTestShape {
+    std::vector<std::vector<QPoint>> Parts;
+    int Status = 1;
+};
+
+// Longitude and latitude that a one-degree-per-pixel world view draws at pixel (x, y).
+double LonAt(int x) {
+    return x - 180 - 0.4;
+}
+double LatAt(int y) {
+    return 90 - (y - 0.4);
+}
+
+// Writes a shapefile of `type` with an attribute table of three integer fields (ID, CODE,
+// STATUS); `records` < 0 writes every object's record.
+void WriteShapes(const QString& path, int type, const std::vector<TTestShape>& shapes) {
+    SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), type);
+    ASSERT_NE(shp, nullptr);
+    DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
+    ASSERT_NE(dbf, nullptr);
+    DBFAddField(dbf, "ID", FTInteger, 9, 0);
+    DBFAddField(dbf, "CODE", FTInteger, 9, 0);
+    DBFAddField(dbf, "STATUS", FTInteger, 9, 0);
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        std::vector<double> x, y;
+        std::vector<int> starts;
+        for (const auto& part : shapes[i].Parts) {
+            starts.push_back(static_cast<int>(x.size()));
+            for (const QPoint& p : part) {
+                x.push_back(LonAt(p.x()));
+                y.push_back(LatAt(p.y()));
+            }
+        }
+        const bool point = type == SHPT_POINT || type == SHPT_MULTIPOINT;
+        SHPObject* object = SHPCreateObject(type, -1, point ? 0 : static_cast<int>(starts.size()),
+                                            point ? nullptr : starts.data(), nullptr,
+                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
+        SHPWriteObject(shp, -1, object);
+        SHPDestroyObject(object);
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 0, static_cast<int>(i));
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 1, 7);
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 2, shapes[i].Status);
+    }
+    SHPClose(shp);
+    DBFClose(dbf);
+}
+
+using TLine = std::vector<QPoint>;
+TLine Square(int x0, int y0, int x1, int y1) {
+    return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}};
+}
+TTestShape Shape(std::vector<TLine> parts, int status = 1) {
+    return {std::move(parts), status};
+}
+
+// Darkness 0 (white) to 255 (black) of a pixel.
+int Ink(const QImage& image, int x, int y) {
+    return 255 - qGray(image.pixel(x, y));
+}
+
+class ShapeOverlayTest : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    QTemporaryDir Dir;
+    TQEVmanager Legend;
+    QImage Image{360, 180, QImage::Format_RGB32};
+
+    void SetUp() override {
+        Legend.ShapeLayers.clear();
+        // The whole world at one pixel per degree.
+        TViewGeometry& view = Legend.View;
+        view.RasterCols = 360;
+        view.RasterRows = 180;
+        view.SetView(0, 359, 0, 179);
+        view.TargetWidth = 359;
+        view.TargetHeight = 179;
+        ASSERT_TRUE(view.FitView());
+        ASSERT_DOUBLE_EQ(view.Scale, 1.0);
+        Image.fill(Qt::white);
+    }
+    QString File(const QString& name) const { return Dir.filePath(name); }
+    TOverlayResult Draw(TPaintMonitor* monitor = nullptr) { return DrawShapeLayers(Image, Legend, monitor); }
+};
+
+// Stops after a number of stop checks, and notes the progress calls.
+class TStoppingMonitor : public TPaintMonitor {
+public:
+    explicit TStoppingMonitor(int checksBeforeStop) : m_left(checksBeforeStop) {}
+    std::vector<int> ProgressCalls;
+    bool StopRequested() override { return m_left-- <= 0; }
+    bool Progress(int done) override {
+        ProgressCalls.push_back(done);
+        return true;
+    }
+
+private:
+    int m_left;
+};
+
+// The files of this process that are open, by path.
+QStringList OpenFiles() {
+    QStringList files;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::Files | QDir::System))
+        files << QFileInfo(fd.symLinkTarget()).fileName();
+    return files;
+}
+
+} // namespace
+
+TEST_F(ShapeOverlayTest, AddShapeLayerTakesTheTypeAndColourAndSkipsFilesThatCannotBeOpened) {
+    WriteShapes(File("lines.shp"), SHPT_ARC, {Shape({TLine{{10, 10}, {20, 10}}})});
+    WriteShapes(File("areas.shp"), SHPT_POLYGON, {Shape({Square(1, 1, 5, 5)})});
+    WriteShapes(File("multi.shp"), SHPT_MULTIPOINT, {Shape({TLine{{3, 3}, {4, 4}}})});
+    WriteShapes(File("arcz.shp"), SHPT_ARCZ, {Shape({TLine{{3, 3}, {40, 4}}}, 3)});
+    EXPECT_TRUE(AddShapeLayer(Legend, File("lines.shp")));
+    EXPECT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
+    EXPECT_TRUE(AddShapeLayer(Legend, File("multi.shp")));
+    EXPECT_TRUE(AddShapeLayer(Legend, File("arcz.shp")));
+    EXPECT_FALSE(AddShapeLayer(Legend, File("missing.shp")));
+    ASSERT_EQ(Legend.ShapeLayers.size(), 4u);
+    const std::vector<std::pair<int, QRgb>> expected = {{3, 0x0000FF}, {5, 0}, {8, 0}, {13, 0}};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Legend.ShapeLayers[i]->ShapeType, expected[i].first);
+        EXPECT_EQ(Legend.ShapeLayers[i]->Color & 0xFFFFFF, expected[i].second);
+        EXPECT_TRUE(Legend.ShapeLayers[i]->Visible);
+    }
+    // Multipoint and Z files are listed but draw nothing, not even a dashed object.
+    Legend.ShapeLayers.erase(Legend.ShapeLayers.begin(), Legend.ShapeLayers.begin() + 2);
+    EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    QImage white(Image.size(), Image.format());
+    white.fill(Qt::white);
+    EXPECT_EQ(Image, white);
+}
+
+TEST_F(ShapeOverlayTest, DrawsOutlinesLinesAndPointsInTheirColours) {
+    WriteShapes(File("areas.shp"), SHPT_POLYGON,
+                {Shape({Square(100, 50, 140, 80)}),
+                 // Two parts: two outlines, no line between them, and no dashes for status 3.
+                 Shape({Square(200, 50, 220, 70), Square(240, 50, 260, 70)}, 3)});
+    WriteShapes(File("lines.shp"), SHPT_ARC, {Shape({TLine{{100, 150}, {200, 150}}})});
+    WriteShapes(File("points.shp"), SHPT_POINT, {Shape({TLine{{300, 30}}})});
+    for (const char* name : {"areas.shp", "lines.shp", "points.shp"})
+        ASSERT_TRUE(AddShapeLayer(Legend, File(name)));
+    ASSERT_EQ(Draw(), TOverlayResult::Completed);
+
+    // Polygon outlines: one pixel wide, black, closed, not filled.
+    for (int x = 101; x < 140; ++x) {
+        EXPECT_EQ(Image.pixel(x, 50), 0xFF000000) << x;
+        EXPECT_EQ(Image.pixel(x, 80), 0xFF000000) << x;
+        EXPECT_EQ(Image.pixel(x, 49), 0xFFFFFFFF) << x;
+        EXPECT_EQ(Image.pixel(x, 51), 0xFFFFFFFF) << x;
+    }
+    for (int y = 51; y < 80; ++y) {
+        EXPECT_EQ(Image.pixel(100, y), 0xFF000000) << y;
+        EXPECT_EQ(Image.pixel(140, y), 0xFF000000) << y;
+    }
+    EXPECT_EQ(Image.pixel(120, 65), 0xFFFFFFFF);
+    for (int y = 51; y < 70; ++y) {
+        EXPECT_EQ(Image.pixel(220, y), 0xFF000000);
+        EXPECT_EQ(Image.pixel(240, y), 0xFF000000);
+    }
+    for (int x = 222; x < 239; ++x) {
+        EXPECT_EQ(Image.pixel(x, 50), 0xFFFFFFFF) << x;
+        EXPECT_EQ(Image.pixel(x, 70), 0xFFFFFFFF) << x;
+    }
+    EXPECT_EQ(Image.pixel(210, 50), 0xFF000000); // solid, not dashed
+    for (int x = 201; x < 220; ++x)
+        EXPECT_EQ(Image.pixel(x, 50), 0xFF000000) << x;
+
+    // The line in blue.
+    for (int x = 101; x < 200; ++x)
+        EXPECT_EQ(Image.pixel(x, 150), 0xFF0000FF) << x;
+    // The point as a 4 x 4 square from (x - 2, y - 2) to (x + 1, y + 1).
+    for (int y = 26; y <= 33; ++y)
+        for (int x = 296; x <= 303; ++x) {
+            const bool inside = x >= 298 && x <= 301 && y >= 28 && y <= 31;
+            EXPECT_EQ(Image.pixel(x, y), inside ? 0xFF000000 : 0xFFFFFFFF) << x << "," << y;
+        }
+
+    // Hidden overlays are not drawn; a recoloured one takes its colour.
+    Image.fill(Qt::white);
+    Legend.ShapeLayers[0]->Visible = false;
+    Legend.ShapeLayers[1]->Color = 0x00FF00;
+    Draw();
+    EXPECT_EQ(Image.pixel(120, 50), 0xFFFFFFFF);
+    EXPECT_EQ(Image.pixel(150, 150), 0xFF00FF00);
+}
+
+TEST_F(ShapeOverlayTest, SinglePartObjectsWithStatusThreeOrFourAreDashedBlack) {
+    WriteShapes(File("dashed.shp"), SHPT_ARC,
+                {Shape({TLine{{20, 100}, {120, 100}}}, 3), Shape({TLine{{20, 120}, {120, 120}}}, 4),
+                 Shape({TLine{{20, 140}, {120, 140}}}, 2)});
+    ASSERT_TRUE(AddShapeLayer(Legend, File("dashed.shp")));
+    Legend.ShapeLayers[0]->Color = 0x00FF00; // the overlay colour is not used for dashes
+    Draw();
+    for (int row : {100, 120}) {
+        int black = 0, white = 0;
+        for (int x = 24; x < 112; ++x) {
+            // Four pixels on, four off: the pattern repeats every eight pixels.
+            EXPECT_EQ(Image.pixel(x, row), Image.pixel(x + 8, row)) << x;
+            const QRgb pixel = Image.pixel(x, row);
+            EXPECT_EQ(qRed(pixel), qGreen(pixel)) << "black on white only";
+            black += Ink(Image, x, row) > 250;
+            white += Ink(Image, x, row) < 5;
+        }
+        EXPECT_GE(black, 3 * 11);
+        EXPECT_GE(white, 3 * 11);
+    }
+    for (int x = 21; x < 120; ++x)
+        EXPECT_EQ(Image.pixel(x, 140), 0xFF00FF00) << x;
+}
+
+TEST_F(ShapeOverlayTest, ObjectsWhoseBoxMissesTheViewAreSkippedBeforeDrawing) {
+    WriteShapes(File("areas.shp"), SHPT_POLYGON,
+                {Shape({Square(10, 10, 30, 30)}), Shape({Square(50, 10, 70, 30)})});
+    // Move the stored box of the second object far east; its vertices stay where they were.
+    QFile shp(File("areas.shp"));
+    ASSERT_TRUE(shp.open(QIODevice::ReadWrite));
+    const QByteArray bytes = shp.readAll();
+    // Records of 8 header and 128 content bytes; the box follows the shape type.
+    ASSERT_EQ(bytes.size(), 100 + 2 * 136);
+    const qint64 second = 100 + 136 + 8 + 4;
+    const double east[4] = {170, -89, 179, -80};
+    shp.seek(second);
+    shp.write(reinterpret_cast<const char*>(east), sizeof east);
+    shp.close();
+
+    // A view of the north-west: both objects lie inside, the second is culled by its box.
+    Legend.View.SetView(0, 89, 0, 44);
+    ASSERT_TRUE(Legend.View.FitView());
+    ASSERT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
+    Draw();
+    const TPixel first = Legend.View.LonLatToPixel(LonAt(20), LatAt(10));
+    const TPixel secondLeft = Legend.View.LonLatToPixel(LonAt(50), LatAt(10));
+    const TPixel secondRight = Legend.View.LonLatToPixel(LonAt(70), LatAt(10));
+    EXPECT_EQ(Image.pixel(first.X, first.Y), 0xFF000000);
+    for (int x = secondLeft.X - 2; x <= secondRight.X + 2; ++x)
+        EXPECT_EQ(Image.pixel(x, secondLeft.Y), 0xFFFFFFFF) << x;
+}
+
+TEST_F(ShapeOverlayTest, AStopKeepsWhatWasDrawnAndClosesTheFiles) {
+    std::vector<TTestShape> points;
+    for (int i = 0; i < 120; ++i)
+        points.push_back(Shape({TLine{{10 + 2 * (i % 100), 20 + 10 * (i / 100)}}}));
+    WriteShapes(File("many.shp"), SHPT_POINT, points);
+    ASSERT_TRUE(AddShapeLayer(Legend, File("many.shp")));
+    ASSERT_TRUE(AddShapeLayer(Legend, File("many.shp")));
+
+    TStoppingMonitor full(1000000);
+    EXPECT_EQ(Draw(&full), TOverlayResult::Completed);
+    // The partial map is shown after every 50 objects, counted over all overlays.
+    EXPECT_EQ(full.ProgressCalls, (std::vector<int>{50, 100, 150, 200}));
+
+    Image.fill(Qt::white);
+    TStoppingMonitor stopping(60);
+    EXPECT_EQ(Draw(&stopping), TOverlayResult::Stopped);
+    EXPECT_EQ(Image.pixel(10, 20), 0xFF000000);          // object 0 drawn
+    EXPECT_EQ(Image.pixel(10 + 2 * 70, 20), 0xFFFFFFFF); // object 70 not
+    const QStringList open = OpenFiles();
+    for (const char* name : {"many.shp", "many.shx", "many.dbf"})
+        EXPECT_FALSE(open.contains(name)) << name;
+}
+
+TEST_F(ShapeOverlayTest, AShortOrMissingAttributeTableReadsAsZero) {
+    WriteShapes(File("areas.shp"), SHPT_POLYGON,
+                {Shape({Square(10, 10, 60, 40)}, 3), Shape({Square(100, 10, 150, 40)}, 3)});
+    // The table keeps its header's count of two records but holds only the first.
+    QFile dbf(File("areas.dbf"));
+    ASSERT_TRUE(dbf.open(QIODevice::ReadWrite));
+    const qint64 headerLength = 32 + 3 * 32 + 1;
+    ASSERT_TRUE(dbf.resize(headerLength + (dbf.size() - headerLength - 1) / 2));
+    dbf.close();
+    ASSERT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
+    Draw();
+    // The first object is dashed, the second (no record) drawn solid.
+    int gaps = 0;
+    for (int x = 11; x < 60; ++x)
+        gaps += Ink(Image, x, 10) < 5;
+    EXPECT_GT(gaps, 10);
+    for (int x = 101; x < 150; ++x)
+        EXPECT_EQ(Image.pixel(x, 10), 0xFF000000) << x;
+
+    QFile::remove(File("areas.dbf"));
+    Image.fill(Qt::white);
+    Draw();
+    for (int x = 11; x < 60; ++x)
+        EXPECT_EQ(Image.pixel(x, 10), 0xFF000000) << x;
+}
+
+TEST_F(ShapeOverlayTest, DamagedShapefilesNeverCrashTheDrawing) {
+    std::vector<TTestShape> shapes;
+    for (int i = 0; i < 6; ++i)
+        shapes.push_back(
+            Shape({Square(10 + 40 * i, 10, 40 + 40 * i, 40), Square(15 + 40 * i, 50, 30 + 40 * i, 60)},
+                  i % 2 ? 3 : 1));
+    WriteShapes(File("good.shp"), SHPT_POLYGON, shapes);
+    QByteArray shp, shx, dbf;
+    for (auto [name, data] : {std::pair{"good.shp", &shp}, {"good.shx", &shx}, {"good.dbf", &dbf}}) {
+        QFile file(File(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        *data = file.readAll();
+    }
+    auto put32 = [](QByteArray& bytes, qint64 at, qint32 value, bool bigEndian) {
+        for (int k = 0; k < 4; ++k)
+            bytes[at + k] = char(bigEndian ? (value >> (24 - 8 * k)) & 0xFF : (value >> (8 * k)) & 0xFF);
+    };
+    // Specific damage: huge part and vertex counts, a part start beyond the vertices, offsets and
+    // record lengths beyond the file, a record count far beyond the table. Then random bytes.
+    const qint64 record0 = 100 + 8;
+    std::vector<std::function<void(QByteArray&, QByteArray&, QByteArray&)>> damages = {
+        [&](QByteArray& s, QByteArray&, QByteArray&) { put32(s, record0 + 36, 0x7FFFFFFF, false); },
+        [&](QByteArray& s, QByteArray&, QByteArray&) { put32(s, record0 + 40, 0x7FFFFFFF, false); },
+        [&](QByteArray& s, QByteArray&, QByteArray&) { put32(s, record0 + 44 + 4, 9999, false); },
+        [&](QByteArray& s, QByteArray&, QByteArray&) { put32(s, record0 + 44 + 4, -5, false); },
+        [&](QByteArray&, QByteArray& x, QByteArray&) { put32(x, 100 + 8, 0x7FFFFFF0, true); },
+        [&](QByteArray&, QByteArray& x, QByteArray&) { put32(x, 100 + 4, 0x7FFFFFF0, true); },
+        [&](QByteArray& s, QByteArray&, QByteArray&) { s.truncate(s.size() / 2); },
+        [&](QByteArray&, QByteArray&, QByteArray& d) { put32(d, 4, 0x7FFFFFFF, false); },
+        [&](QByteArray&, QByteArray&, QByteArray& d) { d.truncate(40); },
+    };
+    QRandomGenerator random(12345);
+    for (int i = 0; i < 150; ++i)
+        damages.push_back([&random](QByteArray& s, QByteArray& x, QByteArray& d) {
+            QByteArray* target[3] = {&s, &x, &d};
+            QByteArray& bytes = *target[random.bounded(3)];
+            for (int k = 0, n = 1 + random.bounded(8); k < n && !bytes.isEmpty(); ++k)
+                bytes[random.bounded(bytes.size())] = char(random.bounded(256));
+        });
+    for (size_t i = 0; i < damages.size(); ++i) {
+        QByteArray s = shp, x = shx, d = dbf;
+        damages[i](s, x, d);
+        const QString base = File(QString("bad%1").arg(i));
+        for (auto [ext, data] : {std::pair{".shp", &s}, {".shx", &x}, {".dbf", &d}}) {
+            QFile file(base + ext);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(*data);
+        }
+        Legend.ShapeLayers.clear();
+        AddShapeLayer(Legend, base + ".shp");
+        Image.fill(Qt::white);
+        EXPECT_EQ(Draw(), TOverlayResult::Completed) << i;
+    }
+    // A sound object after a damaged one is still drawn.
+    QByteArray s = shp;
+    put32(s, record0 + 44 + 4, 9999, false);
+    for (auto [ext, data] : {std::pair{".shp", &s}, {".shx", &shx}, {".dbf", &dbf}}) {
+        QFile file(File("partly") + ext);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(*data);
+    }
+    Legend.ShapeLayers.clear();
+    ASSERT_TRUE(AddShapeLayer(Legend, File("partly.shp")));
+    Image.fill(Qt::white);
+    Draw();
+    EXPECT_EQ(Image.pixel(60, 40), 0xFF000000);
+}
