@@ -24,6 +24,7 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class QStandardItemModel;
+class TFrameReports;
 class TMapExplorerForm;
 class TQEVLibraryManager;
 class TStartupLoad;
@@ -42,6 +43,7 @@ public:
         *aViewPan;
     QAction *aViewPersistent, *aViewSynchronize, *aNewWindow, *aDataSelect;
     QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
+    QAction *aSelectSMU, *aSelectSMUtable, *aDataQuery;
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
     QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
@@ -88,6 +90,8 @@ public:
     void LayoutThemeTree();
 
     TTAMO* Database() const { return m_database.get(); }
+    // The query window and the two SMU report windows.
+    TFrameReports& Reports() const { return *m_reports; }
     TQEVLibraryManager* Library() const { return m_library.get(); }
     // True when the start-up load ended the program (data files missing, dialog cancelled).
     bool StartupCancelled() const;
@@ -152,6 +156,7 @@ private:
     QList<QAction*> m_mapCommands;
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
+    std::unique_ptr<TFrameReports> m_reports;
     QStandardItemModel* m_themeTree = nullptr;
     QString m_statusText; // the progress text of panel 0, shown when no hint is
     QString m_hintText;
