@@ -12,21 +12,23 @@
 
 inline const QStringList& FixtureLayerNames() {
     static const QStringList names{
-        "TAMO2_SMU_ID", "LAYER_ID",       "SOURCE",   "REGION",      "PROFILES",     "SEQUENCE", "SHARE",
-        "WRB2_CODE",    "WRB2",           "WRB2_NAME", "WRB_OXU90",  "PHASE",        "OXU90",    "DRAINAGE",
-        "ROOT_DEPTH",   "AWC_CLASS",      "ROOTABLE_DEPTH", "AWC",   "OC_STOCK",     "IMPERMEABLE",
-        "WATER_REGIME", "ADD_PROP",       "LAYER",    "TOP_DEPTH",   "BOTTOM_DEPTH", "COARSE",   "SAND",
-        "SILT",         "CLAY",           "TEXTURE",  "TEXTURE_GROUP", "BULK",       "ORG_CARBON", "PH_H2O",
-        "TOTAL_N",      "CN_RATIO",       "CEC",      "CEC_CLAY",    "ECEC",         "TEB",      "BASE_SAT",
-        "AL_SAT",       "ESP",            "CACO3",    "GYPSUM",      "EC",           "AWC_VOL"};
+        "TAMO2_SMU_ID",  "LAYER_ID",    "SOURCE",       "REGION",    "PROFILES",       "SEQUENCE",
+        "SHARE",         "WRB2_CODE",   "WRB2",         "WRB2_NAME", "WRB_OXU90",      "PHASE",
+        "OXU90",         "DRAINAGE",    "ROOT_DEPTH",   "AWC_CLASS", "ROOTABLE_DEPTH", "AWC",
+        "OC_STOCK",      "IMPERMEABLE", "WATER_REGIME", "ADD_PROP",  "LAYER",          "TOP_DEPTH",
+        "BOTTOM_DEPTH",  "COARSE",      "SAND",         "SILT",      "CLAY",           "TEXTURE",
+        "TEXTURE_GROUP", "BULK",        "ORG_CARBON",   "PH_H2O",    "TOTAL_N",        "CN_RATIO",
+        "CEC",           "CEC_CLAY",    "ECEC",         "TEB",       "BASE_SAT",       "AL_SAT",
+        "ESP",           "CACO3",       "GYPSUM",       "EC",        "AWC_VOL"};
     return names;
 }
 
 inline const QStringList& FixtureSmuNames() {
-    static const QStringList names{"TAMO2_SMU_ID", "MU_GLOBAL", "SOURCE",     "REGION",   "COVERAGE", "AREA",
-                                   "ISSOIL",       "WRB2",      "WRB2_RSG",   "WRB2_CODE", "OXU90",   "COMPONENTS",
-                                   "SHARE_DOMINANT", "PHASE",   "DRAINAGE",   "ROOT_DEPTH", "AWC",    "TEXTURE_TOP",
-                                   "PH_TOP",       "SLOPE",     "ELEVATION",  "CLIMATE",  "LAND_COVER"};
+    static const QStringList names{"TAMO2_SMU_ID", "MU_GLOBAL",  "SOURCE",         "REGION",   "COVERAGE",
+                                   "AREA",         "ISSOIL",     "WRB2",           "WRB2_RSG", "WRB2_CODE",
+                                   "OXU90",        "COMPONENTS", "SHARE_DOMINANT", "PHASE",    "DRAINAGE",
+                                   "ROOT_DEPTH",   "AWC",        "TEXTURE_TOP",    "PH_TOP",   "SLOPE",
+                                   "ELEVATION",    "CLIMATE",    "LAND_COVER"};
     return names;
 }
 
@@ -40,14 +42,23 @@ inline QString Quoted(const QString& text) {
 inline QString LayerValues(int unit, int component, int layer) {
     QStringList v;
     const bool odd = unit == 3;
-    v << QString::number(unit) << QString::number(unit * 1000 + component * 10 + layer) << "1" << "2" << "5"
-      << QString::number(component) << QString::number(component == 1 ? 60 : (component == 2 ? 30 : 10))
-      << "2901" << Quoted("CMeu") << Quoted(odd ? "Haplic \"Cambisols\"" : "Eutric Cambisols") << Quoted("CMha")
-      << "0" << Quoted("CMe") << "3" << "4" << "2" << (odd ? Quoted("n.d.") : "100")
-      << (component == 2 ? "NULL" : "120") << "80.6" << "1" << "2"
-      << QString::number(component == 1 ? 1 : (component == 2 ? 2 : 0)) << Quoted(QString("D%1").arg(layer))
-      << QString::number((layer - 1) * 20 + component) << QString::number(layer * 20) << "5"
-      << (odd ? "12" : "40") << "30" << "30" << "5" << "2" << (odd ? "12.5" : "1.3") << "0.84" << "6.5" << "1.2"
+    v << QString::number(unit) << QString::number(unit * 1000 + component * 10 + layer) << "1"
+      << "2"
+      << "5" << QString::number(component)
+      << QString::number(component == 1 ? 60 : (component == 2 ? 30 : 10)) << "2901" << Quoted("CMeu")
+      << Quoted(odd ? "Haplic \"Cambisols\"" : "Eutric Cambisols") << Quoted("CMha") << "0" << Quoted("CMe")
+      << "3"
+      << "4"
+      << "2" << (odd ? Quoted("n.d.") : "100") << (component == 2 ? "NULL" : "120") << "80.6"
+      << "1"
+      << "2" << QString::number(component == 1 ? 1 : (component == 2 ? 2 : 0))
+      << Quoted(QString("D%1").arg(layer)) << QString::number((layer - 1) * 20 + component)
+      << QString::number(layer * 20) << "5" << (odd ? "12" : "40") << "30"
+      << "30"
+      << "5"
+      << "2" << (odd ? "12.5" : "1.3") << "0.84"
+      << "6.5"
+      << "1.2"
       << "-9";
     for (int i = 36; i < 47; ++i)
         v << QString::number(10 + i);
@@ -67,27 +78,44 @@ inline void WriteReportTables(const QString& path) {
         smuColumns << name + " NUMERIC";
     sql << "CREATE TABLE TAMO2_SMU (" + smuColumns.join(", ") + ")";
     for (const QString table : {"TAMO2_SMU_METADATA", "TAMO2_LAYERS_METADATA"})
-        sql << QString("CREATE TABLE %1 (ID INTEGER, Field TEXT, Domain TEXT, Unit TEXT, Description TEXT)").arg(table);
+        sql << QString("CREATE TABLE %1 (ID INTEGER, Field TEXT, Domain TEXT, Unit TEXT, Description TEXT)")
+                   .arg(table);
 
     // Layer metadata: descriptions and units chosen for the label rules.
     const auto layerMeta = [](int i) -> std::array<QString, 3> { // domain, unit, description
         switch (i) {
-        case 0: return {"", "", "Soil mapping unit"};
-        case 5: return {"", "", "Sequence"};
-        case 6: return {"", "%", "Share in the mapping unit"};
-        case 7: return {"", "class", "Soil unit (WRB 2022)"};
-        case 8: return {"D_WRB2", "CLASS", "Soil unit code (WRB 2022)"};
-        case 9: return {"", "", "Soil name (WRB 2022)"};
-        case 10: return {"D_WRB2", "CLASS", "Correlated soil unit"};
-        case 12: return {"D_OXU90", "CLASS", "Soil unit code (OXU 1990)"};
-        case 13: return {"D_DRAINAGE", "CLASS", "Drainage class"};
-        case 16: return {"", "", ""}; // no description: an empty label
-        case 21: return {"D_ADD_PROP", "CLASS", "Additional property"};
-        case 22: return {"D_LAYER", "CLASS", "Depth layer"};
-        case 23: return {"", " cm ", "  Upper depth  "};
-        case 29: return {"D_TEXTURE", "CLASS", "Texture class (USDA)"};
-        case 31: return {"", "g/cm3", "Bulk density"};
-        default: return {"", "u" + QString::number(i), "Attribute " + QString::number(i)};
+        case 0:
+            return {"", "", "Soil mapping unit"};
+        case 5:
+            return {"", "", "Sequence"};
+        case 6:
+            return {"", "%", "Share in the mapping unit"};
+        case 7:
+            return {"", "class", "Soil unit (WRB 2022)"};
+        case 8:
+            return {"D_WRB2", "CLASS", "Soil unit code (WRB 2022)"};
+        case 9:
+            return {"", "", "Soil name (WRB 2022)"};
+        case 10:
+            return {"D_WRB2", "CLASS", "Correlated soil unit"};
+        case 12:
+            return {"D_OXU90", "CLASS", "Soil unit code (OXU 1990)"};
+        case 13:
+            return {"D_DRAINAGE", "CLASS", "Drainage class"};
+        case 16:
+            return {"", "", ""}; // no description: an empty label
+        case 21:
+            return {"D_ADD_PROP", "CLASS", "Additional property"};
+        case 22:
+            return {"D_LAYER", "CLASS", "Depth layer"};
+        case 23:
+            return {"", " cm ", "  Upper depth  "};
+        case 29:
+            return {"D_TEXTURE", "CLASS", "Texture class (USDA)"};
+        case 31:
+            return {"", "g/cm3", "Bulk density"};
+        default:
+            return {"", "u" + QString::number(i), "Attribute " + QString::number(i)};
         }
     };
     for (int i = 0; i < layerNames.size(); ++i) {
@@ -118,8 +146,17 @@ inline void WriteReportTables(const QString& path) {
         << "INSERT INTO D_TEXTURE VALUES (5, 'Loam')";
 
     const auto smuRow = [](int unit, int coverage, const QString& wrb) {
-        QStringList v{QString::number(unit), QString::number(unit), "1", "2", QString::number(coverage), "1500",
-                      "1", Quoted(wrb), Quoted("CM"), "2901", Quoted("CMe")};
+        QStringList v{QString::number(unit),
+                      QString::number(unit),
+                      "1",
+                      "2",
+                      QString::number(coverage),
+                      "1500",
+                      "1",
+                      Quoted(wrb),
+                      Quoted("CM"),
+                      "2901",
+                      Quoted("CMe")};
         for (int i = 11; i < 23; ++i)
             v << QString::number(i);
         return "INSERT INTO TAMO2_SMU VALUES (" + v.join(", ") + ")";

@@ -94,7 +94,8 @@ TEST_F(SmuTableContentTest, CellsFollowTheRowTable) {
         {0, 4, TDecode::Yes, ""}, // no such component
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(unit.Cell(c.Row, c.Column, c.Decode), c.Expected) << "row " << c.Row << ", column " << c.Column;
+        EXPECT_EQ(unit.Cell(c.Row, c.Column, c.Decode), c.Expected)
+            << "row " << c.Row << ", column " << c.Column;
 }
 
 TEST_F(SmuTableContentTest, ATextUnderANumberFormatShowsAsText) {
@@ -132,10 +133,19 @@ TEST_F(SmuTableContentTest, KeepsItsUnitWhenTheDatabaseMovesOn) {
 
 TEST(SmuCsv, CellsAreBareOnlyWhenWholeNumbers) {
     const std::pair<QString, QString> cases[] = {
-        {"12", "12"},           {"-12", "-12"},       {"+3", "+3"},           {"0", "0"},
-        {"12.5", "\"12.5\""},   {"-", "\"-\""},       {"N.A", "\"N.A\""},     {"", "\"\""},
-        {" 12", "\" 12\""},     {"1e3", "\"1e3\""},   {"99999999999", "\"99999999999\""},
-        {"a \"b\" c", "\"a \"\"b\"\" c\""},           {"\"", "\"\"\"\""},
+        {"12", "12"},
+        {"-12", "-12"},
+        {"+3", "+3"},
+        {"0", "0"},
+        {"12.5", "\"12.5\""},
+        {"-", "\"-\""},
+        {"N.A", "\"N.A\""},
+        {"", "\"\""},
+        {" 12", "\" 12\""},
+        {"1e3", "\"1e3\""},
+        {"99999999999", "\"99999999999\""},
+        {"a \"b\" c", "\"a \"\"b\"\" c\""},
+        {"\"", "\"\"\"\""},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CsvCell(text), expected) << text.toStdString();
@@ -144,8 +154,8 @@ TEST(SmuCsv, CellsAreBareOnlyWhenWholeNumbers) {
 
 TEST(SmuCsv, FileNameKeepsCsvAndReplacesOtherExtensions) {
     const std::pair<QString, QString> cases[] = {
-        {"/d/unit.csv", "/d/unit.csv"},   {"/d/unit.CsV", "/d/unit.CsV"}, {"/d/unit", "/d/unit.CSV"},
-        {"/d/unit.txt", "/d/unit.CSV"},   {"/d/a.b.txt", "/d/a.b.CSV"},   {"/d.x/unit", "/d.x/unit.CSV"},
+        {"/d/unit.csv", "/d/unit.csv"}, {"/d/unit.CsV", "/d/unit.CsV"}, {"/d/unit", "/d/unit.CSV"},
+        {"/d/unit.txt", "/d/unit.CSV"}, {"/d/a.b.txt", "/d/a.b.CSV"},   {"/d.x/unit", "/d.x/unit.CSV"},
     };
     for (const auto& [chosen, expected] : cases)
         EXPECT_EQ(SmuCsvFileName(chosen), expected) << chosen.toStdString();
@@ -154,8 +164,8 @@ TEST(SmuCsv, FileNameKeepsCsvAndReplacesOtherExtensions) {
 TEST_F(SmuTableContentTest, ExportMatchesTheExpectedFileByteForByte) {
     const TSmuTableContent unit = Show(3);
     const QByteArray text = SmuCsvText(unit, TDecode::Yes,
-                                       {"Coverage:", "Soil Mapping Unit (SMU):", "Dominant Soil Unit (WRB 2022):",
-                                        "Dominant Soil Unit (OXU 1990):"});
+                                       {"Coverage:", "Soil Mapping Unit (SMU):",
+                                        "Dominant Soil Unit (WRB 2022):", "Dominant Soil Unit (OXU 1990):"});
     QFile expected(QString(TAMO_TESTDATA_DIR) + "/reports/smu3_domains.csv");
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     const QByteArray wanted = expected.readAll();
@@ -212,11 +222,11 @@ TEST_F(SmuTableContentTest, OverviewBindsFourGridsAndLeavesRowsBeyondTheRecordEm
         EXPECT_EQ(overview.Value(ogProperties2, row, 1, TDecode::Yes), "");
     }
     // Record 8 is the first layer of the second component; every value without decimals.
-    EXPECT_EQ(overview.Value(ogGeneral1, 6, 8, TDecode::Yes), "2");                  // SEQUENCE
+    EXPECT_EQ(overview.Value(ogGeneral1, 6, 8, TDecode::Yes), "2");                    // SEQUENCE
     EXPECT_EQ(overview.Value(ogGeneral2, 11, 8, TDecode::Yes), "Depth layer 0-20 cm"); // LAYER
     EXPECT_EQ(overview.Value(ogGeneral2, 11, 8, TDecode::No), "D1");
     EXPECT_EQ(overview.Value(ogGeneral1, 10, 1, TDecode::No), "Eutric Cambisols"); // a text stays a text
-    EXPECT_EQ(overview.Value(ogProperties1, 6, 1, TDecode::No), "1");               // BULK 1.3
+    EXPECT_EQ(overview.Value(ogProperties1, 6, 1, TDecode::No), "1");              // BULK 1.3
 }
 
 } // namespace

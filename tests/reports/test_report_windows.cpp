@@ -225,13 +225,15 @@ TEST_F(OverviewWindow, OneTabPerRecordAndTabEightIsTheSecondComponent) {
     EXPECT_EQ(Value(overview->GE_StringGrid1, 7), "30");                   // SHARE
     // Every tab is on the screen, inside the window.
     for (QToolButton* tab : tabs)
-        EXPECT_TRUE(overview->rect().contains(tab->geometry().translated(tab->mapTo(overview.get(), QPoint(0, 0)) - tab->pos())));
+        EXPECT_TRUE(overview->rect().contains(
+            tab->geometry().translated(tab->mapTo(overview.get(), QPoint(0, 0)) - tab->pos())));
     // Rows of the second properties grid beyond the record stay empty.
     for (int row = 6; row < 17; ++row)
         EXPECT_EQ(Value(overview->PR_StringGrid2, row), "");
 
     // Domains re-renders the selected record and updates the shared preference.
-    QTest::mouseClick(overview->chkDomains, Qt::LeftButton, {}, QPoint(5, overview->chkDomains->height() / 2));
+    QTest::mouseClick(overview->chkDomains, Qt::LeftButton, {},
+                      QPoint(5, overview->chkDomains->height() / 2));
     EXPECT_EQ(Value(overview->GE_StringGrid2, 11), "D1");
     EXPECT_FALSE(Preferences().DomainView);
 }
