@@ -4,6 +4,7 @@
 #include "raster/RasterFile.h"
 #include "settings/Preferences.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -153,7 +154,11 @@ void EnsureBenchApplication() {
     static int argc = 1;
     static char name[] = "tamo-bench";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    // Windows are measured too (never shown): they need a widget application, which runs without
+    // a screen on the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
 }
 
 const QString& DemoDataFolder() {
