@@ -236,6 +236,11 @@ TTableForm::TTableForm(TReportHost& host, QWidget* parent)
     lblWRB2 = MakeLabel(Panel1, "lblWRB2", "", kValueLeft, 42, false);
     Label2 = MakeLabel(Panel1, "Label2", "Dominant Soil Unit (OXU 1990):", 6, 60, true);
     lblOXU90 = MakeLabel(Panel1, "lblOXU90", "", kValueLeft, 60, false);
+    // The values start at 188, or further right where this platform's bold captions need it.
+    for (QLabel* caption : {lblCover, lblMu_global, Label11, Label2})
+        m_valueLeft = std::max(m_valueLeft, caption->x() + caption->width() + 6);
+    for (QLabel* value : {lblCov, lblmu_glob, lblWRB2, lblOXU90})
+        value->move(m_valueLeft, value->y());
     Label1 = MakeLabel(Panel1, "Label1", "Selected SMU's", 0, 6, false);
     cmbSMUs = new QComboBox(Panel1);
     cmbSMUs->setObjectName("cmbSMUs");
@@ -473,7 +478,7 @@ void TTableForm::Panel1Resize() {
     Label1->move(right - cmbSMUs->width(), 6);
     cmbSMUs->move(right - cmbSMUs->width(), 6 + Label1->height() + 2);
     // Value texts run up to the list of selected units.
-    const int valueWidth = std::max(40, right - cmbSMUs->width() - 8 - kValueLeft);
+    const int valueWidth = std::max(40, right - cmbSMUs->width() - 8 - m_valueLeft);
     for (QLabel* label : {lblCov, lblmu_glob, lblWRB2, lblOXU90})
         label->setFixedWidth(valueWidth);
     PlaceGridHeader();

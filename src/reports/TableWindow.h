@@ -78,4 +78,5 @@ private:
     TDecode m_renderedDecode = TDecode::Yes;
     int m_currentSmu = 0;
     bool m_suppressDomains = false;
+    int m_valueLeft = 188;
 };
