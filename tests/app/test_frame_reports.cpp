@@ -157,7 +157,7 @@ TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
     EXPECT_EQ(table->CurrentSmu(), Smu);
     EXPECT_EQ(table->lblmu_glob->text(), QString::number(Smu));
     EXPECT_GT(table->StringGrid->model()->columnCount(), 2);
-    EXPECT_TRUE(map->MarkerShown);
+    EXPECT_TRUE(map->Marker.Shown());
 
     QTest::mouseClick(table->btnHighlight, Qt::LeftButton);
     WaitForDrawing();
@@ -167,7 +167,7 @@ TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
     // Closing the table ends the selection and the marker; the next drawing shows the soil again.
     QTest::mouseClick(table->btnClose, Qt::LeftButton);
     EXPECT_FALSE(frame->Database()->SelectionActive());
-    EXPECT_FALSE(map->MarkerShown);
+    EXPECT_FALSE(map->Marker.Shown());
     frame->aViewRedraw->trigger();
     WaitForDrawing();
     EXPECT_EQ(UnitPixel(), before);
