@@ -41,8 +41,8 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
         EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
     EXPECT_TRUE(frame.TBMainToolbar->isVisible());
     EXPECT_TRUE(frame.TBViewToolbar->isVisible());
-    // The Data toolbar has no command shown yet: it would be a bare grip.
-    EXPECT_FALSE(frame.TBDataToolbar->isVisible());
+    // The Data toolbar carries the SMU table and Data Query commands.
+    EXPECT_TRUE(frame.TBDataToolbar->isVisible());
     EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
     EXPECT_FALSE(frame.TBToolQEVData->isVisible());
     EXPECT_TRUE(frame.aToolMain->isChecked());
