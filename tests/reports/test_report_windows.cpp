@@ -4,11 +4,13 @@
 #include "reports/SMUwindow.h"
 #include "reports/TableWindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -71,6 +73,24 @@ TEST_F(ReportWindows, SeparatorRowsArePaintedInTheShadowColour) {
     const int x = table->StringGrid->columnViewportPosition(2) + 100; // no text there
     EXPECT_EQ(picture.pixelColor(x, y18).rgb(), shadow.rgb());
     EXPECT_NE(picture.pixelColor(x, y19).rgb(), shadow.rgb());
+}
+
+TEST_F(ReportWindows, DraggingTheLineBetweenColumnsResizesThem) {
+    ASSERT_TRUE(table->ShowSMU(1, TAddToList::Yes));
+    table->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
+    QWidget* cells = table->StringGrid->viewport();
+    const int line = table->StringGrid->columnViewportPosition(1) + table->StringGrid->columnWidth(1);
+    QTest::mousePress(cells, Qt::LeftButton, {}, QPoint(line, 30));
+    QMouseEvent move(QEvent::MouseMove, QPointF(line + 40, 30), cells->mapToGlobal(QPointF(line + 40, 30)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cells, &move);
+    QTest::mouseRelease(cells, Qt::LeftButton, {}, QPoint(line + 40, 30));
+    EXPECT_EQ(table->StringGrid->columnWidth(1), 170);
+    // The heading above follows, and the width stays for the next unit.
+    EXPECT_EQ(table->StringGridHeader->columnWidth(0), 170);
+    ASSERT_TRUE(table->ShowSMU(2, TAddToList::Yes));
+    EXPECT_EQ(table->StringGrid->columnWidth(1), 170);
 }
 
 TEST_F(ReportWindows, SelectedUnitsAreListedOnce) {
