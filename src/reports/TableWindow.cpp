@@ -385,7 +385,8 @@ void TTableForm::FillValues() {
     const TDecode decode = Decode();
     const auto show = [&](QLabel* label, TSmuHeaderField field) {
         label->setText(m_content.HeaderValue(field, decode));
-        label->adjustSize();
+        // A text longer than the room before the list of units is read in full here.
+        label->setToolTip(label->text());
     };
     show(lblCov, TSmuHeaderField::Coverage);
     show(lblmu_glob, TSmuHeaderField::SoilMappingUnit);
