@@ -387,6 +387,7 @@ void TTableForm::FillValues() {
         label->setText(m_content.HeaderValue(field, decode));
         // A text longer than the room before the list of units is read in full here.
         label->setToolTip(label->text());
+        label->adjustSize();
     };
     show(lblCov, TSmuHeaderField::Coverage);
     show(lblmu_glob, TSmuHeaderField::SoilMappingUnit);
