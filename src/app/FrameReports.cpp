@@ -42,13 +42,7 @@ bool TFrameReports::ShowSmuTable(int smuId) {
     return true;
 }
 
-void TFrameReports::ShowSmuOverview(const QString& valueText) {
-    // The readout text: the cell value, then the theme's units.
-    const QString text = valueText.trimmed().section(' ', 0, 0);
-    bool ok = false;
-    const int smuId = text.toInt(&ok);
-    if (!ok)
-        throw TAMOError(QString("'%1' is not a valid integer value").arg(text));
+void TFrameReports::ShowSmuOverview(int smuId) {
     if (!m_soilPropsForm)
         m_soilPropsForm = new TSoilPropsForm(*this, &m_frame);
     if (m_soilPropsForm->ShowOverview(smuId))

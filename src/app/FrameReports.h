@@ -23,8 +23,8 @@ public:
 
     // The SMU table tool: shows the window when the unit could be shown.
     bool ShowSmuTable(int smuId);
-    // The SMU overview tool, with the readout text of the clicked cell.
-    void ShowSmuOverview(const QString& valueText);
+    // The SMU overview tool: shows the window when the unit could be shown.
+    void ShowSmuOverview(int smuId);
     // Data Query: shows the one query window, as it was left.
     void ShowQueryWindow();
 

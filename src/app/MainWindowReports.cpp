@@ -3,8 +3,8 @@
 #include "app/FrameReports.h"
 #include "app/MainWindow.h"
 
-void TTAMOForm::ShowSmuOverview(const QString& valueText) {
-    m_reports->ShowSmuOverview(valueText);
+void TTAMOForm::ShowSmuOverview(int smuId) {
+    m_reports->ShowSmuOverview(smuId);
 }
 
 bool TTAMOForm::ShowSmuTable(int smuId) {

@@ -201,7 +201,7 @@ void TSoilPropsForm::FormCreate() {
 bool TSoilPropsForm::ShowOverview(int smuId) {
     const QString id = QString::number(smuId);
     TTAMO& database = m_host.Database();
-    if (!database.FetchLayers(id)) {
+    if (!database.FetchLayers(smuId)) {
         Dialogs::ShowError(this, "No record found in TAMO database (TAMO2_SMU_ID=" + id + ").");
         return false;
     }

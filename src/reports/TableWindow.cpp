@@ -333,11 +333,11 @@ bool TTableForm::ShowSMU(int smuId, TAddToList add) {
     m_currentSmu = smuId;
     const QString id = QString::number(smuId);
     TTAMO& database = m_host.Database();
-    if (!database.FetchLayers(id)) {
+    if (!database.FetchLayers(smuId)) {
         Dialogs::ShowError(this, "No record found in TAMO database (TAMO2_SMU_ID=" + id + ").");
         return false;
     }
-    database.FetchSmu(id);
+    database.FetchSmu(smuId);
     TSmuTableContent content(database, smuId);
     // Rendered before anything on screen changes: a value that fails leaves the previous unit.
     m_rendered = content.Rows(Decode());

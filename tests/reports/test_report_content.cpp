@@ -15,8 +15,8 @@ namespace {
 class SmuTableContentTest : public ::testing::Test {
 protected:
     TSmuTableContent Show(int unit) {
-        EXPECT_TRUE(db.Tamo->FetchLayers(QString::number(unit)));
-        db.Tamo->FetchSmu(QString::number(unit));
+        EXPECT_TRUE(db.Tamo->FetchLayers(unit));
+        db.Tamo->FetchSmu(unit);
         return TSmuTableContent(*db.Tamo, unit);
     }
     TScopedEnvironment env;
@@ -126,7 +126,7 @@ TEST_F(SmuTableContentTest, HeaderFactsDecodedAndRaw) {
 
 TEST_F(SmuTableContentTest, KeepsItsUnitWhenTheDatabaseMovesOn) {
     const TSmuTableContent unit = Show(1);
-    ASSERT_FALSE(db.Tamo->FetchLayers("4")); // no layer rows: the database's records are gone
+    ASSERT_FALSE(db.Tamo->FetchLayers(4)); // no layer rows: the database's records are gone
     EXPECT_EQ(unit.Cell(17, 2, TDecode::No), "Yes");
     EXPECT_EQ(unit.Cell(1, 1, TDecode::No), "60");
 }
@@ -210,7 +210,7 @@ TEST(SmuCsv, WritingReplacesWholeOrFailsWithTheReason) {
 }
 
 TEST_F(SmuTableContentTest, OverviewBindsFourGridsAndLeavesRowsBeyondTheRecordEmpty) {
-    ASSERT_TRUE(db.Tamo->FetchLayers("1"));
+    ASSERT_TRUE(db.Tamo->FetchLayers(1));
     const TSoilOverviewContent overview(*db.Tamo);
     EXPECT_EQ(overview.RecordCount(), 21);
     EXPECT_EQ(TSoilOverviewContent::FieldName(*db.Tamo, ogGeneral1, 1), "TAMO2_SMU_ID");
