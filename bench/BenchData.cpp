@@ -154,7 +154,8 @@ void EnsureBenchApplication() {
     static int argc = 1;
     static char name[] = "tamo-bench";
     static char* argv[] = {name, nullptr};
-    // Map windows are benchmarked too: a widget application, headless unless told otherwise.
+    // Windows are measured too (never shown): they need a widget application, which runs without
+    // a screen on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(argc, argv);

@@ -8,8 +8,8 @@
 // which Google Benchmark's main does not create.
 QString BenchProgramFolder();
 
-// Creates the application (widgets, offscreen unless QT_QPA_PLATFORM says otherwise) that Qt's SQL
-// drivers, processes and map windows need, once.
+// Creates, once, the application that Qt's SQL drivers, processes and the measured windows need
+// (a widget application on the offscreen platform unless another is set).
 void EnsureBenchApplication();
 
 // The folder holding TAMO2.sqlite (or TAMO2.mdb), TAMO2.zip and TAMO2.bil extracted beside it.

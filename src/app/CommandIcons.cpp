@@ -181,6 +181,41 @@ const std::map<QString, TPainterFn>& Painters() {
              p.drawLine(QPointF(12.5, 9.5), QPointF(12.5, 15));
              p.drawLine(QPointF(9.8, 12.3), QPointF(15.2, 12.3));
          }},
+        // The SMU click tools: a table of the unit, and its overview on tabbed pages.
+        {"aSelectSMUtable",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(1.5, 2.5, 13, 11));
+             p.fillRect(QRectF(1.5, 2.5, 4, 11), QColor(200, 204, 210));
+             p.fillRect(QRectF(1.5, 7.5, 13, 1.5), QColor(120, 124, 130));
+             for (double y : {5.0, 10.5})
+                 p.drawLine(QPointF(1.5, y), QPointF(14.5, y));
+             for (double x : {5.5, 10.0})
+                 p.drawLine(QPointF(x, 2.5), QPointF(x, 13.5));
+         }},
+        {"aSelectSMU",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(QColor(200, 204, 210));
+             for (double y : {2.5, 6.0, 9.5})
+                 p.drawRect(QRectF(1.0, y, 3, 3));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(4.5, 2.5, 10, 11));
+             p.setPen(Pen(kBlue, 1.2));
+             for (double y : {5.5, 8.0, 10.5})
+                 p.drawLine(QPointF(6.5, y), QPointF(12.5, y));
+         }},
+        // The query: a funnel over a highlighted cell.
+        {"aDataQuery",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.1));
+             p.setBrush(QColor(220, 234, 248));
+             p.drawPolygon(QPolygonF({{1.5, 2.0}, {14.5, 2.0}, {9.5, 8.0}, {9.5, 13.5}, {6.5, 15.0}, {6.5, 8.0}}));
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(204, 0, 0));
+             p.drawEllipse(QPointF(13.0, 12.5), 2.5, 2.5);
+         }},
     };
     return painters;
 }

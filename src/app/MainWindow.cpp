@@ -2,6 +2,7 @@
 
 #include "app/CommandIcons.h"
 #include "app/DataPointText.h"
+#include "app/FrameReports.h"
 #include "app/HelpWindow.h"
 #include "app/StartupLoad.h"
 #include "app/ThemeTreeLayout.h"
@@ -105,6 +106,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(MdiArea);
 
+    m_reports = std::make_unique<TFrameReports>(*this);
     CreateActions();
     CreateOutputActions();
     CreateToolBars();
@@ -164,6 +166,7 @@ TTAMOForm::~TTAMOForm() {
         // deletion: they draw from the database object and refer to the library's themes.
         MdiArea->closeAllSubWindows();
         qDeleteAll(MdiArea->findChildren<QMdiSubWindow*>());
+        m_reports.reset();
         m_database.reset();
         SaveWindowPlacement(*this);
         SavePreferences(Preferences());
@@ -238,6 +241,10 @@ void TTAMOForm::CreateActions() {
                [this] { aToggleBarExecute(TBToolQEVData, aDataSelect); });
     aDataSelect->setVisible(false);
     aDataSelect->setIconText("&Show Data Selector"); // its (hidden) button on the Main toolbar
+    MakeAction(aSelectSMU, "aSelectSMU", "&SMU Overview", "SMU Overview", tool(mtSmuOverview));
+    aSelectSMU->setVisible(false);
+    MakeAction(aSelectSMUtable, "aSelectSMUtable", "SMU table", "SMU Table", tool(mtSmuTable));
+    MakeAction(aDataQuery, "aDataQuery", "Data &Query", {}, [this] { m_reports->ShowQueryWindow(); });
     MakeAction(aDataLocation, "aDataLocation", "&Data Location", "Change Location of Data Files",
                [this] { ShowDataLocation(this); });
     MakeAction(aZonalStatistics, "aZonalStatistics", "&Extract Statistics", "Extract Statistics",
@@ -284,8 +291,8 @@ void TTAMOForm::CreateActions() {
                [this] { aHelpAboutExecute(); });
 
     // Commands that need a map window; UpdateCommandStates keeps them in step.
-    m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle,
-                     aViewZoomIn, aViewZoomOut, aViewPan};
+    m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle, aViewZoomIn,
+                     aViewZoomOut, aViewPan,    aSelectSMU, aSelectSMUtable,    aDataQuery};
 }
 
 // The menus and toolbars by the names of their items, "-" being a separator. Hidden commands keep

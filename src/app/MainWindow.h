@@ -25,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class QStandardItemModel;
+class TFrameReports;
 class TMapExplorerForm;
 class TQEVLibraryManager;
 class TStartupLoad;
@@ -43,6 +44,7 @@ public:
         *aViewPan;
     QAction *aViewPersistent, *aViewSynchronize, *aNewWindow, *aDataSelect;
     QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
+    QAction *aSelectSMU, *aSelectSMUtable, *aDataQuery;
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
     QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
@@ -97,6 +99,8 @@ public:
     QPrinter& Printer();
 
     TTAMO* Database() const { return m_database.get(); }
+    // The query window and the two SMU report windows.
+    TFrameReports& Reports() const { return *m_reports; }
     TQEVLibraryManager* Library() const { return m_library.get(); }
     // True when the start-up load ended the program (data files missing, dialog cancelled).
     bool StartupCancelled() const;
@@ -165,6 +169,7 @@ private:
     QList<QAction*> m_mapCommands;
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
+    std::unique_ptr<TFrameReports> m_reports;
     QStandardItemModel* m_themeTree = nullptr;
     QString m_statusText; // the progress text of panel 0, shown when no hint is
     QString m_hintText;

@@ -298,9 +298,3 @@ TRampRecord TTAMOForm::ColorRamp(int index) const {
 const TSmuLookup* TTAMOForm::SmuLookup() const {
     return m_database.get();
 }
-
-// The report windows are not part of this frame yet; no command selects the SMU click tools.
-void TTAMOForm::ShowSmuOverview(int) {}
-bool TTAMOForm::ShowSmuTable(int) {
-    return false;
-}

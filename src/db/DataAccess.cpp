@@ -120,6 +120,10 @@ public:
         if (rc != SQLITE_OK || !IsQueryOnly(m_handle))
             fail(QString("The attribute database \"%1\" cannot be opened read-only%2")
                      .arg(path, reason.isEmpty() ? QString(".") : ": " + reason));
+        // Conditions written for the Access database quote texts in double quotes (the query
+        // window's quote button, its layer restriction LAYER="D1"). SQLite reads them as texts
+        // only while double-quoted string literals are allowed, which a build may turn off.
+        sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
         // A user's condition can ask for work without end; no query may hang the viewer.
         sqlite3_progress_handler(m_handle, 10000, &TDatabaseConnection::PastDeadline, this);
     }

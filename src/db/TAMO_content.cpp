@@ -159,9 +159,14 @@ bool TTAMO::FetchSmu(int smuId) {
 }
 
 QString TTAMO::SmuFieldText(int column, TDecode decode, TNumberFormat number) const {
+    return SmuFieldText(m_smuValues, column, decode, number);
+}
+
+QString TTAMO::SmuFieldText(const std::array<QString, kSmuFieldCount>& values, int column, TDecode decode,
+                            TNumberFormat number) const {
     if (column < 0 || column >= kSmuFieldCount)
         throw TAMOError(QString("There is no SMU field number %1.").arg(column));
-    const QString& s = m_smuValues[column];
+    const QString& s = values[column];
     if (s == "-" || IsBlank(s))
         return "-";
     if (decode == TDecode::Yes && m_smuMeta->DomainLists[column])
@@ -176,7 +181,13 @@ QString TTAMO::LayerFieldText(int attribute, int record, TLayerKind kind, TDecod
         throw TAMOError(QString("There is no layer field number %1.").arg(attribute));
     if (record < 1 || record > static_cast<int>(m_layers.size()))
         throw TAMOError(QString("There is no layer record number %1.").arg(record));
-    const QString s = m_layers[static_cast<std::size_t>(record - 1)].Values[attribute].trimmed();
+    return LayerFieldText(m_layers[static_cast<std::size_t>(record - 1)], attribute, kind, decode);
+}
+
+QString TTAMO::LayerFieldText(const T_SU_Record& record, int attribute, TLayerKind kind, TDecode decode) const {
+    if (attribute < 0 || attribute >= kLayerFieldCount)
+        throw TAMOError(QString("There is no layer field number %1.").arg(attribute));
+    const QString s = record.Values[attribute].trimmed();
     if (s == "-" || s.isEmpty())
         return "-";
     if (decode == TDecode::Yes && m_layerMeta->DomainLists[attribute])
@@ -209,7 +220,8 @@ QString TTAMO::DecodeDomain(const TIntStrList* list, const QString& code) {
 }
 
 bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& count) {
-    m_selection.Clear();
+    // Collected apart, so that a condition the database rejects leaves the selection shown so far.
+    TIntList found;
     TCloseOnExit close(*m_dataSet);
     try {
         // The table is the program's choice and goes in as a name; the condition is the user's own
@@ -219,13 +231,14 @@ bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& coun
         if (idField < 0)
             throw TDatabaseError("Field 'TAMO2_SMU_ID' not found");
         for (; !m_dataSet->Eof(); m_dataSet->Next())
-            m_selection.Add(m_dataSet->AsInteger(idField));
+            found.Add(m_dataSet->AsInteger(idField));
     } catch (const TDatabaseError& error) {
         // Raised again as a general error with the database's own message.
         throw TAMOError(error.Message());
     }
+    found.Sort();
+    m_selection = std::move(found);
     m_selectionActive = true;
-    m_selection.Sort();
     count = m_selection.Count();
     return true;
 }

@@ -67,6 +67,11 @@ public:
     QString SmuFieldText(int column, TDecode decode, TNumberFormat number) const;
     // `record` counts from 1.
     QString LayerFieldText(int attribute, int record, TLayerKind kind, TDecode decode) const;
+    // The same texts for an SMU row or a layer record that a window keeps: the object's own are
+    // replaced by the next unit fetched, by whichever window asks for it.
+    QString SmuFieldText(const std::array<QString, kSmuFieldCount>& values, int column, TDecode decode,
+                         TNumberFormat number) const;
+    QString LayerFieldText(const T_SU_Record& record, int attribute, TLayerKind kind, TDecode decode) const;
     static QString DecodeDomain(const TIntStrList* list, const QString& code);
 
     // Runs "select * from " + table + " where " + condition (the table quoted as a name) and keeps

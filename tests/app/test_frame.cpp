@@ -41,7 +41,7 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
         EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
     EXPECT_TRUE(frame.TBMainToolbar->isVisible());
     EXPECT_TRUE(frame.TBViewToolbar->isVisible());
-    // The Data toolbar shows Add Shape Layer.
+    // The Data toolbar carries the SMU table, Data Query and Add Shape Layer commands.
     EXPECT_TRUE(frame.TBDataToolbar->isVisible());
     EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
     EXPECT_FALSE(frame.TBToolQEVData->isVisible());

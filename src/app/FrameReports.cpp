@@ -1,0 +1,72 @@
+#include "app/FrameReports.h"
+
+#include "app/MainWindow.h"
+#include "common/TAMOError.h"
+#include "map/QEVwindow.h"
+#include "query/QueryForm.h"
+#include "reports/SMUwindow.h"
+#include "reports/TableWindow.h"
+
+namespace {
+void Present(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+} // namespace
+
+TFrameReports::TFrameReports(TTAMOForm& frame) : m_frame(frame) {}
+
+TFrameReports::~TFrameReports() {
+    delete m_tableForm.data();
+    delete m_soilPropsForm.data();
+    delete m_queryWindow.data();
+}
+
+TTableForm* TFrameReports::TableForm() const {
+    return m_tableForm;
+}
+TSoilPropsForm* TFrameReports::SoilPropsForm() const {
+    return m_soilPropsForm;
+}
+TQueryWindow* TFrameReports::QueryWindow() const {
+    return m_queryWindow;
+}
+
+bool TFrameReports::ShowSmuTable(int smuId) {
+    if (!m_tableForm)
+        m_tableForm = new TTableForm(*this, &m_frame);
+    if (!m_tableForm->ShowSMU(smuId, TAddToList::Yes))
+        return false;
+    Present(*m_tableForm);
+    return true;
+}
+
+void TFrameReports::ShowSmuOverview(int smuId) {
+    if (!m_soilPropsForm)
+        m_soilPropsForm = new TSoilPropsForm(*this, &m_frame);
+    if (m_soilPropsForm->ShowOverview(smuId))
+        Present(*m_soilPropsForm);
+}
+
+void TFrameReports::ShowQueryWindow() {
+    if (!m_queryWindow)
+        m_queryWindow = new TQueryWindow(*this, &m_frame);
+    Present(*m_queryWindow);
+}
+
+TTAMO& TFrameReports::Database() {
+    TTAMO* database = m_frame.Database();
+    if (!database)
+        throw TAMOError("The TAMO database is not loaded.");
+    return *database;
+}
+
+void TFrameReports::RedrawActiveMap() {
+    m_frame.RedrawActiveMap();
+}
+
+void TFrameReports::EraseClickMarker() {
+    if (TMapExplorerForm* map = m_frame.ActiveMap())
+        map->MarkPoint(0, 0, TMarkAction::Erase);
+}

@@ -1,0 +1,293 @@
+#include "query/QueryForm.h"
+
+#include "common/misc_functions.h"
+#include "db/TAMO_content.h"
+#include "reports/ReportHost.h"
+#include "reports/ReportPlacement.h"
+#include "settings/Preferences.h"
+#include "settings/WindowPlacement.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+constexpr int kClientWidth = 368;
+constexpr int kClientHeight = 237;
+constexpr int kOperatorSize = 25;
+
+struct TOperatorButton {
+    const char* Name;
+    const char* Caption;
+    int Column;
+    int Row;
+};
+constexpr TOperatorButton kOperators[11] = {
+    {"btnEqual", "=", 0, 0},     {"btnLess", "<", 1, 0},       {"btnGreater", ">", 2, 0},
+    {"btnNotEqual", "<>", 0, 1}, {"btnLessEqual", "<=", 1, 1}, {"btnGreaterEqual", ">=", 2, 1},
+    {"btnQuote", "\"", 3, 1},    {"btnAnd", "And", 0, 2},      {"btnOr", "Or", 1, 2},
+    {"btnNot", "Not", 2, 2},     {"btnLike", "Like", 3, 2},
+};
+
+QIcon ColorSwatch(QRgb rgb) {
+    QPixmap swatch(16, 12);
+    swatch.fill(QColor::fromRgb(rgb));
+    QPainter painter(&swatch);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+    return QIcon(swatch);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int x, int y, int width,
+                        int height) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, y, width, height);
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
+      m_host(host) {
+    setObjectName("QueryWindow");
+    setWindowTitle("Data Query");
+    setModal(false);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    GroupBox1 = new QGroupBox("Table", this);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setGeometry(8, 4, kClientWidth - 16, 44);
+    RadioButton1 = new QRadioButton("SMU properties", GroupBox1);
+    RadioButton1->setObjectName("RadioButton1");
+    RadioButton1->move(10, 20);
+    RadioButton1->adjustSize();
+    RadioButton2 = new QRadioButton("Dominant Soil | Depth Layer D1", GroupBox1);
+    RadioButton2->setObjectName("RadioButton2");
+    RadioButton2->move(std::max(140, RadioButton1->x() + RadioButton1->width() + 16), 20);
+    RadioButton2->adjustSize();
+    RadioButton1->setChecked(true);
+
+    Label3 = MakeLabel(this, "Label3", "Data Fields", 8, 54);
+    lstFields = new QListWidget(this);
+    lstFields->setObjectName("lstFields");
+    lstFields->setGeometry(8, 70, 121, 89);
+
+    const int operatorLeft = 136;
+    for (int i = 0; i < 11; ++i) {
+        const TOperatorButton& op = kOperators[i];
+        QPushButton* button =
+            MakeButton(this, op.Name, op.Caption, operatorLeft + op.Column * (kOperatorSize + 1),
+                       70 + op.Row * (kOperatorSize + 1), kOperatorSize, kOperatorSize);
+        OperatorButtons[static_cast<std::size_t>(i)] = button;
+        const QString caption = op.Caption;
+        connect(button, &QPushButton::clicked, this,
+                [this, caption] { Guarded([this, caption] { btnOperationClick(caption); }, this); });
+    }
+    btnEqual = OperatorButtons[0];
+    btnEqual->setToolTip("Equal");
+
+    Label2 = MakeLabel(this, "Label2", "Selection color:", 248, 54);
+    ColorBox = new QComboBox(this);
+    ColorBox->setObjectName("ColorBox");
+    ColorBox->setGeometry(248, 70, kClientWidth - 8 - 248, 22);
+    for (const TNamedColor& color : StandardColors())
+        ColorBox->addItem(ColorSwatch(color.Rgb), color.Name, QVariant::fromValue<uint>(color.Rgb));
+    ColorBox->setCurrentIndex(ColorBox->findText("Red"));
+
+    Label1 = MakeLabel(this, "Label1", StatementStart(TQueryTable::Smu), 8, 160);
+    edtSQL = new QLineEdit(this);
+    edtSQL->setObjectName("edtSQL");
+    edtSQL->setGeometry(8, Label1->y() + Label1->height() + 2, 353, 22);
+    edtSQL->installEventFilter(this);
+
+    lblRecords = new QLabel(this);
+    lblRecords->setObjectName("lblRecords");
+    QFont italic = lblRecords->font();
+    italic.setItalic(true);
+    lblRecords->setFont(italic);
+    lblRecords->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblRecords->setGeometry(8, edtSQL->y() + edtSQL->height() + 1, 353,
+                            lblRecords->fontMetrics().height() + 2);
+
+    const int buttonTop = lblRecords->y() + lblRecords->height() + 1;
+    btnClear = MakeButton(this, "btnClear", "&Clear", 8, buttonTop, 75, 25);
+    btnClose = MakeButton(this, "btnClose", "&Close", kClientWidth - 8 - 75 - 80, buttonTop, 75, 25);
+    btnRun = MakeButton(this, "btnRun", "&Run", kClientWidth - 8 - 75, buttonTop, 75, 25);
+    setFixedSize(kClientWidth, std::max(kClientHeight, buttonTop + 25 + 6));
+
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            Guarded([this] { RadioButtonClick(); }, this);
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            Guarded([this] { RadioButtonClick(); }, this);
+    });
+    connect(lstFields, &QListWidget::itemDoubleClicked, this,
+            [this] { Guarded([this] { lstFieldsDblClick(); }, this); });
+    connect(ColorBox, &QComboBox::activated, this,
+            [this](int index) { Guarded([this, index] { ColorBoxChange(index); }, this); });
+    connect(btnRun, &QPushButton::clicked, this, [this] { Guarded([this] { btnRunClick(); }, this); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { Guarded([this] { btnClearClick(); }, this); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { Guarded([this] { btnCloseClick(); }, this); });
+
+    FormCreate();
+}
+
+void TQueryWindow::FormCreate() {
+    RestoreOrCentre(*this);
+    SelectColor(Preferences().SELECT_COLOR);
+    lblRecords->clear();
+    RadioButtonClick();
+    edtSQL->setText(Preferences().SQL);
+}
+
+void TQueryWindow::SelectColor(int selectColor) {
+    const QRgb wanted = static_cast<QRgb>(selectColor) & 0x00FFFFFFu;
+    for (int i = 0; i < ColorBox->count(); ++i) {
+        if ((ColorBox->itemData(i).toUInt() & 0x00FFFFFFu) == wanted) {
+            ColorBox->setCurrentIndex(i);
+            return;
+        }
+    }
+    // A colour stored by another means: shown as what it is rather than as a wrong name.
+    const QRgb rgb = 0xFF000000u | wanted;
+    ColorBox->addItem(ColorSwatch(rgb), QColor::fromRgb(rgb).name(QColor::HexRgb).toUpper(),
+                      QVariant::fromValue<uint>(rgb));
+    ColorBox->setCurrentIndex(ColorBox->count() - 1);
+}
+
+TQueryTable TQueryWindow::Table() const {
+    return RadioButton2->isChecked() ? TQueryTable::Layers : TQueryTable::Smu;
+}
+
+void TQueryWindow::RadioButtonClick() {
+    lstFields->clear();
+    edtSQL->clear();
+    m_editBeforeFocusLoss.reset();
+    const TTAMO& database = m_host.Database();
+    const auto addNames = [this](const auto& names) {
+        for (const QString& name : names)
+            if (!name.trimmed().isEmpty())
+                lstFields->addItem(name.trimmed());
+    };
+    if (Table() == TQueryTable::Smu)
+        addNames(database.SmuMeta().FieldNames);
+    else
+        addNames(database.LayerMeta().FieldNames);
+    Label1->setText(StatementStart(Table()));
+    Label1->adjustSize();
+}
+
+void TQueryWindow::InsertToken(const QString& token) {
+    TConditionEdit edit;
+    if (!edtSQL->hasFocus() && m_editBeforeFocusLoss && m_editBeforeFocusLoss->Text == edtSQL->text()) {
+        edit = *m_editBeforeFocusLoss;
+    } else {
+        edit.Text = edtSQL->text();
+        edit.Caret = edtSQL->cursorPosition();
+        edit.SelectionStart = edtSQL->hasSelectedText() ? edtSQL->selectionStart() : edit.Caret;
+        edit.SelectionLength =
+            edtSQL->hasSelectedText() ? static_cast<int>(edtSQL->selectedText().size()) : 0;
+    }
+    const TConditionEdit result = ::InsertToken(edit, token);
+    edtSQL->setFocus();
+    edtSQL->setText(result.Text);
+    edtSQL->deselect();
+    edtSQL->setCursorPosition(result.Caret);
+    m_editBeforeFocusLoss.reset();
+}
+
+bool TQueryWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtSQL) {
+        if (event->type() == QEvent::FocusOut) {
+            TConditionEdit edit;
+            edit.Text = edtSQL->text();
+            edit.Caret = edtSQL->cursorPosition();
+            edit.SelectionStart = edtSQL->hasSelectedText() ? edtSQL->selectionStart() : edit.Caret;
+            edit.SelectionLength =
+                edtSQL->hasSelectedText() ? static_cast<int>(edtSQL->selectedText().size()) : 0;
+            m_editBeforeFocusLoss = edit;
+        } else if (event->type() == QEvent::FocusIn) {
+            m_editBeforeFocusLoss.reset();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TQueryWindow::lstFieldsDblClick() {
+    // Nothing is inserted without a chosen field.
+    const QListWidgetItem* item = lstFields->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    InsertToken(item->text());
+}
+
+void TQueryWindow::btnOperationClick(const QString& caption) {
+    InsertToken(caption);
+}
+
+void TQueryWindow::ColorBoxChange(int index) {
+    if (index < 0)
+        return;
+    Preferences().SELECT_COLOR = static_cast<int>(0xFF000000u | ColorBox->itemData(index).toUInt());
+}
+
+void TQueryWindow::btnRunClick() {
+    const TQueryTable table = Table();
+    int count = 0;
+    // A condition the database rejects raises its message here; nothing below runs then.
+    m_host.Database().SelectSmus(QueryTableName(table), QueryCondition(table, edtSQL->text()), count);
+    m_host.RedrawActiveMap();
+    QPalette palette = lblRecords->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(Preferences().SELECT_COLOR)));
+    lblRecords->setPalette(palette);
+    lblRecords->setText("(" + QString::number(count) + " records selected" + ")");
+    Preferences().SQL = edtSQL->text();
+}
+
+void TQueryWindow::btnClearClick() {
+    edtSQL->clear();
+    edtSQL->setFocus();
+    m_host.Database().SetSelectionActive(false);
+}
+
+void TQueryWindow::btnCloseClick() {
+    close();
+    m_host.RedrawActiveMap();
+}
+
+void TQueryWindow::reject() {
+    // Escape closes the window through the same steps as its close box.
+    close();
+}
+
+void TQueryWindow::closeEvent(QCloseEvent* event) {
+    Guarded(
+        [this] {
+            m_host.Database().SetSelectionActive(false);
+            SaveWindowPlacement(*this);
+        },
+        this);
+    event->accept();
+}

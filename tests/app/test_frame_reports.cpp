@@ -1,0 +1,223 @@
+// The frame's SMU tools, reports and query window on the small demo database and a sparse world
+// raster that holds one unit in a block of cells.
+#include "TestSupport.h"
+#include "app/FrameReports.h"
+#include "app/MainWindow.h"
+#include "db/TAMO_content.h"
+#include "map/QEVwindow.h"
+#include "query/QueryForm.h"
+#include "reports/SMUwindow.h"
+#include "reports/TableWindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr qint64 kCols = 43200;
+constexpr qint64 kRows = 21600;
+constexpr int kBlockRow = 10000;
+constexpr int kBlockCol = 22000;
+constexpr int kBlockSize = 2000;
+
+void WriteSparseRaster(const QString& path, int smuId) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kCols * kRows * 2));
+    QByteArray cells(kBlockSize * 2, 0);
+    for (int i = 0; i < kBlockSize; ++i) {
+        cells[2 * i] = char(smuId & 0xFF);
+        cells[2 * i + 1] = char(smuId >> 8);
+    }
+    for (qint64 row = kBlockRow; row < kBlockRow + kBlockSize; ++row) {
+        file.seek((row * kCols + kBlockCol) * 2);
+        file.write(cells);
+    }
+}
+
+// The unit with the most layer records: several components, so that the table has columns.
+int UnitWithComponents(const QString& database) {
+    int id = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "reports-fixture");
+        db.setDatabaseName(database);
+        db.open();
+        QSqlQuery query("SELECT TAMO2_SMU_ID FROM TAMO2_LAYERS GROUP BY TAMO2_SMU_ID ORDER BY COUNT(*) DESC, "
+                        "TAMO2_SMU_ID LIMIT 1",
+                        db);
+        if (query.next())
+            id = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("reports-fixture");
+    return id;
+}
+
+// Copies the small demo data set, which the build makes once, into `folder`.
+void CopySmallDemoData(const QString& folder) {
+    const QDir source(TAMO_SMALL_DEMO_DIR);
+    const QStringList files{"TAMO2.sqlite", "TAMO2.zip", "Country.shp", "Country.shx", "Country.dbf"};
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& name : files)
+        ASSERT_TRUE(QFile::copy(source.filePath(name), folder + "/" + name))
+            << "the build makes the small demo data set in " << TAMO_SMALL_DEMO_DIR << "; "
+            << name.toStdString() << " is missing";
+}
+
+class FrameReports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));
+        TPreferences defaults;
+        SetDefaultPreferences(defaults);
+        Smu = UnitWithComponents(env.Folder() + "Data/TAMO2.sqlite");
+        ASSERT_GT(Smu, 0);
+        WriteSparseRaster(defaults.DATA_CACHE + "TAMO2.bil", Smu);
+        responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+        frame = std::make_unique<TTAMOForm>();
+        frame->resize(1000, 700);
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().size() == 1; }, 20000));
+        ASSERT_TRUE(responder.Messages.empty()) << responder.Messages[0].Text.toStdString();
+        map = frame->ActiveMap();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
+        FindPixelInsideTheUnit();
+    }
+
+    void FindPixelInsideTheUnit() {
+        const QImage& bitmap = map->Image32View->Bitmap;
+        const int margin = kBlockSize / 4;
+        for (int y = 0; y < bitmap.height() && Inside.isNull(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x) {
+                const TCellIndex cell = map->Manager().View.PixelToCellIndex(x, y);
+                if (cell.Row > kBlockRow + margin && cell.Row < kBlockRow + kBlockSize - margin &&
+                    cell.Col > kBlockCol + margin && cell.Col < kBlockCol + kBlockSize - margin) {
+                    Inside = QPoint(x + 2, y + 2);
+                    break;
+                }
+            }
+        ASSERT_FALSE(Inside.isNull());
+    }
+
+    // A pixel beside the click marker, inside the unit.
+    QRgb UnitPixel() const { return map->Image32View->Bitmap.pixel(Inside + QPoint(5, 0)) | 0xFF000000u; }
+    void WaitForDrawing() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
+    }
+
+    TScopedEnvironment env;
+    TTestResponder responder;
+    std::unique_ptr<TTAMOForm> frame;
+    TMapExplorerForm* map = nullptr;
+    int Smu = 0;
+    QPoint Inside;
+};
+
+QStringList NamesOf(const QList<QAction*>& actions) {
+    QStringList names;
+    for (QAction* action : actions)
+        names << (action->isSeparator() ? QString("-") : action->objectName());
+    return names;
+}
+
+TEST_F(FrameReports, DataMenuAndToolbarCarryTheCommandsInOrder) {
+    QMenu* data = nullptr;
+    for (QAction* entry : frame->menuBar()->actions())
+        if (entry->text() == "&Data")
+            data = entry->menu();
+    ASSERT_NE(data, nullptr);
+    const QStringList menu = NamesOf(data->actions());
+    ASSERT_GE(menu.size(), 5);
+    EXPECT_EQ(menu.mid(0, 5),
+              QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect"}));
+    const QStringList bar = NamesOf(frame->TBDataToolbar->actions());
+    EXPECT_EQ(bar.mid(0, 5), QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-"}));
+    EXPECT_FALSE(frame->aSelectSMU->isVisible());
+    EXPECT_TRUE(frame->aSelectSMUtable->isVisible());
+    EXPECT_EQ(frame->aSelectSMUtable->text(), "SMU table");
+    EXPECT_EQ(frame->aDataQuery->text(), "Data &Query");
+    EXPECT_TRUE(frame->aDataQuery->isEnabled());
+    frame->aFileCloseAll->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
+    EXPECT_FALSE(frame->aDataQuery->isEnabled());
+    EXPECT_FALSE(frame->aSelectSMUtable->isEnabled());
+}
+
+TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
+    const QRgb before = UnitPixel();
+    frame->aSelectSMUtable->trigger();
+    QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
+    TTableForm* table = frame->Reports().TableForm();
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_EQ(table->CurrentSmu(), Smu);
+    EXPECT_EQ(table->lblmu_glob->text(), QString::number(Smu));
+    EXPECT_GT(table->StringGrid->model()->columnCount(), 2);
+    EXPECT_TRUE(map->Marker.Shown());
+
+    QTest::mouseClick(table->btnHighlight, Qt::LeftButton);
+    WaitForDrawing();
+    EXPECT_EQ(UnitPixel(), 0xFF0000FFu); // the default selection colour, blue
+    EXPECT_NE(before, 0xFF0000FFu);
+
+    // Closing the table ends the selection and the marker; the next drawing shows the soil again.
+    QTest::mouseClick(table->btnClose, Qt::LeftButton);
+    EXPECT_FALSE(frame->Database()->SelectionActive());
+    EXPECT_FALSE(map->Marker.Shown());
+    frame->aViewRedraw->trigger();
+    WaitForDrawing();
+    EXPECT_EQ(UnitPixel(), before);
+    // The same window comes back on the next click.
+    frame->aSelectSMUtable->trigger();
+    QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
+    EXPECT_EQ(frame->Reports().TableForm(), table);
+    EXPECT_TRUE(table->isVisible());
+}
+
+TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
+    const QRgb before = UnitPixel();
+    frame->aDataQuery->trigger();
+    TQueryWindow* query = frame->Reports().QueryWindow();
+    ASSERT_NE(query, nullptr);
+    EXPECT_TRUE(query->isVisible());
+    query->ColorBox->setCurrentIndex(query->ColorBox->findText("Fuchsia"));
+    emit query->ColorBox->activated(query->ColorBox->currentIndex());
+    query->edtSQL->setText("TAMO2_SMU_ID = " + QString::number(Smu));
+    QTest::mouseClick(query->btnRun, Qt::LeftButton);
+    WaitForDrawing();
+    EXPECT_EQ(query->lblRecords->text(), "(1 records selected)");
+    EXPECT_EQ(UnitPixel(), 0xFFFF00FFu);
+
+    QTest::mouseClick(query->btnClose, Qt::LeftButton);
+    WaitForDrawing();
+    EXPECT_FALSE(query->isVisible());
+    EXPECT_EQ(UnitPixel(), before);
+    frame->aDataQuery->trigger();
+    EXPECT_EQ(frame->Reports().QueryWindow(), query);
+    EXPECT_EQ(query->lblRecords->text(), "(1 records selected)"); // as it was left
+}
+
+TEST_F(FrameReports, TheOverviewToolFillsItsWindow) {
+    // The command is hidden but still selects its tool.
+    frame->aSelectSMU->trigger();
+    QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
+    TSoilPropsForm* overview = frame->Reports().SoilPropsForm();
+    ASSERT_NE(overview, nullptr);
+    EXPECT_TRUE(overview->isVisible());
+    EXPECT_EQ(overview->TabControl1->Count(), static_cast<int>(frame->Database()->Layers().size()));
+    EXPECT_EQ(overview->GE_StringGrid1->item(1, 1)->text(), QString::number(Smu));
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+// The query window: building the condition, running it on the fixture, clearing and closing.
+#include "ReportFixture.h"
+#include "TestSupport.h"
+#include "query/QueryForm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(InsertToken, CaretAtEndInsideAndSelection) {
+    struct TCase {
+        const char* Text;
+        int Caret, SelectionStart, SelectionLength;
+        const char* Token;
+        const char* Expected;
+        int ExpectedCaret;
+    };
+    const TCase cases[] = {
+        {"", 0, 0, 0, "WRB2_CODE", " WRB2_CODE ", 11},
+        {"A", 1, 1, 0, "=", "A = ", 4},             // at the end: between spaces
+        {"A = ", 4, 4, 0, "\"", "A = \"", 5},       // the quote goes in bare
+        {"A = \"x", 6, 6, 0, "\"", "A = \"x\"", 7}, // closing quote
+        {"AB", 1, 1, 0, "=", "A=B", 2},             // inside: no spaces
+        {"A and B or C and D", 0, 0, 0, "Not", "NotA and B or C and D", 3},
+        {"A = 1 Or B = 2", 2, 2, 1, "<>", "A <>  1 Or B = 2", 5}, // selection replaced, one space after
+        {"SMU > 5", 0, 0, 7, "X", "X ", 2},                       // everything selected
+    };
+    for (const TCase& c : cases) {
+        const TConditionEdit result =
+            InsertToken({c.Text, c.Caret, c.SelectionStart, c.SelectionLength}, c.Token);
+        EXPECT_EQ(result.Text, c.Expected) << c.Text << " + " << c.Token;
+        EXPECT_EQ(result.Caret, c.ExpectedCaret) << c.Text << " + " << c.Token;
+        EXPECT_EQ(result.SelectionLength, 0);
+    }
+}
+
+TEST(QueryText, TablesAndConditions) {
+    EXPECT_EQ(QueryTableName(TQueryTable::Smu), "TAMO2_SMU");
+    EXPECT_EQ(QueryTableName(TQueryTable::Layers), "TAMO2_LAYERS");
+    EXPECT_EQ(QueryCondition(TQueryTable::Smu, "A = 1 Or B = 2"), "A = 1 Or B = 2");
+    EXPECT_EQ(QueryCondition(TQueryTable::Layers, "A = 1 Or B = 2"),
+              "(A = 1 Or B = 2) and LAYER=\"D1\" and SEQUENCE=1");
+    EXPECT_EQ(StatementStart(TQueryTable::Layers),
+              "Select * from TAMO2_LAYERS where LAYER='D1' and SEQUENCE=1 and");
+    EXPECT_EQ(StandardColors().size(), 16u);
+    EXPECT_STREQ(StandardColors()[9].Name, "Red");
+}
+
+class QueryWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Preferences().SQL = "TAMO2_SMU_ID = 3482";
+        Preferences().SELECT_COLOR = 255;
+        window = std::make_unique<TQueryWindow>(host);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    QPushButton* Operator(const QString& caption) const {
+        for (QPushButton* button : window->OperatorButtons)
+            if (button->text() == caption)
+                return button;
+        ADD_FAILURE() << "no button " << caption.toStdString();
+        return window->btnEqual;
+    }
+    void DoubleClickField(const QString& name) {
+        const auto items = window->lstFields->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        window->lstFields->setCurrentItem(items[0]);
+        const QRect rect = window->lstFields->visualItemRect(items[0]);
+        // A double click is a press and release, then a second press that the system reports
+        // as a double click.
+        QTest::mouseClick(window->lstFields->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(window->lstFields->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void Type(const QString& text) {
+        window->edtSQL->setFocus();
+        QTest::keyClicks(window->edtSQL, text);
+    }
+
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TReportDatabase db;
+    TFakeReportHost host{*db.Tamo};
+    std::unique_ptr<TQueryWindow> window;
+};
+
+TEST_F(QueryWindowTest, OpensWithTheStoredConditionAndColour) {
+    EXPECT_EQ(window->edtSQL->text(), "TAMO2_SMU_ID = 3482");
+    EXPECT_EQ(window->ColorBox->currentText(), "Blue"); // 255 read as 0x000000FF
+    EXPECT_TRUE(window->RadioButton1->isChecked());
+    EXPECT_EQ(window->lstFields->count(), 23);
+    EXPECT_EQ(window->lstFields->item(9)->text(), "WRB2_CODE");
+    EXPECT_EQ(window->Label1->text(), "Select * from TAMO2_SMU where");
+    EXPECT_EQ(window->lblRecords->text(), "");
+    EXPECT_EQ(window->btnEqual->toolTip(), "Equal");
+    EXPECT_EQ(window->OperatorButtons.size(), 11u);
+}
+
+TEST_F(QueryWindowTest, ButtonsAndFieldsBuildTheCondition) {
+    window->edtSQL->clear();
+    DoubleClickField("WRB2_CODE");
+    QTest::mouseClick(Operator(">="), Qt::LeftButton);
+    Type("2900");
+    QTest::mouseClick(Operator("And"), Qt::LeftButton);
+    DoubleClickField("WRB2_CODE");
+    QTest::mouseClick(Operator("<"), Qt::LeftButton);
+    Type("3000");
+    EXPECT_EQ(window->edtSQL->text(), " WRB2_CODE  >= 2900 And  WRB2_CODE  < 3000");
+    EXPECT_TRUE(window->edtSQL->hasFocus());
+
+    // A selection made before a button takes the focus is replaced.
+    window->edtSQL->setSelection(12, 2); // ">="
+    QTest::mouseClick(Operator("<>"), Qt::LeftButton);
+    EXPECT_EQ(window->edtSQL->text(), " WRB2_CODE  <>  2900 And  WRB2_CODE  < 3000");
+    EXPECT_EQ(window->edtSQL->cursorPosition(), 15);
+    // The caret inside the text: no spaces added.
+    window->edtSQL->setCursorPosition(1);
+    QTest::mouseClick(Operator("Not"), Qt::LeftButton);
+    EXPECT_TRUE(window->edtSQL->text().startsWith(" NotWRB2_CODE"));
+    EXPECT_FALSE(window->edtSQL->hasSelectedText());
+
+    // A double click that leaves no field chosen inserts nothing.
+    const QString before = window->edtSQL->text();
+    window->lstFields->clearSelection();
+    window->lstFields->setCurrentItem(nullptr);
+    emit window->lstFields->itemDoubleClicked(window->lstFields->item(0));
+    EXPECT_EQ(window->edtSQL->text(), before);
+}
+
+TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
+    window->ColorBox->setFocus();
+    window->ColorBox->setCurrentIndex(window->ColorBox->findText("Lime"));
+    emit window->ColorBox->activated(window->ColorBox->currentIndex());
+    EXPECT_EQ(static_cast<quint32>(Preferences().SELECT_COLOR), 0xFF00FF00u);
+
+    window->edtSQL->setText("COVERAGE = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(window->lblRecords->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    EXPECT_TRUE(db.Tamo->SelectionActive());
+    EXPECT_TRUE(db.Tamo->IsSelected(1));
+    EXPECT_TRUE(db.Tamo->IsSelected(3));
+    EXPECT_FALSE(db.Tamo->IsSelected(2));
+    EXPECT_EQ(host.Redraws, 1);
+    EXPECT_EQ(Preferences().SQL, "COVERAGE = 1");
+
+    // No rows: the selection is active and empty.
+    window->edtSQL->setText("COVERAGE = 7");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_EQ(window->lblRecords->text(), "(0 records selected)");
+    EXPECT_TRUE(db.Tamo->SelectionActive());
+    EXPECT_FALSE(db.Tamo->IsSelected(1));
+}
+
+TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
+    QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+    EXPECT_EQ(window->lstFields->count(), 47);
+    EXPECT_EQ(window->edtSQL->text(), "");
+    EXPECT_EQ(window->Label1->text(), "Select * from TAMO2_LAYERS where LAYER='D1' and SEQUENCE=1 and");
+    DoubleClickField("WRB2_NAME");
+    QTest::mouseClick(Operator("="), Qt::LeftButton);
+    QTest::mouseClick(Operator("\""), Qt::LeftButton);
+    Type("Eutric Cambisols");
+    QTest::mouseClick(Operator("\""), Qt::LeftButton);
+    EXPECT_EQ(window->edtSQL->text(), " WRB2_NAME  = \"Eutric Cambisols\"");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    // Units 1 and 2 (one row each: the dominant soil's first layer); unit 3 has another name.
+    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_TRUE(db.Tamo->IsSelected(2));
+    EXPECT_FALSE(db.Tamo->IsSelected(3));
+    EXPECT_EQ(Preferences().SQL, " WRB2_NAME  = \"Eutric Cambisols\"");
+
+    // An "Or" stays inside the restriction: still one row per unit.
+    window->edtSQL->setText("SHARE = 60 Or SHARE = 30");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_EQ(window->lblRecords->text(), "(3 records selected)");
+}
+
+TEST_F(QueryWindowTest, ARejectedConditionChangesNothing) {
+    window->edtSQL->setText("COVERAGE = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    ASSERT_EQ(window->lblRecords->text(), "(2 records selected)");
+    window->edtSQL->setText("NO_SUCH_FIELD = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_EQ(responder.Messages[0].Caption, "Error");
+    EXPECT_TRUE(responder.Messages[0].Text.contains("NO_SUCH_FIELD"))
+        << responder.Messages[0].Text.toStdString();
+    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(Preferences().SQL, "COVERAGE = 1");
+    EXPECT_EQ(host.Redraws, 1);
+    // The selection drawn so far stays.
+    EXPECT_TRUE(db.Tamo->IsSelected(1));
+    // An empty condition fails the same way.
+    window->edtSQL->clear();
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_EQ(responder.Messages.size(), 2u);
+    EXPECT_EQ(host.Redraws, 1);
+}
+
+TEST_F(QueryWindowTest, ClearAndCloseEndTheHighlight) {
+    window->edtSQL->setText("COVERAGE = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    QTest::mouseClick(window->btnClear, Qt::LeftButton);
+    EXPECT_EQ(window->edtSQL->text(), "");
+    EXPECT_TRUE(window->edtSQL->hasFocus());
+    EXPECT_FALSE(db.Tamo->SelectionActive());
+    EXPECT_EQ(host.Redraws, 1); // not redrawn by Clear
+
+    window->edtSQL->setText("COVERAGE = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_EQ(host.Redraws, 2);
+    QTest::mouseClick(window->btnClose, Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(db.Tamo->SelectionActive());
+    EXPECT_EQ(host.Redraws, 3);
+    // Shown again as it was left; switching the table keeps the selection.
+    window->show();
+    EXPECT_EQ(window->edtSQL->text(), "COVERAGE = 1");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+    EXPECT_TRUE(db.Tamo->SelectionActive());
+}
+
+} // namespace
