@@ -45,6 +45,7 @@ public:
     QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
     QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
+    QAction *aDataClassification, *aLegendAll, *aLegendNone, *aLegendSwitch;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -144,6 +145,10 @@ private:
     void aHelpAboutExecute();
     void aHelpDisclaimerExecute();
     THelpForm& HelpWindow();
+    void CreateLegendActions();
+    void aDataClassificationExecute();
+    // A new ramp chosen in the colour-ramp box recolours the active map's classes.
+    void cmbColorRampChange(int index);
 
     std::unique_ptr<TStartupLoad> m_startup;
     bool m_openingTheme = false;
