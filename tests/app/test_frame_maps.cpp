@@ -391,6 +391,7 @@ TEST_F(FrameOnDemoData, TheExportWindowOffersTheLibrariesAndTheirThemes) {
     frame->aExportData->trigger();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(responder.Messages.empty());
+}
 
 TEST_F(FrameOnDemoData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
     Start();
