@@ -113,6 +113,30 @@ void BM_ColorTableRebuild(benchmark::State& state) {
 }
 BENCHMARK(BM_ColorTableRebuild)->Unit(benchmark::kMillisecond);
 
+// What a click in the legend costs beside the tree: a class hidden or shown again (alternately),
+// then the colour table and the whole world drawn anew into 1920 x 1080.
+void BM_LegendClickRedraw(benchmark::State& state) {
+    TBenchMap& map = Map();
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
+    TQEVmanager& legend = *map.Legend;
+    TViewGeometry& view = legend.View;
+    view.TargetWidth = 1920;
+    view.TargetHeight = 1080;
+    view.SetView(0, kWorldCols, 0, kWorldRows);
+    view.FitView();
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    PaintView(legend, image);
+    const int toggled = legend.NumClasses / 2;
+    for (auto _ : state) {
+        legend.Visible[toggled] = !legend.Visible[toggled];
+        PaintView(legend, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    legend.Visible[toggled] = true;
+}
+BENCHMARK(BM_LegendClickRedraw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_DrawMapZoomed(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())

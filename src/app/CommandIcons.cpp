@@ -39,6 +39,25 @@ void Magnifier(QPainter& p, const QString& sign) {
         p.drawLine(QPointF(6.5, 4.2), QPointF(6.5, 8.8));
 }
 
+// Three legend rows: a check box (ticked or not) and a class swatch each.
+void LegendRows(QPainter& p, const bool (&ticked)[3]) {
+    const QColor swatches[3] = {QColor(204, 0, 0), QColor(78, 154, 6), QColor(52, 101, 164)};
+    for (int row = 0; row < 3; ++row) {
+        const double y = 1.5 + 5 * row;
+        p.setPen(Pen(kInk, 0.9));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, y, 4, 4));
+        if (ticked[row]) {
+            p.setPen(Pen(kInk, 1.2));
+            p.drawLine(QPointF(2.3, y + 2.1), QPointF(3.3, y + 3.2));
+            p.drawLine(QPointF(3.3, y + 3.2), QPointF(5.0, y + 0.8));
+        }
+        p.setPen(Pen(kInk, 0.7));
+        p.setBrush(swatches[row]);
+        p.drawRect(QRectF(8, y, 6.5, 4));
+    }
+}
+
 const std::map<QString, TPainterFn>& Painters() {
     static const std::map<QString, TPainterFn> painters = {
         {"aFileNewWindow",
@@ -215,6 +234,31 @@ const std::map<QString, TPainterFn>& Painters() {
              p.setPen(Qt::NoPen);
              p.setBrush(QColor(204, 0, 0));
              p.drawEllipse(QPointF(13.0, 12.5), 2.5, 2.5);
+         }},
+        {"aLegendAll",
+         [](QPainter& p) {
+             const bool ticked[3] = {true, true, true};
+             LegendRows(p, ticked);
+         }},
+        {"aLegendNone",
+         [](QPainter& p) {
+             const bool ticked[3] = {false, false, false};
+             LegendRows(p, ticked);
+         }},
+        {"aLegendSwitch",
+         [](QPainter& p) {
+             const bool ticked[3] = {true, false, true};
+             LegendRows(p, ticked);
+         }},
+        {"aDataClassification",
+         [](QPainter& p) {
+             const QColor steps[4] = {QColor(255, 237, 160), QColor(254, 178, 76), QColor(240, 59, 32),
+                                      QColor(150, 20, 20)};
+             p.setPen(Pen(kInk, 0.8));
+             for (int i = 0; i < 4; ++i) {
+                 p.setBrush(steps[i]);
+                 p.drawRect(QRectF(1.5 + 3.3 * i, 13.5 - 3 * (i + 1), 3.3, 3 * (i + 1)));
+             }
          }},
     };
     return painters;

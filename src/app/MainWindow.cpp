@@ -8,6 +8,7 @@
 #include "app/ThemeTreeLayout.h"
 #include "app/ToolbarWindow.h"
 #include "classify/ColorRamp.h"
+#include "classify/ColorRampBox.h"
 #include "common/misc_functions.h"
 #include "db/TAMO_content.h"
 #include "settings/Preferences.h"
@@ -33,7 +34,6 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -44,54 +44,6 @@
 
 namespace {
 constexpr char kNotImplemented[] = " ... to be implemeted...";
-
-// Draws a colour ramp in place of an item's text in the colour-ramp combo box.
-class TColorRampDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        if (option.state & QStyle::State_Selected)
-            painter->fillRect(option.rect, option.palette.highlight());
-        PaintRamp(*painter, option.rect, index.row());
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 18};
-    }
-    static void PaintRamp(QPainter& painter, const QRect& rect, int rampIndex) {
-        auto& ramps = ColorRamps();
-        if (rampIndex < 0 || rampIndex >= int(ramps.size()))
-            return;
-        TColorRamp& ramp = ramps[rampIndex];
-        const int top = rect.top() + 1;
-        const int bottom = rect.bottom() - 1;
-        if (ramp.Fixed) {
-            for (int i = 0; i < kFixedRampColors; ++i)
-                painter.fillRect(
-                    QRect(QPoint(rect.left() + 3 * i, top), QPoint(rect.left() + 3 * i + 2, bottom)),
-                    QColor::fromRgb(ramp.Colors[i] | 0xFF000000u));
-            return;
-        }
-        ComputeColorRamp(ramp);
-        for (int x = 1; x <= 74; ++x) {
-            painter.setPen(QColor::fromRgb(ramp.Colors[x] | 0xFF000000u));
-            painter.drawLine(rect.left() + x, top, rect.left() + x, bottom);
-        }
-    }
-};
-
-// The ramp combo box shows the selected ramp in its closed state too.
-class TColorRampCombo : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QComboBox::paintEvent(event);
-        QPainter painter(this);
-        TColorRampDelegate::PaintRamp(painter, rect().adjusted(3, 3, -20, -3), currentIndex());
-    }
-};
 } // namespace
 
 TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
@@ -293,6 +245,7 @@ void TTAMOForm::CreateActions() {
     // Commands that need a map window; UpdateCommandStates keeps them in step.
     m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle, aViewZoomIn,
                      aViewZoomOut, aViewPan,    aSelectSMU, aSelectSMUtable,    aDataQuery};
+    CreateLegendActions();
 }
 
 // The menus and toolbars by the names of their items, "-" being a separator. Hidden commands keep
@@ -369,7 +322,8 @@ void TTAMOForm::CreateToolBars() {
     cmbColorRamp = new TColorRampCombo(this);
     cmbColorRamp->setObjectName("cmbColorRamp");
     cmbColorRamp->setFixedWidth(94);
-    cmbColorRamp->setItemDelegate(new TColorRampDelegate(cmbColorRamp));
+    connect(cmbColorRamp, &QComboBox::currentIndexChanged, this,
+            [this](int index) { Guarded([this, index] { cmbColorRampChange(index); }, this); });
 
     makeBar(TBMainToolbar, "TBMainToolbar", "Main");
     AddItems(*TBMainToolbar, kMainToolbar);

@@ -49,6 +49,7 @@ public:
     QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
     QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
     QAction *aFilePrint, *aFilePrintSetup, *aDataAddShape, *aCopyClipboard;
+    QAction *aDataClassification, *aLegendAll, *aLegendNone, *aLegendSwitch;
 
     QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
     QDockWidget *TBToolDataPoint, *TBToolQEVData;
@@ -161,6 +162,10 @@ private:
     void CreateOutputActions();
     void aFilePrintExecute();
     void aFilePrintSetupExecute();
+    void CreateLegendActions();
+    void aDataClassificationExecute();
+    // A new ramp chosen in the colour-ramp box recolours the active map's classes.
+    void cmbColorRampChange(int index);
 
     std::unique_ptr<TStartupLoad> m_startup;
     bool m_openingTheme = false;

@@ -14,6 +14,15 @@ static_assert(lrState == Qt::UserRole + 1);
 
 namespace {
 
+// The same picture whether the node is selected or not: a selected class keeps its true colour.
+QIcon UntintedIcon(const QImage& image) {
+    const QPixmap pixmap = QPixmap::fromImage(image);
+    QIcon icon;
+    icon.addPixmap(pixmap, QIcon::Normal);
+    icon.addPixmap(pixmap, QIcon::Selected);
+    return icon;
+}
+
 QIcon NodeIcon(int state, const QImage& caption) {
     QImage icon(48, 16, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
@@ -21,7 +30,7 @@ QIcon NodeIcon(int state, const QImage& caption) {
     painter.drawImage(0, 0, LegendStateImage(state));
     painter.drawImage(32, 0, caption);
     painter.end();
-    return QIcon(QPixmap::fromImage(icon));
+    return UntintedIcon(icon);
 }
 
 QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, QTreeWidget& tree, const QString& text, int state,
@@ -60,4 +69,19 @@ void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree) {
                 lnShape, i);
     }
     tree.expandAll();
+}
+
+void SetLegendNodeState(QTreeWidgetItem& node, int state) {
+    QImage icon =
+        node.icon(0).pixmap(QSize(48, 16)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (icon.size() != QSize(48, 16)) {
+        icon = QImage(48, 16, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(Qt::transparent);
+    }
+    QPainter painter(&icon);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, LegendStateImage(state));
+    painter.end();
+    node.setIcon(0, UntintedIcon(icon));
+    node.setData(0, lrState, state);
 }

@@ -17,3 +17,6 @@ enum TLegendRole {
 enum TLegendNodeKind { lnTheme = 1, lnClass, lnShapes, lnShape };
 
 void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree);
+
+// Shows `node` with another state image (a TLegendState), its caption image kept.
+void SetLegendNodeState(QTreeWidgetItem& node, int state);

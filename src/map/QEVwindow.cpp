@@ -2,6 +2,7 @@
 
 #include "common/TAMOError.h"
 #include "common/misc_functions.h"
+#include "map/LegendPanel.h"
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
 #include "map/ProgressWindow.h"
@@ -141,6 +142,8 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
     m_resizeTimer.setSingleShot(true);
     m_resizeTimer.setInterval(200);
     connect(&m_resizeTimer, &QTimer::timeout, this, [this] { Guarded([this] { ResizeEnded(); }, this); });
+
+    m_legendPanel = new TLegendPanel(*this);
 
     RampCopy = m_host.ColorRamp(0);
     RecreateManager();

@@ -24,6 +24,7 @@ class QLabel;
 class QPushButton;
 class QSplitter;
 class QTreeWidget;
+class TLegendPanel;
 
 enum class TMarkAction { Draw, Erase };
 enum class TDrawTarget { Screen, Printing };
@@ -67,6 +68,15 @@ public:
     void PanBy(int dx, int dy);
     // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
     void RequestStop();
+
+    // The legend panel's operations, which the frame's legend commands, colour-ramp box and
+    // classification command call (defined with the panel).
+    void SelectAllClasses();
+    void SelectNoClasses();
+    void InvertClassSelection();
+    void ApplyColourRamp(const TRampRecord& ramp);
+    bool ShowClassification();
+    TLegendPanel& LegendPanel() { return *m_legendPanel; }
 
     TQEVmanager& Manager() { return *m_manager; }
     const TQEVmanager& Manager() const { return *m_manager; }
@@ -141,6 +151,7 @@ private:
     TMapHost& m_host;
     std::unique_ptr<TQEVmanager> m_manager;
     std::shared_ptr<TDrawingTakeover> m_takeover = std::make_shared<TDrawingTakeover>();
+    TLegendPanel* m_legendPanel = nullptr; // owned as a Qt child
     bool m_shownOnce = false;
     bool m_closePending = false;
     bool m_releasePending = false; // a button came up during a drawing

@@ -41,7 +41,7 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
         EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
     EXPECT_TRUE(frame.TBMainToolbar->isVisible());
     EXPECT_TRUE(frame.TBViewToolbar->isVisible());
-    // The Data toolbar carries the SMU table, Data Query and Add Shape Layer commands.
+    // The Data toolbar carries the SMU table, Data Query, Add Shape Layer and legend commands.
     EXPECT_TRUE(frame.TBDataToolbar->isVisible());
     EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
     EXPECT_FALSE(frame.TBToolQEVData->isVisible());
@@ -101,7 +101,7 @@ TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
     EXPECT_EQ(root["Preferences"].toObject().size(), 19);
     EXPECT_TRUE(root["Forms"].toObject()["TAMOForm"].toObject().contains("Left"));
     EXPECT_TRUE(root["Toolbars"].toObject().contains("TBMainToolbar"));
-    // The empty Data toolbar is stored as the user left it: shown once it has commands.
+    // The Data toolbar is stored shown.
     EXPECT_EQ(root["Toolbars"].toObject()["TBDataToolbar"].toObject()["Visible"].toString(), "1");
 }
 

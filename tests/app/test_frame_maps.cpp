@@ -22,7 +22,9 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QToolBar>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -389,4 +391,58 @@ TEST_F(FrameOnDemoData, TheExportWindowOffersTheLibrariesAndTheirThemes) {
     frame->aExportData->trigger();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(responder.Messages.empty());
+}
+
+TEST_F(FrameOnDemoData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
+    Start();
+    // The legend commands follow the classification controls on the Data toolbar; the ramp box
+    // and the classification command exist but are not shown.
+    const QList<QAction*> data = frame->TBDataToolbar->actions();
+    EXPECT_LT(data.indexOf(frame->aDataClassification), data.indexOf(frame->aLegendAll));
+    EXPECT_EQ(data.indexOf(frame->aLegendNone), data.indexOf(frame->aLegendAll) + 1);
+    EXPECT_EQ(data.indexOf(frame->aLegendSwitch), data.indexOf(frame->aLegendAll) + 2);
+    EXPECT_TRUE(frame->aLegendSwitch->isVisible());
+    EXPECT_FALSE(frame->aDataClassification->isVisible());
+    EXPECT_FALSE(frame->cmbColorRamp->isVisible());
+    EXPECT_EQ(frame->cmbColorRamp->count(), 30);
+
+    TMapExplorerForm* map = frame->ActiveMap();
+    TQEVmanager& legend = map->Manager();
+    const int classes = legend.NumClasses;
+    ASSERT_GT(classes, 2);
+    const auto visibleCount = [&] {
+        return int(std::count(legend.Visible.begin(), legend.Visible.begin() + classes, true));
+    };
+    frame->aLegendNone->trigger();
+    EXPECT_EQ(visibleCount(), 0);
+    legend.Visible[0] = true;
+    frame->aLegendSwitch->trigger();
+    EXPECT_EQ(visibleCount(), classes - 1);
+    EXPECT_FALSE(legend.Visible[0]);
+    frame->aLegendAll->trigger();
+    EXPECT_EQ(visibleCount(), classes);
+
+    // Choosing a ramp recolours the classes from it: ramp 1 is fixed, class i takes its colour
+    // number 14 + i x 39 div n.
+    frame->cmbColorRamp->setCurrentIndex(1);
+    EXPECT_EQ(map->RampCopy, frame->ColorRamp(1));
+    for (int i : {0, 1, classes - 1})
+        EXPECT_EQ(legend.ClassColors[i], QRgb(frame->ColorRamp(1)[kRampFirstColor + i * 39 / classes])) << i;
+
+    // The hidden classification command opens the dialog on the active map.
+    responder.DialogAnswers.push_back([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Classification");
+        return int(QDialog::Rejected);
+    });
+    frame->aDataClassification->trigger();
+    EXPECT_TRUE(responder.DialogAnswers.empty());
+
+    // Without a map the legend commands are off and the ramp box changes nothing.
+    frame->aFileCloseAll->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
+    for (QAction* action :
+         {frame->aLegendAll, frame->aLegendNone, frame->aLegendSwitch, frame->aDataClassification})
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_FALSE(frame->cmbColorRamp->isEnabled());
+    frame->cmbColorRamp->setCurrentIndex(2);
 }

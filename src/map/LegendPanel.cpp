@@ -1,0 +1,263 @@
+#include "map/LegendPanel.h"
+
+#include "classify/ColorSel.h"
+#include "common/misc_functions.h"
+#include "map/LegendImages.h"
+#include "map/LegendTree.h"
+#include "map/QEVwindow.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace {
+
+constexpr int kStateImageWidth = 32;
+// The check box fills the left 16 pixels of a state image; the colour button the rest.
+constexpr int kCheckMarkWidth = 17;
+
+int NodeState(const QTreeWidgetItem& node) {
+    return node.data(0, lrState).toInt();
+}
+
+int NodeKind(const QTreeWidgetItem& node) {
+    return node.data(0, lrKind).toInt();
+}
+
+int NodeIndex(const QTreeWidgetItem& node) {
+    return node.parent() ? node.parent()->indexOfChild(const_cast<QTreeWidgetItem*>(&node)) : 0;
+}
+
+} // namespace
+
+TLegendPanel::TLegendPanel(TMapExplorerForm& form)
+    : QObject(&form), m_form(form), m_tree(*form.LegendTreeView) {
+    setObjectName("LegendPanel");
+    // The tree stays fully expanded: collapsing is refused.
+    m_tree.setItemsExpandable(false);
+    connect(&m_tree, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* node) { m_tree.expandItem(node); });
+    m_tree.viewport()->installEventFilter(this);
+}
+
+QRect TLegendPanel::StateImageRect(const QTreeWidget& tree, const QTreeWidgetItem& node) {
+    if (NodeState(node) != lsUnchecked && NodeState(node) != lsChecked)
+        return {};
+    // Where the item's style puts its icon, whose first 32 pixels are the state image.
+    QStyleOptionViewItem option;
+    option.initFrom(&tree);
+    option.rect = tree.visualItemRect(&node);
+    option.features = QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.icon = node.icon(0);
+    option.decorationSize = tree.iconSize();
+    option.decorationPosition = QStyleOptionViewItem::Left;
+    option.decorationAlignment = Qt::AlignCenter;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.text = node.text(0);
+    option.font = tree.font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.widget = &tree;
+    const QRect icon = tree.style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, &tree);
+    if (!icon.isValid())
+        return {};
+    return {icon.left(), icon.top(), kStateImageWidth, icon.height()};
+}
+
+TStatePart TLegendPanel::HitTest(const QTreeWidget& tree, QPoint point, QTreeWidgetItem** node) {
+    QTreeWidgetItem* hit = tree.itemAt(point);
+    if (node)
+        *node = hit;
+    if (!hit)
+        return TStatePart::None;
+    const QRect state = StateImageRect(tree, *hit);
+    if (!state.contains(point))
+        return TStatePart::None;
+    return point.x() - state.left() < kCheckMarkWidth ? TStatePart::CheckMark : TStatePart::Colour;
+}
+
+bool TLegendPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_tree.viewport() || m_forwarding)
+        return QObject::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    // The tree is rebuilt by every drawing: clicks wait until it has ended.
+    if (m_form.IsDrawing()) {
+        m_pressedNode = nullptr;
+        return false;
+    }
+    QTreeWidgetItem* node = nullptr;
+    const TStatePart part = HitTest(m_tree, mouse->position().toPoint(), &node);
+    if (type == QEvent::MouseButtonPress) {
+        m_pressedNode = part == TStatePart::None ? nullptr : node;
+        m_pressedPart = part;
+        return false; // the press selects the node as usual
+    }
+    if (type == QEvent::MouseButtonDblClick)
+        return part != TStatePart::None; // a second click on a check mark is not a double click
+    const bool click = part != TStatePart::None && node == m_pressedNode && part == m_pressedPart;
+    m_pressedNode = nullptr;
+    if (!click)
+        return false;
+    // The tree ends its own handling of the click first: what follows may rebuild it.
+    m_forwarding = true;
+    QCoreApplication::sendEvent(m_tree.viewport(), event);
+    m_forwarding = false;
+    m_tree.setCurrentItem(node);
+    Guarded(
+        [this, node, part] {
+            if (part == TStatePart::CheckMark)
+                ToggleLegendNode(node);
+            else
+                PickLegendColour(node);
+        },
+        &m_form);
+    return true;
+}
+
+void TLegendPanel::ToggleLegendNode(QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    TQEVmanager& legend = m_form.Manager();
+    const bool checked = NodeState(*node) == lsChecked;
+    const int index = NodeIndex(*node);
+    switch (NodeKind(*node)) {
+    case lnClass:
+        if (index >= 0 && index < kMaxClasses)
+            legend.Visible[index] = !checked;
+        break;
+    case lnShape:
+        if (index >= 0 && index < int(legend.ShapeLayers.size()))
+            legend.ShapeLayers[index]->Visible = !checked;
+        break;
+    case lnTheme:
+        legend.RasterVisible = !checked;
+        break;
+    default:
+        break;
+    }
+    if (NodeState(*node) == lsUnchecked || NodeState(*node) == lsChecked)
+        SetLegendNodeState(*node, checked ? lsUnchecked : lsChecked);
+    Redraw();
+}
+
+void TLegendPanel::PickLegendColour(QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    TQEVmanager& legend = m_form.Manager();
+    const int index = NodeIndex(*node);
+    switch (NodeKind(*node)) {
+    case lnTheme:
+        Redraw();
+        break;
+    case lnClass: {
+        if (index < 0 || index >= kMaxClasses)
+            return;
+        QRgb color = legend.ClassColors[index];
+        if (!PickColor(color, &m_form))
+            return;
+        // The legend is asked for again: the picker ran an event loop of its own.
+        m_form.Manager().ClassColors[index] = color;
+        Redraw();
+        break;
+    }
+    case lnShape: {
+        if (index < 0 || index >= int(legend.ShapeLayers.size()))
+            return;
+        QRgb color = legend.ShapeLayers[index]->Color;
+        if (!PickColor(color, &m_form))
+            return;
+        auto& layers = m_form.Manager().ShapeLayers;
+        if (index < int(layers.size()))
+            layers[index]->Color = color;
+        Redraw();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+QTreeWidgetItem* TLegendPanel::ClassNode(int index) const {
+    for (int i = 0; i < m_tree.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* top = m_tree.topLevelItem(i);
+        if (NodeKind(*top) == lnTheme)
+            return index < top->childCount() ? top->child(index) : nullptr;
+    }
+    return nullptr;
+}
+
+void TLegendPanel::SetClassVisibility(int index, bool visible) {
+    m_form.Manager().Visible[index] = visible;
+    if (QTreeWidgetItem* node = ClassNode(index))
+        SetLegendNodeState(*node, visible ? lsChecked : lsUnchecked);
+}
+
+void TLegendPanel::SelectAllClasses() {
+    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    for (int i = 0; i < classes; ++i)
+        SetClassVisibility(i, true);
+    Redraw();
+}
+
+void TLegendPanel::SelectNoClasses() {
+    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    for (int i = 0; i < classes; ++i)
+        SetClassVisibility(i, false);
+    Redraw();
+}
+
+void TLegendPanel::InvertClassSelection() {
+    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    for (int i = 0; i < classes; ++i)
+        SetClassVisibility(i, !m_form.Manager().Visible[i]);
+    Redraw();
+}
+
+void TLegendPanel::ApplyColourRamp(const TRampRecord& ramp) {
+    m_form.RampCopy = ramp;
+    m_form.Manager().ApplyRamp(ramp);
+    Redraw();
+}
+
+bool TLegendPanel::ShowClassification() {
+    TfrmClassification dialog(&m_form);
+    dialog.OpenClassification(this, m_form.Manager());
+    if (Dialogs::Exec(dialog) != QDialog::Accepted)
+        return false;
+    Redraw();
+    return true;
+}
+
+void TLegendPanel::Redraw() {
+    m_form.Redraw();
+}
+
+// The map window's legend operations, as the frame calls them.
+
+void TMapExplorerForm::SelectAllClasses() {
+    m_legendPanel->SelectAllClasses();
+}
+
+void TMapExplorerForm::SelectNoClasses() {
+    m_legendPanel->SelectNoClasses();
+}
+
+void TMapExplorerForm::InvertClassSelection() {
+    m_legendPanel->InvertClassSelection();
+}
+
+void TMapExplorerForm::ApplyColourRamp(const TRampRecord& ramp) {
+    m_legendPanel->ApplyColourRamp(ramp);
+}
+
+bool TMapExplorerForm::ShowClassification() {
+    return m_legendPanel->ShowClassification();
+}

@@ -1,0 +1,354 @@
+// The legend panel of a map window, driven by clicks on its tree, and the legend operations the
+// frame calls.
+#include "MapFakes.h"
+#include "TestSupport.h"
+#include "classify/ClassWindow.h"
+#include "classify/ColorSel.h"
+#include "map/LegendPanel.h"
+#include "map/LegendTree.h"
+#include "map/QEVwindow.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <shapefil.h>
+
+namespace {
+
+constexpr int kCols = 400;
+constexpr int kRows = 200;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+const QRgb kClassColors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
+
+// Bands of 40 rows: SMU id = 1 + column block + 10 x row block, its WRB2 code the same number.
+// Four classes: codes up to 10, 20, 30 and the rest, so row band b (0..3) shows class b.
+std::uint32_t CellOf(int c, int r) {
+    return 1 + c / 40 + 10 * (r / 40);
+}
+
+// The world outline of these tests: a polygon whose top edge runs along the centre of raster row 0
+// over the whole width of the raster (the grid of these tests spans the world in kCols x kRows).
+void WriteTopEdgeOutline(const QString& path) {
+    SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
+    ASSERT_TRUE(shp && dbf);
+    DBFAddField(dbf, "ID", FTInteger, 9, 0);
+    const double west = -180, east = 180;
+    const double top = 90 - 0.5 * 180.0 / kRows, bottom = 0;
+    double x[] = {west, east, east, west, west};
+    double y[] = {top, top, bottom, bottom, top};
+    SHPObject* object = SHPCreateSimpleObject(SHPT_POLYGON, 5, x, y, nullptr);
+    SHPWriteObject(shp, -1, object);
+    SHPDestroyObject(object);
+    DBFWriteIntegerAttribute(dbf, 0, 0, 1);
+    SHPClose(shp);
+    DBFClose(dbf);
+}
+
+class LegendPanelTest : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    TTestResponder Responder;
+    TFakeHost Host;
+    TQEV_library Library;
+    TQEV_Class Classes;
+    TQEV_Layer Theme;
+    std::unique_ptr<TMapExplorerForm> Form;
+
+    void SetUp() override {
+        const QString cache = Env.Folder() + "Cache/";
+        QDir().mkpath(cache);
+        Preferences().DATA_CACHE = cache;
+        Preferences().RASTER = cache + "TAMO2.bil";
+        Preferences().SELECT_COLOR = 255;
+        Library.Path = Env.Folder() + "TAMO2.zip";
+        QFile(Library.Path).open(QIODevice::WriteOnly);
+        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterLength::World);
+        Preferences().DATA_WORLD_MAP = Env.Folder() + "Outline.shp";
+        WriteTopEdgeOutline(Preferences().DATA_WORLD_MAP);
+        for (int smu = 1; smu <= 60; ++smu)
+            Host.Lookup.Codes[smu] = smu;
+        Classes.ClassCount = 4;
+        const double dividers[4] = {10, 20, 30, 1000};
+        for (int i = 0; i < 4; ++i) {
+            Classes.Dividers[i] = dividers[i];
+            Classes.Labels[i] = QString("class %1").arg(i + 1);
+            const QRgb c = kClassColors[i];
+            Classes.Colors[i] = qRed(c) | qGreen(c) << 8 | qBlue(c) << 16; // window colours
+        }
+        Theme.Library = &Library;
+        Theme.FileName = "TAMO2.bil";
+        Theme.LayerName = "Soils";
+        Theme.DefaultMethod = cmPredefined;
+        Theme.ClassSet = &Classes;
+
+        Form = std::make_unique<TMapExplorerForm>(Host);
+        Form->resize(600, 300);
+        Form->show();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows));
+    }
+    // True when the outline along the top of the map is drawn at column x.
+    bool TopEdgeDrawn(int x) {
+        for (int y = 0; y < 3; ++y)
+            if (qRed(Form->Image32View->Bitmap.pixel(x, y)) < 128)
+                return true;
+        return false;
+    }
+
+    QTreeWidget& Tree() { return *Form->LegendTreeView; }
+    QTreeWidgetItem* ThemeNode() { return Tree().topLevelItem(0); }
+    QTreeWidgetItem* ClassNode(int i) { return ThemeNode()->child(i); }
+    QTreeWidgetItem* ShapeNode(int i) { return Tree().topLevelItem(1)->child(i); }
+    static int State(QTreeWidgetItem* node) { return node->data(0, lrState).toInt(); }
+
+    // The map pixel in the middle of row band `band`.
+    QRgb BandPixel(int band) {
+        const double scale = Form->Manager().View.Scale;
+        return Form->Image32View->Bitmap.pixel(int(20 * scale), int((40 * band + 20) * scale));
+    }
+    std::vector<int> States() {
+        std::vector<int> states;
+        for (int i = 0; i < ThemeNode()->childCount(); ++i)
+            states.push_back(State(ClassNode(i)));
+        return states;
+    }
+
+    // A click on the check mark or on the colour button of a node.
+    void ClickNode(QTreeWidgetItem* node, TStatePart part) {
+        const QRect state = TLegendPanel::StateImageRect(Tree(), *node);
+        ASSERT_FALSE(state.isEmpty());
+        const int x = part == TStatePart::CheckMark ? state.left() + 7 : state.left() + 24;
+        QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, QPoint(x, state.center().y()));
+    }
+};
+
+} // namespace
+
+TEST_F(LegendPanelTest, TheStateImageIsWhereTheTreePaintsTheCheckBoxAndTheButton) {
+    const QImage shown = Tree().viewport()->grab().toImage();
+    const QRect state = TLegendPanel::StateImageRect(Tree(), *ClassNode(1));
+    const int top = state.top() + (state.height() - 16) / 2;
+    EXPECT_EQ(QColor(shown.pixel(state.left() + 2, top + 7)), QColor(64, 64, 64));     // check box edge
+    EXPECT_EQ(QColor(shown.pixel(state.left() + 17, top + 7)), QColor(128, 128, 128)); // button edge
+    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 7, state.center().y()}), TStatePart::CheckMark);
+    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 24, state.center().y()}), TStatePart::Colour);
+    // The caption image and the text are not part of it, nor is the "Shape Layers" node.
+    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 40, state.center().y()}), TStatePart::None);
+    EXPECT_TRUE(TLegendPanel::StateImageRect(Tree(), *Tree().topLevelItem(1)).isEmpty());
+}
+
+TEST_F(LegendPanelTest, ClickingAClassCheckMarkHidesAndShowsItsCells) {
+    EXPECT_EQ(BandPixel(1), kClassColors[1]);
+    ClickNode(ClassNode(1), TStatePart::CheckMark);
+    EXPECT_FALSE(Form->Manager().Visible[1]);
+    EXPECT_EQ(BandPixel(1), kWhite);
+    EXPECT_EQ(BandPixel(0), kClassColors[0]);
+    EXPECT_EQ(States(), (std::vector<int>{2, 1, 2, 2}));
+    EXPECT_TRUE(ThemeNode()->isExpanded());
+
+    ClickNode(ClassNode(1), TStatePart::CheckMark);
+    EXPECT_TRUE(Form->Manager().Visible[1]);
+    EXPECT_EQ(BandPixel(1), kClassColors[1]);
+    EXPECT_EQ(States(), (std::vector<int>{2, 2, 2, 2}));
+}
+
+TEST_F(LegendPanelTest, TheRootHidesTheRasterButNotTheOverlaysWhichHaveTheirOwnCheckMarks) {
+    Form->Redraw();
+    ClickNode(ThemeNode(), TStatePart::CheckMark);
+    EXPECT_FALSE(Form->Manager().RasterVisible);
+    EXPECT_EQ(State(ThemeNode()), 1);
+    for (int band = 0; band < 4; ++band)
+        EXPECT_EQ(BandPixel(band), kWhite);
+    EXPECT_TRUE(TopEdgeDrawn(10)) << "the world outline stays";
+
+    ClickNode(ShapeNode(0), TStatePart::CheckMark);
+    EXPECT_FALSE(Form->Manager().ShapeLayers[0]->Visible);
+    EXPECT_EQ(State(ShapeNode(0)), 1);
+    EXPECT_FALSE(TopEdgeDrawn(10));
+
+    ClickNode(ThemeNode(), TStatePart::CheckMark);
+    EXPECT_TRUE(Form->Manager().RasterVisible);
+    EXPECT_EQ(BandPixel(2), kClassColors[2]);
+}
+
+TEST_F(LegendPanelTest, SwitchSelectAllAndSelectNoneFromTheLegend) {
+    // Classes 1 and 3 of 4 visible.
+    Form->Manager().Visible[1] = false;
+    Form->Manager().Visible[3] = false;
+    Form->Redraw();
+    Form->InvertClassSelection();
+    EXPECT_EQ(States(), (std::vector<int>{1, 2, 1, 2}));
+    EXPECT_EQ(BandPixel(0), kWhite);
+    EXPECT_EQ(BandPixel(1), kClassColors[1]);
+    EXPECT_EQ(BandPixel(2), kWhite);
+    EXPECT_EQ(BandPixel(3), kClassColors[3]);
+
+    Form->SelectNoClasses();
+    EXPECT_EQ(States(), (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(BandPixel(3), kWhite);
+    Form->SelectAllClasses();
+    EXPECT_EQ(States(), (std::vector<int>{2, 2, 2, 2}));
+    EXPECT_EQ(BandPixel(0), kClassColors[0]);
+}
+
+TEST_F(LegendPanelTest, ARampGivesClassIItsColourNumberAndTheMapIsRedrawn) {
+    TQEVmanager& legend = Form->Manager();
+    legend.NumClasses = 5;
+    legend.Classify(cmEqualInterval);
+    QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
+    TRampRecord ramp{};
+    for (int k = 0; k < 76; ++k)
+        ramp[kRampFirstColor + k] = static_cast<std::int32_t>(0xFF000000u + 14u + unsigned(k));
+    struct TCase {
+        int Distinct;
+        std::vector<unsigned> Numbers; // colour numbers of the record, 14 + entry
+    };
+    for (const TCase& c : {TCase{1, {14, 21, 29, 37, 45}}, TCase{0, {14, 29, 44, 59, 74}}}) {
+        ramp[0] = c.Distinct;
+        Form->ApplyColourRamp(ramp);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(legend.ClassColors[i], 0xFF000000u + c.Numbers[i]) << "class " << i;
+        EXPECT_EQ(Form->RampCopy, ramp);
+    }
+    EXPECT_EQ(drawn.count(), 2);
+}
+
+TEST_F(LegendPanelTest, TheColourButtonOfAClassOpensThePickerAndOkRecolours) {
+    QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
+    Responder.DialogAnswers.push_back([](QDialog& dialog) {
+        auto* picker = qobject_cast<TColorForm*>(&dialog);
+        EXPECT_NE(picker, nullptr);
+        if (!picker)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(picker->CurrentColor(), ToColorRef(kClassColors[2]));
+        picker->show();
+        // 50 % red, nothing else.
+        for (QLineEdit* edit : {picker->edtGREEN, picker->edtBLUE}) {
+            edit->clear();
+            QTest::keyClicks(edit, "0");
+        }
+        picker->edtRED->clear();
+        QTest::keyClicks(picker->edtRED, "50");
+        QTest::mouseClick(picker->btnOK, Qt::LeftButton);
+        return picker->result();
+    });
+    ClickNode(ClassNode(2), TStatePart::Colour);
+    EXPECT_TRUE(Responder.DialogAnswers.empty());
+    EXPECT_EQ(Form->Manager().ClassColors[2], 0xFF7F0000u);
+    EXPECT_EQ(BandPixel(2), 0xFF7F0000u);
+    EXPECT_EQ(drawn.count(), 1);
+}
+
+TEST_F(LegendPanelTest, CancellingThePickerLeavesTheLegendAndStartsNoDrawing) {
+    QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
+    Host.StatusTexts.clear();
+    Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    ClickNode(ClassNode(0), TStatePart::Colour);
+    EXPECT_TRUE(Responder.DialogAnswers.empty());
+    Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    ClickNode(ShapeNode(0), TStatePart::Colour);
+    EXPECT_TRUE(Responder.DialogAnswers.empty());
+    EXPECT_EQ(Form->Manager().ClassColors[0], kClassColors[0]);
+    EXPECT_EQ(Form->Manager().ShapeLayers[0]->Color, 0u);
+    EXPECT_EQ(drawn.count(), 0);
+    EXPECT_TRUE(Host.StatusTexts.isEmpty());
+}
+
+TEST_F(LegendPanelTest, ClicksDuringADrawingAreIgnoredAndEscapeStopsIt) {
+    Form->resize(600, 450);
+    QCoreApplication::processEvents();
+    QTimer::singleShot(0, Form.get(), [this] {
+        ASSERT_TRUE(Form->IsDrawing());
+        ClickNode(ClassNode(0), TStatePart::CheckMark);
+        QTest::keyClick(&Tree(), Qt::Key_Escape);
+    });
+    Form->Redraw();
+    EXPECT_FALSE(Form->IsDrawing());
+    EXPECT_TRUE(Form->Manager().Visible[0]);
+    EXPECT_EQ(Form->Image32View->Bitmap.pixel(5, 400), kWhite); // never reached
+}
+
+TEST_F(LegendPanelTest, ARightClickSelectsANodeAndChangesNothing) {
+    QTreeWidgetItem* node = ClassNode(2);
+    QTest::mouseClick(Tree().viewport(), Qt::RightButton, {}, Tree().visualItemRect(node).center());
+    EXPECT_EQ(Tree().currentItem(), node);
+    EXPECT_TRUE(node->isSelected());
+    const QRect state = TLegendPanel::StateImageRect(Tree(), *node);
+    // A selected class shows its true colour.
+    const QImage shown = Tree().viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixel(state.left() + 32 + 8, state.center().y()), kClassColors[2]);
+    QTest::mouseClick(Tree().viewport(), Qt::RightButton, {}, QPoint(state.left() + 7, state.center().y()));
+    EXPECT_TRUE(Form->Manager().Visible[2]);
+}
+
+TEST_F(LegendPanelTest, TheTreeCannotBeCollapsed) {
+    ThemeNode()->setExpanded(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ThemeNode()->isExpanded());
+    Tree().setCurrentItem(ThemeNode());
+    QTest::keyClick(&Tree(), Qt::Key_Left);
+    EXPECT_TRUE(ThemeNode()->isExpanded());
+}
+
+TEST_F(LegendPanelTest, ShowClassificationRedrawsOnOkOnly) {
+    QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
+    Responder.DialogAnswers.push_back([](QDialog& dialog) {
+        EXPECT_NE(qobject_cast<TfrmClassification*>(&dialog), nullptr);
+        return int(QDialog::Rejected);
+    });
+    EXPECT_FALSE(Form->ShowClassification());
+    EXPECT_EQ(drawn.count(), 0);
+    Responder.DialogAnswers.push_back([this](QDialog& dialog) {
+        auto* classification = qobject_cast<TfrmClassification*>(&dialog);
+        classification->show();
+        classification->Rows()[1]->chkVisible->click();
+        QTest::mouseClick(classification->btnOK, Qt::LeftButton);
+        EXPECT_FALSE(Form->Manager().Visible[1]);
+        return classification->result();
+    });
+    EXPECT_TRUE(Form->ShowClassification());
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(BandPixel(1), kWhite);
+}
+
+TEST_F(LegendPanelTest, TheLegendStaysScrolledWhereItWasWhenAClickRedrawsTheMap) {
+    Form->Manager().NumClasses = 40;
+    Form->Manager().Classify(cmEqualInterval);
+    Form->Redraw();
+    QScrollBar* bar = Tree().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    Tree().scrollToItem(ClassNode(39));
+    const int scrolled = bar->value();
+    ASSERT_GT(scrolled, 0);
+    ClickNode(ClassNode(39), TStatePart::CheckMark);
+    EXPECT_FALSE(Form->Manager().Visible[39]);
+    EXPECT_EQ(bar->value(), scrolled) << bar->maximum();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), scrolled) << bar->maximum();
+}
+
+TEST_F(LegendPanelTest, TheColourButtonOfAnOverlayRecoloursIt) {
+    Responder.DialogAnswers.push_back([](QDialog& dialog) {
+        auto& picker = static_cast<TColorForm&>(dialog);
+        EXPECT_EQ(picker.CurrentColor(), 0u); // the outline starts black
+        picker.SetColor(ColorRefOf(0, 128, 255));
+        return int(QDialog::Accepted);
+    });
+    ClickNode(ShapeNode(0), TStatePart::Colour);
+    EXPECT_EQ(Form->Manager().ShapeLayers[0]->Color, 0xFF0080FFu);
+    // The rebuilt legend shows the overlay's symbol in its new colour.
+    const QImage icon = ShapeNode(0)->icon(0).pixmap(QSize(48, 16)).toImage();
+    bool found = false;
+    for (int y = 0; y < 16 && !found; ++y)
+        for (int x = 32; x < 48 && !found; ++x)
+            found = icon.pixel(x, y) == 0xFF0080FFu;
+    EXPECT_TRUE(found);
+}
