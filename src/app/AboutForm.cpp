@@ -79,7 +79,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     layout->addWidget(panel, 1);
     layout->addLayout(buttons);
 
-    // The design size, or more where this platform's fonts need it.
+    // 365 x 240, or more where this platform's fonts need it.
     setFixedSize(QSize(365, 240).expandedTo(minimumSizeHint()));
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
         QRect box(QPoint(), size());

@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int kWidth = 486;
-// The client area of the design's 486 x 344 window.
+// The client area of a 486 x 344 window.
 constexpr int kHeight = 317;
 constexpr int kRowHeight = 30;
 // The spin box stops at the number of classes a legend holds.

@@ -43,7 +43,7 @@ TfrmProgress::TfrmProgress(QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
-    // Room for the longest file name line at the design width.
+    // Room for the longest file name line in the window's 329 pixels.
     lblFilename->setMinimumWidth(329 - 32);
     setFixedSize(sizeHint().expandedTo(QSize(329, 105)));
 }

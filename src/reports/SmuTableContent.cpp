@@ -68,21 +68,21 @@ TRowSpec RowSpec(int row) {
         return GeneralRow(row);
     const int layer = (row - TSmuTableContent::kFirstSeparatorRow) / TSmuTableContent::kRowsPerLayer;
     const int offset = (row - TSmuTableContent::kFirstSeparatorRow) % TSmuTableContent::kRowsPerLayer;
-    TRowSpec spec;
-    spec.Layer = layer;
+    TRowSpec layerRow;
+    layerRow.Layer = layer;
     if (offset == 0) {
-        spec.Kind = TRowKind::Separator;
+        layerRow.Kind = TRowKind::Separator;
     } else if (offset <= 7) { // attributes 23 to 29
-        spec.LabelAttribute = spec.ValueAttribute = 22 + offset;
-        spec.Format = TLayerKind::Decimals0;
+        layerRow.LabelAttribute = layerRow.ValueAttribute = 22 + offset;
+        layerRow.Format = TLayerKind::Decimals0;
     } else if (offset <= 12) { // attributes 31 to 35, one decimal
-        spec.LabelAttribute = spec.ValueAttribute = 23 + offset;
-        spec.Format = TLayerKind::Decimals1;
+        layerRow.LabelAttribute = layerRow.ValueAttribute = 23 + offset;
+        layerRow.Format = TLayerKind::Decimals1;
     } else { // attributes 36 to 46
-        spec.LabelAttribute = spec.ValueAttribute = 23 + offset;
-        spec.Format = TLayerKind::Decimals0;
+        layerRow.LabelAttribute = layerRow.ValueAttribute = 23 + offset;
+        layerRow.Format = TLayerKind::Decimals0;
     }
-    return spec;
+    return layerRow;
 }
 
 bool IsNumberText(const QString& text) {
@@ -146,15 +146,15 @@ QString TSmuTableContent::Cell(int row, int column, TDecode decode) const {
 }
 
 QString TSmuTableContent::Label(int row) const {
-    const TRowSpec spec = RowSpec(row);
-    switch (spec.Kind) {
+    const TRowSpec layerRow = RowSpec(row);
+    switch (layerRow.Kind) {
     case TRowKind::Separator:
         return {};
     case TRowKind::ComponentNumber:
-        return m_database->LayerMeta().Descriptions[spec.LabelAttribute].trimmed();
+        return m_database->LayerMeta().Descriptions[layerRow.LabelAttribute].trimmed();
     default:
-        return spec.LabelAttribute >= 0 ? AttributeLabel(*m_database, spec.LabelAttribute)
-                                        : QString(spec.FixedLabel);
+        return layerRow.LabelAttribute >= 0 ? AttributeLabel(*m_database, layerRow.LabelAttribute)
+                                        : QString(layerRow.FixedLabel);
     }
 }
 
@@ -163,9 +163,9 @@ const T_SU_Record& TSmuTableContent::Record(int component, int layer) const {
 }
 
 QString TSmuTableContent::Value(int row, int component, TDecode decode) const {
-    const TRowSpec spec = RowSpec(row);
-    const TDecode rowDecode = spec.Decode == TDecodeRule::Domains ? decode : TDecode::No;
-    switch (spec.Kind) {
+    const TRowSpec layerRow = RowSpec(row);
+    const TDecode rowDecode = layerRow.Decode == TDecodeRule::Domains ? decode : TDecode::No;
+    switch (layerRow.Kind) {
     case TRowKind::Separator:
         return {};
     case TRowKind::ComponentNumber:
@@ -175,14 +175,14 @@ QString TSmuTableContent::Value(int row, int component, TDecode decode) const {
         // Judged on the decoded property, so that the answer does not depend on whether codes or
         // texts are shown.
         const QString property =
-            LayerCellText(*m_database, Record(component, 0), spec.ValueAttribute, spec.Format, TDecode::Yes)
+            LayerCellText(*m_database, Record(component, 0), layerRow.ValueAttribute, layerRow.Format, TDecode::Yes)
                 .toUpper();
-        return property == (spec.Kind == TRowKind::Gelic ? "GELIC" : "VERTIC") ? "Yes" : "-";
+        return property == (layerRow.Kind == TRowKind::Gelic ? "GELIC" : "VERTIC") ? "Yes" : "-";
     }
     case TRowKind::Value:
         break;
     }
-    return LayerCellText(*m_database, Record(component, spec.Layer), spec.ValueAttribute, spec.Format,
+    return LayerCellText(*m_database, Record(component, layerRow.Layer), layerRow.ValueAttribute, layerRow.Format,
                          rowDecode);
 }
 
