@@ -1,5 +1,6 @@
 // The frame on real data: the small demo database and a sparse world raster holding a few units.
 #include "CommandTable.h"
+#include "FrameFixture.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "map/QEVwindow.h"
@@ -21,34 +22,14 @@
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTimer>
-#include <QTreeView>
 #include <QToolBar>
+#include <QTreeView>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 constexpr qint64 kCols = 43200;
-constexpr qint64 kRows = 21600;
-
-// A world raster that costs nothing on disk: all sea but a block of one unit around (row, col).
-void WriteSparseRaster(const QString& path, int smuId, qint64 row0, qint64 col0, int size) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(kCols * kRows * 2));
-    const QByteArray cells = [&] {
-        QByteArray bytes(size * 2, 0);
-        for (int i = 0; i < size; ++i) {
-            bytes[2 * i] = char(smuId & 0xFF);
-            bytes[2 * i + 1] = char(smuId >> 8);
-        }
-        return bytes;
-    }();
-    for (qint64 row = row0; row < row0 + size; ++row) {
-        file.seek((row * kCols + col0) * 2);
-        file.write(cells);
-    }
-}
 
 int AnySmuId(const QString& database) {
     int id = 0;
@@ -62,17 +43,6 @@ int AnySmuId(const QString& database) {
     }
     QSqlDatabase::removeDatabase("frame-fixture");
     return id;
-}
-
-// Copies the small demo data set, which the build makes once, into `folder`.
-void CopySmallDemoData(const QString& folder) {
-    const QDir source(TAMO_SMALL_DEMO_DIR);
-    const QStringList files{"TAMO2.sqlite", "TAMO2.zip", "Country.shp", "Country.shx", "Country.dbf"};
-    ASSERT_TRUE(QDir().mkpath(folder));
-    for (const QString& name : files)
-        ASSERT_TRUE(QFile::copy(source.filePath(name), folder + "/" + name))
-            << "the build makes the small demo data set in " << TAMO_SMALL_DEMO_DIR << "; "
-            << name.toStdString() << " is missing";
 }
 
 class FrameOnDemoData : public ::testing::Test {

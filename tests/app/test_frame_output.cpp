@@ -1,5 +1,6 @@
 // The frame's overlay and output commands on the small demo data set: where they sit, Add Shape
 // Layer, Copy Map to Clipboard and Print (into a PDF file).
+#include "FrameFixture.h"
 #include "TestSupport.h"
 #include "app/MainWindow.h"
 #include "map/QEVwindow.h"
@@ -30,11 +31,7 @@ void WriteEmptyWorldRaster(const QString& path) {
 class FrameOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The small demo data set, which the build makes once.
-        const QDir source(TAMO_SMALL_DEMO_DIR);
-        ASSERT_TRUE(QDir().mkpath(env.Folder() + "Data"));
-        for (const char* name : {"TAMO2.sqlite", "TAMO2.zip", "Country.shp", "Country.shx", "Country.dbf"})
-            ASSERT_TRUE(QFile::copy(source.filePath(name), env.Folder() + "Data/" + name)) << name;
+        ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));
         TPreferences defaults;
         SetDefaultPreferences(defaults);
         WriteEmptyWorldRaster(defaults.DATA_CACHE + "TAMO2.bil");

@@ -1,5 +1,6 @@
 // The frame's SMU tools, reports and query window on the small demo database and a sparse world
 // raster that holds one unit in a block of cells.
+#include "FrameFixture.h"
 #include "TestSupport.h"
 #include "app/FrameReports.h"
 #include "app/MainWindow.h"
@@ -27,26 +28,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr qint64 kCols = 43200;
-constexpr qint64 kRows = 21600;
 constexpr int kBlockRow = 10000;
 constexpr int kBlockCol = 22000;
 constexpr int kBlockSize = 2000;
-
-void WriteSparseRaster(const QString& path, int smuId) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(kCols * kRows * 2));
-    QByteArray cells(kBlockSize * 2, 0);
-    for (int i = 0; i < kBlockSize; ++i) {
-        cells[2 * i] = char(smuId & 0xFF);
-        cells[2 * i + 1] = char(smuId >> 8);
-    }
-    for (qint64 row = kBlockRow; row < kBlockRow + kBlockSize; ++row) {
-        file.seek((row * kCols + kBlockCol) * 2);
-        file.write(cells);
-    }
-}
 
 // The unit with the most layer records: several components, so that the table has columns.
 int UnitWithComponents(const QString& database) {
@@ -65,17 +49,6 @@ int UnitWithComponents(const QString& database) {
     return id;
 }
 
-// Copies the small demo data set, which the build makes once, into `folder`.
-void CopySmallDemoData(const QString& folder) {
-    const QDir source(TAMO_SMALL_DEMO_DIR);
-    const QStringList files{"TAMO2.sqlite", "TAMO2.zip", "Country.shp", "Country.shx", "Country.dbf"};
-    ASSERT_TRUE(QDir().mkpath(folder));
-    for (const QString& name : files)
-        ASSERT_TRUE(QFile::copy(source.filePath(name), folder + "/" + name))
-            << "the build makes the small demo data set in " << TAMO_SMALL_DEMO_DIR << "; "
-            << name.toStdString() << " is missing";
-}
-
 class FrameReports : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,7 +57,7 @@ protected:
         SetDefaultPreferences(defaults);
         Smu = UnitWithComponents(env.Folder() + "Data/TAMO2.sqlite");
         ASSERT_GT(Smu, 0);
-        WriteSparseRaster(defaults.DATA_CACHE + "TAMO2.bil", Smu);
+        WriteSparseRaster(defaults.DATA_CACHE + "TAMO2.bil", Smu, kBlockRow, kBlockCol, kBlockSize);
         responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Accepted); });
         frame = std::make_unique<TTAMOForm>();
         frame->resize(1000, 700);
