@@ -31,6 +31,7 @@ class TQEVLibraryManager;
 class TStartupLoad;
 class THelpForm;
 class TTAMO;
+struct TQEV_Layer;
 
 class TTAMOForm : public QMainWindow, public TMapHost {
     Q_OBJECT
@@ -152,6 +153,8 @@ private:
     void ArrangeIcons();
     QString DominantSoilText(const QString& smuText) const;
     TMapExplorerForm* CreateMapWindow();
+    // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
+    void OpenThemeInNewWindow(const TQEV_Layer& theme);
     void aToggleBarExecute(QWidget* bar, QAction* action);
     void ShowNotImplemented();
     void aExportDataExecute();

@@ -99,12 +99,17 @@ void TTAMOForm::OpenFirstMapWindow() {
         throw TAMOError(QString("The attribute database \"%1\" holds no map themes, so there is no map "
                                 "to show.")
                             .arg(QDir::toNativeSeparators(DatabasePathOf(ProgramState().ConnectionString))));
+    OpenThemeInNewWindow(*theme);
+}
+
+void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
+    // A window whose theme cannot be opened (its raster is missing) is not left empty.
     TMapExplorerForm* map = CreateMapWindow();
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
     bool opened = false;
     try {
-        opened = map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
+        opened = map->OpenTheme(&theme, 0, kWorldCols, 0, kWorldRows);
     } catch (...) {
         sub->close();
         throw;
@@ -121,19 +126,7 @@ void TTAMOForm::OpenSelectedTheme() {
         return;
     const QScopedValueRollback busy(m_openingTheme, true);
     if (MapWindowCount() == 0 || Preferences().NewWindow) {
-        // A window whose theme cannot be opened (its raster is missing) is not left empty.
-        TMapExplorerForm* map = CreateMapWindow();
-        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
-        sub->showMaximized();
-        bool opened = false;
-        try {
-            opened = map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
-        } catch (...) {
-            sub->close();
-            throw;
-        }
-        if (!opened)
-            sub->close();
+        OpenThemeInNewWindow(*theme);
     } else if (TMapExplorerForm* map = ActiveMap()) {
         map->RecreateManager();
         map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
