@@ -4,6 +4,7 @@
 // index of the attribute database, as a map window opened at start-up does.
 
 #include "BenchData.h"
+#include "BenchHost.h"
 
 #include "app/DataPointText.h"
 #include "db/TAMO_content.h"
@@ -27,20 +28,6 @@
 #endif
 
 namespace {
-
-class TBenchHost : public TMapHost {
-public:
-    const TSmuLookup* Lookup = nullptr;
-    void ShowStatusText(const QString&) override {}
-    void ShowDataPoint(int, int, double, double) override {}
-    void SynchronizeViews(TMapExplorerForm&) override {}
-    void SetClassificationControls(int, int) override {}
-    void SetColorRampIndex(int) override {}
-    TRampRecord ColorRamp(int) const override { return {}; }
-    const TSmuLookup* SmuLookup() const override { return Lookup; }
-    void ShowSmuOverview(int) override {}
-    bool ShowSmuTable(int) override { return false; }
-};
 
 struct TBenchMap {
     TBenchHost Host;
@@ -91,15 +78,20 @@ void TimePainting(benchmark::State& state, TQEVmanager& legend) {
     }
 }
 
+// The whole world fitted into a 1920 x 1080 picture.
+void ShowWorldInFullHd(TViewGeometry& view) {
+    view.TargetWidth = 1920;
+    view.TargetHeight = 1080;
+    view.SetView(0, kWorldCols, 0, kWorldRows);
+    view.FitView();
+}
+
 void BM_DrawMapWorld(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
-    view.SetView(0, kWorldCols, 0, kWorldRows);
-    view.FitView();
+    ShowWorldInFullHd(view);
     TimePainting(state, *map.Legend);
 }
 BENCHMARK(BM_DrawMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -121,10 +113,7 @@ void BM_LegendClickRedraw(benchmark::State& state) {
         return state.SkipWithError(qPrintable(map.Error));
     TQEVmanager& legend = *map.Legend;
     TViewGeometry& view = legend.View;
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
-    view.SetView(0, kWorldCols, 0, kWorldRows);
-    view.FitView();
+    ShowWorldInFullHd(view);
     QImage image(1920, 1080, QImage::Format_RGB32);
     PaintView(legend, image);
     const int toggled = legend.NumClasses / 2;
@@ -157,10 +146,7 @@ void BM_ReadCellValue(benchmark::State& state) {
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
-    view.SetView(0, kWorldCols, 0, kWorldRows);
-    view.FitView();
+    ShowWorldInFullHd(view);
     std::mt19937 random(7);
     std::vector<std::pair<int, int>> pixels(4096);
     for (auto& p : pixels)
@@ -183,10 +169,7 @@ void BM_ReadoutTexts(benchmark::State& state) {
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
     TViewGeometry& view = map.Legend->View;
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
-    view.SetView(0, kWorldCols, 0, kWorldRows);
-    view.FitView();
+    ShowWorldInFullHd(view);
     const TIntStrList* wrbCodes = map.Tamo->SmuMeta().DomainLists[9].get();
     std::mt19937 random(11);
     std::vector<std::pair<int, int>> pixels(4096);

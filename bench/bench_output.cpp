@@ -4,6 +4,7 @@
 // with `unzip -p` as the peer in the same run.
 
 #include "BenchData.h"
+#include "BenchHost.h"
 
 #include "db/TAMO_content.h"
 #include "map/MapHost.h"
@@ -79,21 +80,6 @@ void BM_DrawShapesZoomed(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawShapesZoomed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A frame for one map window: its SMU lookup, nothing else.
-class TPrintHost : public TMapHost {
-public:
-    const TSmuLookup* Lookup = nullptr;
-    void ShowStatusText(const QString&) override {}
-    void ShowDataPoint(int, int, double, double) override {}
-    void SynchronizeViews(TMapExplorerForm&) override {}
-    void SetClassificationControls(int, int) override {}
-    void SetColorRampIndex(int) override {}
-    TRampRecord ColorRamp(int) const override { return {}; }
-    const TSmuLookup* SmuLookup() const override { return Lookup; }
-    void ShowSmuOverview(int) override {}
-    bool ShowSmuTable(int) override { return false; }
-};
-
 // A 600-dpi A4 page of a map window showing the world (1920 x 1080 window) into a PDF file.
 void BM_PrintWorldPdf(benchmark::State& state) {
     const QString folder = DemoDataFolder();
@@ -104,7 +90,7 @@ void BM_PrintWorldPdf(benchmark::State& state) {
     TQEVLibraryManager library(DemoConnection());
     TTAMO tamo(DemoConnection());
     tamo.BuildWrbIndex();
-    TPrintHost host;
+    TBenchHost host;
     host.Lookup = &tamo;
     const TQEV_Layer* theme = library.FirstTheme();
     if (!theme)

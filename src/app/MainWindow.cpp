@@ -243,7 +243,7 @@ void TTAMOForm::CreateActions() {
                [this] { aHelpAboutExecute(); });
 
     // Commands that need a map window; UpdateCommandStates keeps them in step.
-    m_mapCommands = {aNoAction,   aViewRedraw,  aViewReset, aViewZoomRectangle, aViewZoomIn,
+    m_mapCommands = {aNoAction,    aViewRedraw, aViewReset, aViewZoomRectangle, aViewZoomIn,
                      aViewZoomOut, aViewPan,    aSelectSMU, aSelectSMUtable,    aDataQuery};
     CreateLegendActions();
 }
@@ -573,10 +573,7 @@ void TTAMOForm::HideEmptyToolbars() {
 // Each window takes two thirds of the area (a useful map beside the legend), one caption
 // height further down and right than the one before.
 void TTAMOForm::CascadeSubWindows() {
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : MdiArea->subWindowList())
-        if (!window->isMinimized() && window->isVisible())
-            windows << window;
+    const QList<QMdiSubWindow*> windows = ArrangedSubWindows();
     if (windows.isEmpty())
         return;
     const QRect area = MdiArea->viewport()->rect();

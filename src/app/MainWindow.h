@@ -153,6 +153,8 @@ private:
     void ArrangeIcons();
     QString DominantSoilText(const QString& smuText) const;
     TMapExplorerForm* CreateMapWindow();
+    // The child windows that Tile and Cascade arrange: shown and not minimised.
+    QList<QMdiSubWindow*> ArrangedSubWindows() const;
     // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
     void OpenThemeInNewWindow(const TQEV_Layer& theme);
     void aToggleBarExecute(QWidget* bar, QAction* action);

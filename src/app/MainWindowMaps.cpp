@@ -170,12 +170,17 @@ void TTAMOForm::SynchronizeViews(TMapExplorerForm& source) {
             (*it)->SetViewAndDraw(view.Col0, view.Col1, view.Row0, view.Row1);
 }
 
-// Vertical tiling puts the windows side by side, horizontal tiling one above the other.
-void TTAMOForm::TileSubWindows(Qt::Orientation orientation) {
+QList<QMdiSubWindow*> TTAMOForm::ArrangedSubWindows() const {
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : MdiArea->subWindowList())
         if (!window->isMinimized() && window->isVisible())
             windows << window;
+    return windows;
+}
+
+// Vertical tiling puts the windows side by side, horizontal tiling one above the other.
+void TTAMOForm::TileSubWindows(Qt::Orientation orientation) {
+    const QList<QMdiSubWindow*> windows = ArrangedSubWindows();
     if (windows.isEmpty())
         return;
     const QRect area = MdiArea->viewport()->rect();
