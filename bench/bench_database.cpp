@@ -3,8 +3,8 @@
 
 #include "BenchData.h"
 
-#include "db/TAMO_content.h"
-#include "themes/QEVlibrary.h"
+#include "db/TAMO.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <benchmark/benchmark.h>
 #include <exception>

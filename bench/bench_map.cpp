@@ -7,12 +7,12 @@
 #include "BenchHost.h"
 
 #include "app/DataPointText.h"
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 #include "map/MapHost.h"
 #include "raster/RasterPainter.h"
 #include "settings/Preferences.h"
-#include "themes/QEVlibrary.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVLibraryManager.h"
+#include "themes/QEVmanager.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -6,15 +6,15 @@
 #include "BenchData.h"
 #include "BenchHost.h"
 
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
+#include "map/MapExplorerForm.h"
 #include "map/MapHost.h"
 #include "map/MapOutput.h"
-#include "map/QEVwindow.h"
 #include "map/ShapeOverlays.h"
 #include "raster/Zip.h"
 #include "settings/Preferences.h"
-#include "themes/QEVlibrary.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVLibraryManager.h"
+#include "themes/QEVmanager.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,14 +2,14 @@
 // most components, and a layer-mode query up to the colour table of the next drawing.
 #include "BenchData.h"
 #include "db/DataAccess.h"
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 #include "map/MapHost.h"
-#include "query/QueryForm.h"
+#include "query/QueryWindow.h"
 #include "reports/ReportHost.h"
-#include "reports/TableWindow.h"
+#include "reports/TableForm.h"
 #include "settings/Preferences.h"
-#include "themes/QEVlibrary.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVLibraryManager.h"
+#include "themes/QEVmanager.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -5,7 +5,7 @@
 #include "BenchData.h"
 
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/ExportForm.h"
 
-#include "themes/QEVlibrary.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 #include "app/FrameReports.h"
 
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 #include "common/TAMOError.h"
-#include "map/QEVwindow.h"
-#include "query/QueryForm.h"
-#include "reports/SMUwindow.h"
-#include "reports/TableWindow.h"
+#include "map/MapExplorerForm.h"
+#include "query/QueryWindow.h"
+#include "reports/SoilPropsForm.h"
+#include "reports/TableForm.h"
 
 namespace {
 void Present(QWidget& window) {

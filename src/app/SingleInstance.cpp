@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

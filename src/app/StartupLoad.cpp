@@ -1,9 +1,9 @@
 #include "app/StartupLoad.h"
 
-#include "app/Splash.h"
-#include "common/misc_functions.h"
+#include "app/SplashForm.h"
+#include "common/Dialogs.h"
+#include "settings/LocationForm.h"
 #include "settings/Preferences.h"
-#include "settings/TAMO_Location.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,11 +1,12 @@
 // The program: one viewer per user, the frame, and what happens after its last window is gone.
 
 #include "app/CommandIcons.h"
-#include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
+#include "app/TAMOForm.h"
 #include "classify/ColorRamp.h"
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>

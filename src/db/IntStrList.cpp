@@ -1,6 +1,6 @@
 #include "db/IntStrList.h"
 
-#include "db/IntegerList.h"
+#include "db/IntList.h"
 
 int TIntStrList::Add(const TIntStrItem& item) {
     Changing();

@@ -1,6 +1,6 @@
 #include "map/LegendImages.h"
 
-#include "themes/ShapeLayer.h"
+#include "themes/ESRIShapeFile.h"
 
 #include <QPainter>
 #include <QPolygon>

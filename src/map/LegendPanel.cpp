@@ -1,10 +1,11 @@
 #include "map/LegendPanel.h"
 
-#include "classify/ColorSel.h"
-#include "common/misc_functions.h"
+#include "classify/ColorForm.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 #include "map/LegendImages.h"
 #include "map/LegendTree.h"
-#include "map/QEVwindow.h"
+#include "map/MapExplorerForm.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

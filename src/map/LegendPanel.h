@@ -3,7 +3,7 @@
 // raster, a class or an overlay; clicks on the button beside a check mark change a colour. The
 // frame's legend commands, colour-ramp box and classification command act through it.
 
-#include "classify/ClassWindow.h"
+#include "classify/frmClassification.h"
 #include "themes/ColorRampRecord.h"
 
 #include <QObject>

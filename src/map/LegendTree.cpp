@@ -1,7 +1,7 @@
 #include "map/LegendTree.h"
 
 #include "map/LegendImages.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QFileInfo>
 #include <QIcon>

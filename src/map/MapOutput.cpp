@@ -1,7 +1,7 @@
 #include "map/MapOutput.h"
 
 #include "common/TAMOError.h"
-#include "map/QEVwindow.h"
+#include "map/MapExplorerForm.h"
 
 #include <QApplication>
 #include <QClipboard>

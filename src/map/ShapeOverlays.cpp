@@ -1,7 +1,7 @@
 #include "map/ShapeOverlays.h"
 
 #include "raster/RasterPainter.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "reports/ReportPlacement.h"
 
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 #include "settings/WindowPlacement.h"
 
 #include <QGuiApplication>

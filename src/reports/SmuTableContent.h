@@ -5,7 +5,7 @@
 // rendered again (Domains on or off, a CSV export) after the database object has moved on to
 // another unit.
 
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // What the SMU overview shows: for one layer record of a unit, its 47 attributes spread over four
 // two-column grids (field name, value). Keeps its own copy of the unit's layer records.
 
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 
 #include <QString>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "settings/Preferences.h"
 
 #include "common/ProgramFolder.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>

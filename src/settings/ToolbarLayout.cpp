@@ -1,7 +1,7 @@
 #include "settings/ToolbarLayout.h"
 
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDockWidget>
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "settings/WindowPlacement.h"
 
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDialog>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // The frame's commands and their menus and toolbars as the program's users see them, written out
 // once so that every frame test walks the same table.
 
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 
 #include <QAction>
 #include <QString>

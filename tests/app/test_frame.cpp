@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,10 +3,10 @@
 #include "CommandTable.h"
 #include "TestSupport.h"
 #include "app/AboutForm.h"
+#include "app/DisclaimerForm.h"
 #include "app/ExportForm.h"
-#include "app/HelpWindow.h"
-#include "app/MainWindow.h"
-#include "app/disclaimerForm.h"
+#include "app/HelpForm.h"
+#include "app/TAMOForm.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -2,9 +2,9 @@
 #include "CommandTable.h"
 #include "FrameFixture.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
-#include "map/QEVwindow.h"
-#include "themes/QEVlibrary.h"
+#include "app/TAMOForm.h"
+#include "map/MapExplorerForm.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <QAction>
 #include <QApplication>

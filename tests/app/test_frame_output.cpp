@@ -2,8 +2,8 @@
 // Layer, Copy Map to Clipboard and Print (into a PDF file).
 #include "FrameFixture.h"
 #include "TestSupport.h"
-#include "app/MainWindow.h"
-#include "map/QEVwindow.h"
+#include "app/TAMOForm.h"
+#include "map/MapExplorerForm.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The pointer readout of the frame: status-bar panels and the data-point grid, without a map.
 #include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 #include "app/ThemeTreeLayout.h"
 
 #include <QAction>

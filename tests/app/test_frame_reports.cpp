@@ -3,12 +3,12 @@
 #include "FrameFixture.h"
 #include "TestSupport.h"
 #include "app/FrameReports.h"
-#include "app/MainWindow.h"
-#include "db/TAMO_content.h"
-#include "map/QEVwindow.h"
-#include "query/QueryForm.h"
-#include "reports/SMUwindow.h"
-#include "reports/TableWindow.h"
+#include "app/TAMOForm.h"
+#include "db/TAMO.h"
+#include "map/MapExplorerForm.h"
+#include "query/QueryWindow.h"
+#include "reports/SoilPropsForm.h"
+#include "reports/TableForm.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 #include "app/DataPointText.h"
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
-#include "app/Splash.h"
+#include "app/SplashForm.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The start-up load on its own, with the frame's steps replaced by recording fakes.
 #include "TestSupport.h"
-#include "app/Splash.h"
+#include "app/SplashForm.h"
 #include "app/StartupLoad.h"
 #include "common/TAMOError.h"
 

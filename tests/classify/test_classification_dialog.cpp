@@ -1,9 +1,9 @@
 // The classification dialog on a legend model, driven by its controls.
 #include "TestSupport.h"
-#include "classify/ClassWindow.h"
-#include "classify/ColorSel.h"
+#include "classify/ColorForm.h"
+#include "classify/frmClassification.h"
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>

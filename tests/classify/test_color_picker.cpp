@@ -1,6 +1,6 @@
 // The colour picker "Color Definition", driven by its controls.
 #include "TestSupport.h"
-#include "classify/ColorSel.h"
+#include "classify/ColorForm.h"
 
 #include <QLabel>
 #include <QLineEdit>

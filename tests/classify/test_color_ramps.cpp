@@ -1,5 +1,5 @@
 #include "classify/ColorRamp.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <gtest/gtest.h>
 

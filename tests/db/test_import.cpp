@@ -3,7 +3,7 @@
 #include "db/AttributeImport.h"
 #include "db/DataAccess.h"
 #include "db/PrepareDatabase.h"
-#include "themes/QEVlibrary.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
-#include "db/DataList.h"
+#include "db/IntIntList.h"
+#include "db/IntList.h"
 #include "db/IntStrList.h"
-#include "db/IntegerList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TamoFixture.h"
 #include "common/TAMOError.h"
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // finding the raster with extraction, and the progress window.
 #include "MapFakes.h"
 #include "TestSupport.h"
-#include "map/ProgressWindow.h"
+#include "map/frmProgress.h"
 #include "raster/RasterFile.h"
 #include "raster/RasterLocator.h"
 #include "raster/Zip.h"

@@ -2,11 +2,11 @@
 // frame calls.
 #include "MapFakes.h"
 #include "TestSupport.h"
-#include "classify/ClassWindow.h"
-#include "classify/ColorSel.h"
+#include "classify/ColorForm.h"
+#include "classify/frmClassification.h"
 #include "map/LegendPanel.h"
 #include "map/LegendTree.h"
-#include "map/QEVwindow.h"
+#include "map/MapExplorerForm.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

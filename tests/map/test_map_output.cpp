@@ -2,8 +2,8 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
 #include "common/TAMOError.h"
+#include "map/MapExplorerForm.h"
 #include "map/MapOutput.h"
-#include "map/QEVwindow.h"
 
 #include <QApplication>
 #include <QClipboard>

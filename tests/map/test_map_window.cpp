@@ -1,7 +1,7 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
 #include "map/LegendTree.h"
-#include "map/QEVwindow.h"
+#include "map/MapExplorerForm.h"
 #include "raster/RasterLocator.h"
 
 #include <QMdiArea>

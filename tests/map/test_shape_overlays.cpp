@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 #include "map/ShapeOverlays.h"
 #include "raster/RasterPainter.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // awkward values) and 4 (an SMU row without layer rows), and a host that counts map requests.
 
 #include "../db/TamoFixture.h"
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 #include "reports/ReportHost.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The query window: building the condition, running it on the fixture, clearing and closing.
 #include "ReportFixture.h"
 #include "TestSupport.h"
-#include "query/QueryForm.h"
+#include "query/QueryWindow.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The SMU details window and the overview window, driven as a user would, on the fixture.
 #include "ReportFixture.h"
 #include "TestSupport.h"
-#include "reports/SMUwindow.h"
-#include "reports/TableWindow.h"
+#include "reports/SoilPropsForm.h"
+#include "reports/TableForm.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "settings/TAMO_Location.h"
+#include "settings/LocationForm.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -2,8 +2,8 @@
 // Stand-ins for the frame and the attribute database in map and legend tests, and small rasters.
 
 #include "db/SmuLookup.h"
+#include "map/MapExplorerForm.h"
 #include "map/MapHost.h"
-#include "map/QEVwindow.h"
 #include "raster/RasterFile.h"
 
 #include <QFile>

@@ -2,10 +2,10 @@
 // Helpers shared by the tests: a private settings store and program folder per test, and a
 // responder that answers the program's dialogs in place of a person.
 
+#include "common/Dialogs.h"
 #include "common/ProgramFolder.h"
-#include "common/misc_functions.h"
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDialog>
 #include <QDir>

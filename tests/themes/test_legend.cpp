@@ -1,6 +1,6 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

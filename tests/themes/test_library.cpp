@@ -1,6 +1,6 @@
 #include "../db/TamoFixture.h"
 #include "common/TAMOError.h"
-#include "themes/QEVlibrary.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <QIcon>
 #include <QStandardItemModel>

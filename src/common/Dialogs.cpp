@@ -1,4 +1,4 @@
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
 
 #include "common/TAMOError.h"
 
@@ -83,15 +83,3 @@ int Exec(QDialog& dialog) {
 }
 
 } // namespace Dialogs
-
-QString ErrorText(const std::exception& error) {
-    return QString::fromStdString(error.what());
-}
-
-void Guarded(const std::function<void()>& body, QWidget* parent) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        Dialogs::ShowError(parent, ErrorText(error));
-    }
-}

@@ -1,4 +1,4 @@
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include "db/SmuLookup.h"
 #include "settings/Preferences.h"

@@ -1,6 +1,7 @@
-#include "classify/ColorSel.h"
+#include "classify/ColorForm.h"
 
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // with their domain tables, the SMU to WRB2 code index that colours the map, the current SMU and
 // its layer records, and the query selection that map windows highlight.
 
-#include "db/DataList.h"
+#include "db/IntIntList.h"
+#include "db/IntList.h"
 #include "db/IntStrList.h"
-#include "db/IntegerList.h"
 #include "db/SmuLookup.h"
 #include "settings/Preferences.h"
 

@@ -1,4 +1,4 @@
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "db/TAMO_content.h"
+#include "db/TAMO.h"
 
 #include "db/DataAccess.h"
 
@@ -184,7 +184,8 @@ QString TTAMO::LayerFieldText(int attribute, int record, TLayerKind kind, TDecod
     return LayerFieldText(m_layers[static_cast<std::size_t>(record - 1)], attribute, kind, decode);
 }
 
-QString TTAMO::LayerFieldText(const T_SU_Record& record, int attribute, TLayerKind kind, TDecode decode) const {
+QString TTAMO::LayerFieldText(const T_SU_Record& record, int attribute, TLayerKind kind,
+                              TDecode decode) const {
     if (attribute < 0 || attribute >= kLayerFieldCount)
         throw TAMOError(QString("There is no layer field number %1.").arg(attribute));
     const QString s = record.Values[attribute].trimmed();

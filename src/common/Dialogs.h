@@ -1,13 +1,10 @@
 #pragma once
-// Small helpers every window uses: the guard that turns an error into the "Error" message box,
-// and the one place through which message boxes, file dialogs and modal dialogs are opened, so
-// that tests can answer them without a person.
+// The one place through which message boxes, file dialogs and modal dialogs are opened, so that
+// tests can answer them without a person.
 
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <exception>
-#include <functional>
 #include <optional>
 
 class QDialog;
@@ -61,8 +58,3 @@ void UseDialogFrame(QDialog& dialog);
 int Exec(QDialog& dialog);
 
 } // namespace Dialogs
-
-// Runs an event-loop entry point's body; an exception becomes an "Error" message box and the
-// program goes on. Nothing thrown ever reaches Qt's event loop.
-void Guarded(const std::function<void()>& body, QWidget* parent = nullptr);
-QString ErrorText(const std::exception& error);

@@ -1,9 +1,10 @@
-#include "classify/ClassWindow.h"
+#include "classify/frmClassification.h"
 
-#include "classify/ColorSel.h"
-#include "common/misc_functions.h"
+#include "classify/ColorForm.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 #include "settings/Preferences.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 #include "settings/WindowPlacement.h"
 
 #include <QApplication>

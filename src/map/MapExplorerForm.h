@@ -9,7 +9,7 @@
 #include "map/MapTool.h"
 #include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QImage>
 #include <QPoint>

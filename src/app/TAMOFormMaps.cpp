@@ -2,17 +2,17 @@
 // arranging them, and the pointer readout they feed.
 
 #include "app/DataPointText.h"
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 #include "app/ThemeTreeImages.h"
 #include "classify/ColorRamp.h"
+#include "common/Dialogs.h"
 #include "common/TAMOError.h"
-#include "common/misc_functions.h"
 #include "db/DataAccess.h"
 #include "db/PrepareDatabase.h"
-#include "db/TAMO_content.h"
-#include "map/QEVwindow.h"
+#include "db/TAMO.h"
+#include "map/MapExplorerForm.h"
 #include "settings/Preferences.h"
-#include "themes/QEVlibrary.h"
+#include "themes/QEVLibraryManager.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // The frame's legend commands and colour-ramp box: they act on the active map window's legend.
 
-#include "app/MainWindow.h"
-#include "common/misc_functions.h"
-#include "map/QEVwindow.h"
+#include "app/TAMOForm.h"
+#include "common/Dialogs.h"
+#include "map/MapExplorerForm.h"
 
 #include <QAction>
 #include <QComboBox>

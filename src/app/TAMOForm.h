@@ -9,7 +9,7 @@
 
 #include "map/MapHost.h"
 #include "map/MapTool.h"
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 
 class QAction;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "themes/QEVlibrary.h"
+#include "themes/QEVLibraryManager.h"
 
 #include "db/DataAccess.h"
 

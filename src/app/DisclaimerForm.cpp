@@ -1,4 +1,4 @@
-#include "app/disclaimerForm.h"
+#include "app/DisclaimerForm.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,8 @@
-#include "reports/TableWindow.h"
+#include "reports/TableForm.h"
 
-#include "common/misc_functions.h"
-#include "db/TAMO_content.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
+#include "db/TAMO.h"
 #include "reports/ReportHost.h"
 #include "reports/ReportPlacement.h"
 #include "reports/SmuCsv.h"

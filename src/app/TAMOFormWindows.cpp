@@ -1,11 +1,11 @@
 // The frame's own windows: the help, the About and Disclaimer dialogs and the Export window.
 
 #include "app/AboutForm.h"
+#include "app/DisclaimerForm.h"
 #include "app/ExportForm.h"
-#include "app/HelpWindow.h"
-#include "app/MainWindow.h"
-#include "app/disclaimerForm.h"
-#include "common/misc_functions.h"
+#include "app/HelpForm.h"
+#include "app/TAMOForm.h"
+#include "common/Dialogs.h"
 
 THelpForm& TTAMOForm::HelpWindow() {
     if (!m_helpForm)

@@ -1,6 +1,6 @@
-#include "app/ToolbarWindow.h"
+#include "app/ToolbarForm.h"
 
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
 #include "settings/WindowPlacement.h"
 
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 // The frame's commands that add overlays and take the map out: Add Shape Layer, Copy Map to
 // Clipboard, Print and Print Setup.
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 
+#include "common/Dialogs.h"
 #include "common/ProgramFolder.h"
-#include "common/misc_functions.h"
+#include "map/MapExplorerForm.h"
 #include "map/MapOutput.h"
-#include "map/QEVwindow.h"
 #include "settings/Preferences.h"
 
 #include <QAction>

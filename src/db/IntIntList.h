@@ -2,7 +2,7 @@
 // TIntIntList: pairs of integers (key, value) kept contiguously, found by a binary search on the
 // key. The attribute database keeps its SMU to WRB2 code index in one.
 
-#include "db/IntegerList.h"
+#include "db/IntList.h"
 
 struct TIntIntItem {
     int Key = 0;

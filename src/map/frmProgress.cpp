@@ -1,6 +1,6 @@
-#include "map/ProgressWindow.h"
+#include "map/frmProgress.h"
 
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
 #include "raster/Zip.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "app/HelpWindow.h"
+#include "app/HelpForm.h"
 
-#include "settings/RegistryMan.h"
+#include "settings/SettingsStore.h"
 #include "settings/WindowPlacement.h"
 
 #include <QCloseEvent>

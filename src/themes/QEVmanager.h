@@ -7,7 +7,7 @@
 #include "raster/RasterPainter.h"
 #include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
-#include "themes/ShapeLayer.h"
+#include "themes/ESRIShapeFile.h"
 #include "themes/ThemeRecords.h"
 
 #include <QRgb>

@@ -3,7 +3,7 @@
 // method, class count, and per class its bounds, caption, colour and visibility) on a working
 // copy, which Apply and OK write back to the legend model before it reclassifies.
 
-#include "themes/QEVmanag.h"
+#include "themes/QEVmanager.h"
 
 #include <QDialog>
 #include <QRgb>

@@ -1,7 +1,7 @@
 // The frame's side of the SMU reports and the query window.
 
 #include "app/FrameReports.h"
-#include "app/MainWindow.h"
+#include "app/TAMOForm.h"
 
 void TTAMOForm::ShowSmuOverview(int smuId) {
     m_reports->ShowSmuOverview(smuId);

@@ -1,6 +1,7 @@
-#include "app/Splash.h"
+#include "app/SplashForm.h"
 
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 
 #include <QLabel>
 #include <QPixmap>

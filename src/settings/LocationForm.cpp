@@ -1,6 +1,7 @@
-#include "settings/TAMO_Location.h"
+#include "settings/LocationForm.h"
 
-#include "common/misc_functions.h"
+#include "common/Dialogs.h"
+#include "common/Guarded.h"
 #include "settings/Preferences.h"
 
 #include <QCheckBox>
