@@ -1,10 +1,10 @@
 #include "settings/Preferences.h"
 
+#include "common/DataLocations.h"
 #include "common/ProgramFolder.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -20,7 +20,8 @@ TProgramState& ProgramState() {
 
 QString CacheFolder() {
     const QString folder = Preferences().DATA_CACHE;
-    return WithSlash(folder.isEmpty() ? ProgramFolder() + "Cache/" : QDir::fromNativeSeparators(folder));
+    return WithSlash(folder.isEmpty() ? CurrentDataLocations().CacheFolder
+                                      : QDir::fromNativeSeparators(folder));
 }
 
 QSize DefaultScreenSize() {
@@ -35,7 +36,7 @@ QString BuildConnectionString(const QString& databasePath) {
 }
 
 void SetDefaultPreferences(TPreferences& prefs, QSize screenSize) {
-    const QString folder = ProgramFolder();
+    const TDataLocations locations = CurrentDataLocations();
     // Top and left are swapped against width and height on purpose: these values are only
     // written, and stored files of earlier runs hold them this way.
     prefs.MainTop = screenSize.width() / 4;
@@ -52,12 +53,10 @@ void SetDefaultPreferences(TPreferences& prefs, QSize screenSize) {
     prefs.NewWindow = true;
     prefs.SELECT_COLOR = 255;
     prefs.SQL = "TAMO2_SMU_ID = 3482";
-    prefs.DATA_CACHE = folder + "Cache/";
-    prefs.DATA_WORLD_MAP = folder + "Data/" + "Country.shp";
-    prefs.ATTRIB_MDB = folder + "Data/" + "TAMO2.mdb";
+    prefs.DATA_CACHE = locations.CacheFolder;
+    prefs.DATA_WORLD_MAP = locations.DataFolder + "Country.shp";
     // The demo data set ships its attribute database as SQLite.
-    if (!QFileInfo::exists(prefs.ATTRIB_MDB) && QFileInfo::exists(folder + "Data/TAMO2.sqlite"))
-        prefs.ATTRIB_MDB = folder + "Data/TAMO2.sqlite";
+    prefs.ATTRIB_MDB = AttributeDatabaseIn(locations.DataFolder);
     prefs.RASTER = prefs.DATA_CACHE + "TAMO2.bil";
     prefs.DeleteRaster = false;
 

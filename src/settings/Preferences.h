@@ -38,8 +38,8 @@ inline constexpr const char* kFormsKey = "\\software\\TAMO\\v2.00\\Forms";
 // The one record of this program run.
 TPreferences& Preferences();
 
-// The cache folder of the preferences with a trailing "/": the program's Cache/ folder when
-// DATA_CACHE is not set. Extracted rasters, imported databases and histograms live there.
+// The cache folder of the preferences with a trailing "/": the default cache folder
+// (common/DataLocations) when DATA_CACHE is not set. Extracted rasters, imported databases and histograms live there.
 QString CacheFolder();
 
 // The screen size the window defaults are computed from (the primary screen; 1024 x 768 without one).

@@ -43,10 +43,12 @@ inline void WriteAccessStub(const QString& path) {
     file.write(page);
 }
 
-// Gives the test an empty settings store and an empty program folder, both removed afterwards.
+// Gives the test an empty settings store and a program folder with an empty Data/ folder, so that
+// data and cache are looked for beside the program; both are removed afterwards.
 class TScopedEnvironment {
 public:
     TScopedEnvironment() {
+        QDir(m_folder.path()).mkdir("Data");
         SetProgramFolder(m_folder.path());
         TSettingsStore::Global().Reset(SettingsFile());
     }

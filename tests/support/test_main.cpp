@@ -1,5 +1,5 @@
 // Every test program runs with a QApplication on the offscreen platform, with a settings
-// folder and a program folder of its own.
+// folder, data and cache folders and a program folder of its own.
 #include "common/ProgramFolder.h"
 
 #include <QApplication>
@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // Settings, data and cache of the user's own folders are never touched.
     QTemporaryDir home;
-    if (qgetenv("XDG_CONFIG_HOME").isEmpty())
-        qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        if (qgetenv(name).isEmpty())
+            qputenv(name, (home.path() + "/" + name).toUtf8());
     QApplication app(argc, argv);
     QTemporaryDir programFolder;
     SetProgramFolder(programFolder.path());
