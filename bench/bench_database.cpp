@@ -1,8 +1,10 @@
 // The attribute database of the demo data set: start-up load (theme library, TTAMO, SMU index),
-// showing one unit, the two kinds of query, and the per-cell lookups of the map.
+// showing one unit, the two kinds of query, the per-cell lookups of the map and the value index of
+// a property map.
 
 #include "BenchData.h"
 
+#include "db/PropertyIndex.h"
 #include "db/TAMO.h"
 #include "themes/QEVLibraryManager.h"
 
@@ -115,5 +117,23 @@ void BM_IsSelected(benchmark::State& state) {
     state.counters["selected"] = count;
 }
 BENCHMARK(BM_IsSelected);
+
+// The unit-to-value index of a property map: the share-weighted mean of the topsoil pH over the
+// components of every unit (the D1 rows of the layer table).
+void BM_PropertyIndex(benchmark::State& state) {
+    TTAMO& tamo = SharedTamo();
+    try {
+        const TPropertyCatalogue catalogue(tamo);
+        const TPropertyDefinition definition{TPropertyLevel::Layer, "PH_H2O", "D1",
+                                             TPropertyCombination::ShareWeightedMean};
+        int units = 0;
+        for (auto _ : state)
+            units = TPropertyIndex::Build(tamo, catalogue, definition).UnitsWithValue();
+        state.counters["units"] = units;
+    } catch (const std::exception& error) {
+        state.SkipWithError(error.what());
+    }
+}
+BENCHMARK(BM_PropertyIndex)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -549,6 +549,26 @@ double TDataSet::AsFloat(const QString& name) const {
     return 0;
 }
 
+std::optional<double> TDataSet::AsNumber(int index) const {
+    const TValue value = ValueAt(index);
+    switch (value.Kind) {
+    case TValueKind::Integer:
+        return static_cast<double>(value.Integer);
+    case TValueKind::Real:
+        return value.Real;
+    case TValueKind::Text: {
+        bool ok = false;
+        const double real = value.Text.trimmed().toDouble(&ok);
+        if (ok && !std::isnan(real))
+            return real;
+        break;
+    }
+    case TValueKind::Null:
+        break;
+    }
+    return std::nullopt;
+}
+
 bool TDataSet::AsBoolean(const QString& name) const {
     const TValue value = ValueAt(RequireField(name));
     switch (value.Kind) {

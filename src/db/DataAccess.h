@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -86,6 +87,8 @@ public:
     int AsInteger(const QString& name) const;
     // A text that is no number, or NaN, raises TDatabaseError.
     double AsFloat(const QString& name) const;
+    // The value as a number: none for NULL, and none for a text that is no number or NaN.
+    std::optional<double> AsNumber(int index) const;
     bool AsBoolean(const QString& name) const;
 
 private:

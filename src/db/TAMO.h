@@ -79,6 +79,7 @@ public:
     // with its message.
     bool SelectSmus(const QString& table, const QString& condition, int& count);
 
+    const QString& ConnectionString() const { return m_connectionString; }
     const std::array<QString, kSmuFieldCount>& SmuValues() const { return m_smuValues; }
     const std::vector<T_SU_Record>& Layers() const { return m_layers; }
     const TMetaData& LayerMeta() const { return *m_layerMeta; }
