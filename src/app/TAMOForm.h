@@ -1,9 +1,13 @@
 #pragma once
 // The main frame: a multiple-document window whose children are the map windows. It carries the
 // commands, toolbars, tool windows and status bar, runs the start-up load and saves the settings
-// and layout when it goes.
+// and layout when it goes. Its code is split by concern: TAMOForm.cpp (building, start, close),
+// TAMOFormMaps.cpp (map windows and the theme tree), TAMOFormReadout.cpp (status bar and
+// data-point readout), TAMOFormLegend.cpp, TAMOFormOutput.cpp and TAMOFormWindows.cpp (the
+// commands of the legend, of map output, and of the frame's other windows).
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -25,6 +29,7 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class QStandardItemModel;
+class TFrameCommands;
 class TFrameReports;
 class TMapExplorerForm;
 class TQEVLibraryManager;
@@ -39,30 +44,19 @@ public:
     explicit TTAMOForm(QWidget* parent = nullptr);
     ~TTAMOForm() override;
 
-    // Commands, named as in the menus' action list.
-    QAction *aFileNewWindow, *aFileCloseAll, *aFileExit;
-    QAction *aNoAction, *aViewRedraw, *aViewReset, *aViewZoomRectangle, *aViewZoomIn, *aViewZoomOut,
-        *aViewPan;
-    QAction *aViewPersistent, *aViewSynchronize, *aNewWindow, *aDataSelect;
-    QAction *aZonalStatistics, *aDataPoint, *aDataLocation, *aLibraryManager;
-    QAction *aSelectSMU, *aSelectSMUtable, *aDataQuery;
-    QAction *aWindowCascade, *aWindowTileVert, *aWindowTileHoriz, *aWindowArrangeAll;
-    QAction *aToolMain, *aToolView, *aToolData, *aToolbars;
-    QAction *aExportData, *aHelpContents, *aHelpSearch, *aHelpDisclaimer, *aHelpAbout;
-    QAction *aFilePrint, *aFilePrintSetup, *aDataAddShape, *aCopyClipboard;
-    QAction *aDataClassification, *aLegendAll, *aLegendNone, *aLegendSwitch;
-
-    QToolBar *TBMainToolbar, *TBViewToolbar, *TBDataToolbar;
-    QDockWidget *TBToolDataPoint, *TBToolQEVData;
-    QTableWidget* StringGrid;
-    QTreeView* TreeView;
-    QLabel* Label1;
-    QComboBox *cmbClassific, *cmbColorRamp;
-    QSpinBox* spnClasses;
-    QMdiArea* MdiArea;
-    QMenu* mnuWindow;
-    QTimer* Timer1;
-    QLabel* StatusPanels[5];
+    // The frame's parts, found by the names the program's users and tests know them by. Action and
+    // Toolbar throw TAMOError for a name the frame does not hold.
+    QAction* Action(const QString& name) const;
+    QToolBar* Toolbar(const QString& name) const; // TBMainToolbar, TBViewToolbar, TBDataToolbar
+    QDockWidget* DataPointWindow() const { return m_dataPointWindow; }   // TBToolDataPoint
+    QDockWidget* ThemeWindow() const { return m_themeWindow; }           // TBToolQEVData
+    QTableWidget* DataPointGrid() const { return m_dataPointGrid; }      // StringGrid
+    QTreeView* ThemeTree() const { return m_themeTree; }                 // TreeView
+    QComboBox* ClassificationBox() const { return m_classificationBox; } // cmbClassific
+    QSpinBox* ClassCountBox() const { return m_classCountBox; }          // spnClasses
+    QComboBox* ColorRampBox() const { return m_colorRampBox; }           // cmbColorRamp
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    QLabel* StatusPanel(int index) const { return m_statusPanels.at(index); }
 
     // The start-up load: data file check, splash, catalogue and database, then the first map.
     void StartupLoad();
@@ -84,6 +78,7 @@ public:
 
     TMapExplorerForm* ActiveMap() const;
     QList<TMapExplorerForm*> MapWindows() const;
+    int MapWindowCount() const;
     void RedrawActiveMap();
     // Opens the theme of the selected node of the theme tree, in a new map window or in the active
     // one after the NewWindow preference, and names the window in the data-point grid.
@@ -110,8 +105,6 @@ public:
     // Brings the frame forward when another start hands over to it.
     void ActivateFromAnotherStart();
 
-    int MapWindowCount() const;
-
     // The menu of the docking areas: Main, View, Data, Data Point, Toolbars.
     QMenu* createPopupMenu() override;
 
@@ -123,64 +116,94 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateActions();
-    void CreateMenus();
+    // Building the frame (TAMOForm.cpp).
+    void CreateClassificationControls();
     void CreateToolBars();
     void CreateToolWindows();
+    void CreateMenus();
     void CreateStatusBar();
+    void ConnectFrameCommands();
+    void SetCheckMarksFromBars();
+    void aToggleBarExecute(QWidget* bar, QAction* action);
+    void FillWindowMenu();
+    // Toolbars whose commands are all hidden would show only their grip: they stay hidden, and
+    // are stored as the user left them.
+    void HideEmptyToolbars();
+    void SaveLayout();
+    void Timer1Timer();
+    void ShowNotImplemented();
+
+    // Map windows and the theme tree (TAMOFormMaps.cpp).
+    void ConnectMapCommands();
+    void LoadDatabase();
+    TMapExplorerForm* CreateMapWindow();
+    // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
+    void OpenThemeInNewWindow(const TQEV_Layer& theme);
+    void aFileCloseAllExecute();
+    void SetToolOnActiveMap(TMapTool tool);
+    // The child windows that Tile and Cascade arrange: shown and not minimised.
+    QList<QMdiSubWindow*> ArrangedSubWindows() const;
+    void TileSubWindows(Qt::Orientation orientation);
+    void CascadeSubWindows();
+    void ArrangeIcons();
+
+    // Status bar and data-point readout (TAMOFormReadout.cpp).
     // The status-bar hint of the command under the pointer goes to the first panel only.
     void ShowHint(const QString& hint);
     void ShowFirstPanel();
     // Column widths of the data-point grid and the floating size of its window, for the font.
     void SizeDataPointGrid();
     QSize DataPointDesignSize() const;
-    // Toolbars whose commands are all hidden would show only their grip: they stay hidden, and
-    // are stored as the user left them.
-    void HideEmptyToolbars();
-    void SaveLayout();
-    void CascadeSubWindows();
-    QAction* MakeAction(QAction*& member, const char* name, const QString& caption, const QString& hint,
-                        std::function<void()> handler);
-    void AddItems(QWidget& bar, std::initializer_list<const char*> items);
-    void SetCheckMarksFromBars();
-    void FillWindowMenu();
-
-    void Timer1Timer();
-    void LoadDatabase();
-    void aFileCloseAllExecute();
-    void SetToolOnActiveMap(TMapTool tool);
-    void TileSubWindows(Qt::Orientation orientation);
-    void ArrangeIcons();
     QString DominantSoilText(const QString& smuText) const;
-    TMapExplorerForm* CreateMapWindow();
-    // The child windows that Tile and Cascade arrange: shown and not minimised.
-    QList<QMdiSubWindow*> ArrangedSubWindows() const;
-    // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
-    void OpenThemeInNewWindow(const TQEV_Layer& theme);
-    void aToggleBarExecute(QWidget* bar, QAction* action);
-    void ShowNotImplemented();
-    void aExportDataExecute();
-    void aHelpAboutExecute();
-    void aHelpDisclaimerExecute();
-    THelpForm& HelpWindow();
-    // Print, Print Setup, Add Shape Layer and Copy Map to Clipboard; the item lists place them.
-    void CreateOutputActions();
-    void aFilePrintExecute();
-    void aFilePrintSetupExecute();
-    void CreateLegendActions();
+
+    // The legend commands and the colour-ramp box (TAMOFormLegend.cpp).
+    void ConnectLegendCommands();
     void aDataClassificationExecute();
     // A new ramp chosen in the colour-ramp box recolours the active map's classes.
     void cmbColorRampChange(int index);
 
-    std::unique_ptr<TStartupLoad> m_startup;
-    bool m_openingTheme = false;
+    // Print, Print Setup, Add Shape Layer and Copy Map to Clipboard (TAMOFormOutput.cpp).
+    void ConnectOutputCommands();
+    void aFilePrintExecute();
+    void aFilePrintSetupExecute();
+
+    // Help, About, Disclaimer, Export, Toolbars, Data Location and the reports
+    // (TAMOFormWindows.cpp).
+    void ConnectWindowCommands();
+    THelpForm& HelpWindow();
+    void aToolbarsExecute();
+    void aExportDataExecute();
+    void aHelpAboutExecute();
+    void aHelpDisclaimerExecute();
+
+    // Parts (Qt children of the frame).
+    QMdiArea* m_mdiArea = nullptr;
+    std::unique_ptr<TFrameCommands> m_commands;
+    QToolBar* m_mainToolbar = nullptr;
+    QToolBar* m_viewToolbar = nullptr;
+    QToolBar* m_dataToolbar = nullptr;
+    QDockWidget* m_dataPointWindow = nullptr;
+    QDockWidget* m_themeWindow = nullptr;
+    QTableWidget* m_dataPointGrid = nullptr;
+    QTreeView* m_themeTree = nullptr;
+    QLabel* m_classificationLabel = nullptr;
+    QComboBox* m_classificationBox = nullptr;
+    QSpinBox* m_classCountBox = nullptr;
+    QComboBox* m_colorRampBox = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QTimer* m_startupTimer = nullptr; // Timer1
+    std::array<QLabel*, 5> m_statusPanels{};
+    QStandardItemModel* m_themeModel = nullptr;
     THelpForm* m_helpForm = nullptr; // made on first use, a window of its own owned by the frame
-    bool m_startupTimerStarted = false;
-    QList<QAction*> m_mapCommands;
+
+    std::unique_ptr<TStartupLoad> m_startup;
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
     std::unique_ptr<TFrameReports> m_reports;
-    QStandardItemModel* m_themeTree = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
+
+    bool m_openingTheme = false;
+    bool m_startupTimerStarted = false;
     QString m_statusText; // the progress text of panel 0, shown when no hint is
     QString m_hintText;
     QList<QToolBar*> m_emptyToolbars; // hidden by HideEmptyToolbars, not by the user
@@ -188,5 +211,4 @@ private:
     bool m_restoringLayout = false;
     // From the frame's close to the end of its destruction the settings file is written once.
     std::unique_ptr<TSettingsBatch> m_closingWrites;
-    std::unique_ptr<QPrinter> m_printer;
 };

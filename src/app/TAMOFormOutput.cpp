@@ -1,5 +1,6 @@
 // The frame's commands that add overlays and take the map out: Add Shape Layer, Copy Map to
 // Clipboard, Print and Print Setup.
+#include "app/FrameCommands.h"
 #include "app/TAMOForm.h"
 
 #include "common/Dialogs.h"
@@ -8,26 +9,16 @@
 #include "map/MapOutput.h"
 #include "settings/Preferences.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
-void TTAMOForm::CreateOutputActions() {
-    MakeAction(aFilePrint, "aFilePrint", "&Print", "Print", [this] { aFilePrintExecute(); });
-    MakeAction(aFilePrintSetup, "aFilePrintSetup", "Print &Setup", {}, [this] { aFilePrintSetupExecute(); });
-    // Printing works but is kept out of the menus and toolbars.
-    aFilePrint->setVisible(false);
-    aFilePrintSetup->setVisible(false);
-    MakeAction(aDataAddShape, "aDataAddShape", "Add &Shape Layer", "Add Shape", [this] { AddShapeFiles(); });
-    MakeAction(aCopyClipboard, "aCopyClipboard", "Copy &Map to Clipboard", {},
-               [this] { CopyMapToClipboard(); });
-
-    // Their places in the menus and toolbars are in the frame's item lists.
-    m_mapCommands << aCopyClipboard << aDataAddShape;
-    for (QAction* action : {aCopyClipboard, aDataAddShape})
-        action->setEnabled(MapWindowCount() > 0);
+void TTAMOForm::ConnectOutputCommands() {
+    m_commands->OnTriggered("aFilePrint", [this] { aFilePrintExecute(); });
+    m_commands->OnTriggered("aFilePrintSetup", [this] { aFilePrintSetupExecute(); });
+    m_commands->OnTriggered("aDataAddShape", [this] { AddShapeFiles(); });
+    m_commands->OnTriggered("aCopyClipboard", [this] { CopyMapToClipboard(); });
 }
 
 QPrinter& TTAMOForm::Printer() {

@@ -1,16 +1,42 @@
-// The frame's own windows: the help, the About and Disclaimer dialogs and the Export window.
+// The frame's other windows: the help, the About and Disclaimer dialogs, the Export window, the
+// toolbar and data location dialogs, and the SMU reports and query window the map tools open.
 
 #include "app/AboutForm.h"
 #include "app/DisclaimerForm.h"
 #include "app/ExportForm.h"
+#include "app/FrameCommands.h"
+#include "app/FrameReports.h"
 #include "app/HelpForm.h"
 #include "app/TAMOForm.h"
+#include "app/ToolbarForm.h"
 #include "common/Dialogs.h"
+#include "settings/LocationForm.h"
+
+#include <QDockWidget>
+#include <QToolBar>
+
+void TTAMOForm::ConnectWindowCommands() {
+    m_commands->OnTriggered("aToolbars", [this] { aToolbarsExecute(); });
+    m_commands->OnTriggered("aDataQuery", [this] { m_reports->ShowQueryWindow(); });
+    m_commands->OnTriggered("aDataLocation", [this] { ShowDataLocation(this); });
+    m_commands->OnTriggered("aExportData", [this] { aExportDataExecute(); });
+    m_commands->OnTriggered("aHelpContents", [this] { HelpWindow().ShowContents(); });
+    m_commands->OnTriggered("aHelpSearch", [this] { HelpWindow().ShowSearch({}); });
+    m_commands->OnTriggered("aHelpDisclaimer", [this] { aHelpDisclaimerExecute(); });
+    m_commands->OnTriggered("aHelpAbout", [this] { aHelpAboutExecute(); });
+}
 
 THelpForm& TTAMOForm::HelpWindow() {
     if (!m_helpForm)
         m_helpForm = new THelpForm(this);
     return *m_helpForm;
+}
+
+// On OK the check marks follow the bars.
+void TTAMOForm::aToolbarsExecute() {
+    TToolbarForm form(m_mainToolbar, m_viewToolbar, m_dataToolbar, m_dataPointWindow, this);
+    if (form.ShowAndApply())
+        SetCheckMarksFromBars();
 }
 
 void TTAMOForm::aHelpAboutExecute() {
@@ -26,4 +52,12 @@ void TTAMOForm::aHelpDisclaimerExecute() {
 void TTAMOForm::aExportDataExecute() {
     TExportForm form(m_library.get(), this);
     Dialogs::Exec(form);
+}
+
+void TTAMOForm::ShowSmuOverview(int smuId) {
+    m_reports->ShowSmuOverview(smuId);
+}
+
+bool TTAMOForm::ShowSmuTable(int smuId) {
+    return m_reports->ShowSmuTable(smuId);
 }

@@ -47,7 +47,15 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
-        auto frame = std::make_unique<TTAMOForm>();
+        std::unique_ptr<TTAMOForm> frame;
+        try {
+            frame = std::make_unique<TTAMOForm>();
+        } catch (const std::exception& error) {
+            // A frame that cannot be built (its menus name a command it lacks) must not start.
+            qCritical("%s", error.what());
+            Dialogs::ShowError(nullptr, ErrorText(error));
+            return 1;
+        }
         instance.Listen();
         QObject::connect(&instance, &TSingleInstance::Activated, frame.get(),
                          [&frame] { frame->ActivateFromAnotherStart(); });

@@ -1,12 +1,22 @@
 #pragma once
-// Data of the frame tests on real data: the small demo data set that the build makes once, and a
-// world raster that costs nothing on disk.
+// The ground the frame tests share: a private settings store and program folder (preferences put
+// back afterwards), a responder in place of the user, and (FrameOnData) the small demo data set
+// with a world raster holding one unit in a block of cells.
+
+#include "TestSupport.h"
+#include "app/TAMOForm.h"
+#include "map/MapExplorerForm.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sqlite3.h>
 
 // Copies the small demo data set into `folder`.
 inline void CopySmallDemoData(const QString& folder) {
@@ -37,3 +47,96 @@ inline void WriteSparseRaster(const QString& path, int smuId, qint64 row0, qint6
         ASSERT_EQ(file.write(cells), cells.size());
     }
 }
+
+// Runs a statement on a SQLite file (the test's own copy of the demo database); the first column
+// of the first row as a number, 0 when there is none.
+inline int RunSql(const QString& database, const QString& sql) {
+    sqlite3* db = nullptr;
+    int value = 0;
+    if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << database.toStdString();
+    } else {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+            ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql.toStdString();
+        else if (const int step = sqlite3_step(statement); step == SQLITE_ROW)
+            value = sqlite3_column_int(statement, 0);
+        else if (step != SQLITE_DONE)
+            ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql.toStdString();
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
+// The frame on an empty program folder: no data, so the start-up load asks for the data location.
+class FrameTest : public ::testing::Test {
+protected:
+    // The frame reads its preferences when it is made: after the test's data exist.
+    void CreateFrame() { frame = std::make_unique<TTAMOForm>(); }
+
+    // Declared first, gone last: the settings and preferences are put back after the frame has gone.
+    TScopedEnvironment env;
+    TTestResponder responder;
+    std::unique_ptr<TTAMOForm> frame;
+};
+
+// The frame on the small demo data set; the world raster is sea but for a block of one unit with
+// several components, in central Africa.
+class FrameOnData : public FrameTest {
+protected:
+    static constexpr int kBlockRow = 10000;
+    static constexpr int kBlockCol = 22000;
+    static constexpr int kBlockSize = 2000;
+
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));
+        TPreferences defaults;
+        SetDefaultPreferences(defaults);
+        Smu = RunSql(Database(), "SELECT TAMO2_SMU_ID FROM TAMO2_LAYERS GROUP BY TAMO2_SMU_ID "
+                                 "ORDER BY COUNT(*) DESC, TAMO2_SMU_ID LIMIT 1");
+        ASSERT_GT(Smu, 0);
+        RasterPath = defaults.DATA_CACHE + "TAMO2.bil";
+        ASSERT_NO_FATAL_FAILURE(WriteSparseRaster(RasterPath, Smu, kBlockRow, kBlockCol, kBlockSize));
+        // The user presses "Load TAMO" once it is enabled.
+        responder.DialogAnswers.push_back([](QDialog& splash) {
+            auto* button = splash.findChild<QPushButton*>("btnStart");
+            if (!button) {
+                ADD_FAILURE() << "unexpected dialog " << splash.windowTitle().toStdString();
+                return int(QDialog::Rejected);
+            }
+            EXPECT_FALSE(button->isEnabled());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+            return int(QDialog::Accepted);
+        });
+    }
+
+    // Shows the frame (made now unless the test made it) and waits for the start-up load to open
+    // and draw the first map.
+    void Start() {
+        if (!frame)
+            CreateFrame();
+        frame->show();
+        const bool opened = QTest::qWaitFor(
+            [&] { return frame->MdiArea()->subWindowList().size() == 1 || !responder.Messages.empty(); },
+            20000);
+        ASSERT_TRUE(responder.Messages.empty()) << responder.Messages[0].Text.toStdString();
+        ASSERT_TRUE(opened);
+        map = frame->ActiveMap();
+        ASSERT_NE(map, nullptr);
+        ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    }
+
+    static void WaitForDrawing(const TMapExplorerForm& window) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.IsDrawing(); }, 20000));
+    }
+    void WaitUntilNoMapWindow() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, 5000));
+    }
+
+    QString Database() const { return env.Folder() + "Data/TAMO2.sqlite"; }
+
+    int Smu = 0; // the unit of the block
+    QString RasterPath;
+    TMapExplorerForm* map = nullptr; // the first map window, once Start has opened it
+};

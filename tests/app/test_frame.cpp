@@ -37,41 +37,43 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
     EXPECT_EQ(frame.windowTitle(), "TAMO-Viewer 2.0");
     EXPECT_TRUE(frame.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(QDir(Preferences().DATA_CACHE).exists());
-    for (QToolBar* bar : {frame.TBMainToolbar, frame.TBViewToolbar, frame.TBDataToolbar})
+    for (QToolBar* bar :
+         {frame.Toolbar("TBMainToolbar"), frame.Toolbar("TBViewToolbar"), frame.Toolbar("TBDataToolbar")})
         EXPECT_EQ(frame.toolBarArea(bar), Qt::TopToolBarArea);
-    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
-    EXPECT_TRUE(frame.TBViewToolbar->isVisible());
+    EXPECT_TRUE(frame.Toolbar("TBMainToolbar")->isVisible());
+    EXPECT_TRUE(frame.Toolbar("TBViewToolbar")->isVisible());
     // The Data toolbar carries the SMU table, Data Query, Add Shape Layer and legend commands.
-    EXPECT_TRUE(frame.TBDataToolbar->isVisible());
-    EXPECT_FALSE(frame.TBToolDataPoint->isVisible());
-    EXPECT_FALSE(frame.TBToolQEVData->isVisible());
-    EXPECT_TRUE(frame.aToolMain->isChecked());
-    EXPECT_FALSE(frame.aDataPoint->isChecked());
+    EXPECT_TRUE(frame.Toolbar("TBDataToolbar")->isVisible());
+    EXPECT_FALSE(frame.DataPointWindow()->isVisible());
+    EXPECT_FALSE(frame.ThemeWindow()->isVisible());
+    EXPECT_TRUE(frame.Action("aToolMain")->isChecked());
+    EXPECT_FALSE(frame.Action("aDataPoint")->isChecked());
     const int widths[5] = {350, 175, 175, 150, 50};
     for (int i = 0; i < 5; ++i)
-        EXPECT_GE(frame.StatusPanels[i]->width(), widths[i]);
-    EXPECT_EQ(frame.StringGrid->item(0, 0)->text(), "Label");
-    EXPECT_EQ(frame.StringGrid->item(0, 1)->text(), "Value");
-    EXPECT_TRUE(frame.StringGrid->selectedItems().isEmpty());
+        EXPECT_GE(frame.StatusPanel(i)->width(), widths[i]);
+    EXPECT_EQ(frame.DataPointGrid()->item(0, 0)->text(), "Label");
+    EXPECT_EQ(frame.DataPointGrid()->item(0, 1)->text(), "Value");
+    EXPECT_TRUE(frame.DataPointGrid()->selectedItems().isEmpty());
     // The grid's columns fit their labels in this font; undocked, the window takes a tool
     // window's size, not the height of the docking area.
-    const QFontMetrics metrics(frame.StringGrid->font());
-    EXPECT_GT(frame.StringGrid->columnWidth(0), metrics.horizontalAdvance("Dominant Soil Unit (WRB2022)"));
-    frame.aDataPoint->trigger();
+    const QFontMetrics metrics(frame.DataPointGrid()->font());
+    EXPECT_GT(frame.DataPointGrid()->columnWidth(0),
+              metrics.horizontalAdvance("Dominant Soil Unit (WRB2022)"));
+    frame.Action("aDataPoint")->trigger();
     frame.resize(1200, 1000);
-    frame.TBToolDataPoint->setFloating(false);
+    frame.DataPointWindow()->setFloating(false);
     QCoreApplication::processEvents();
-    ASSERT_GT(frame.TBToolDataPoint->height(), 600); // docked: the height of the docking area
-    frame.TBToolDataPoint->setFloating(true);
+    ASSERT_GT(frame.DataPointWindow()->height(), 600); // docked: the height of the docking area
+    frame.DataPointWindow()->setFloating(true);
     QCoreApplication::processEvents();
-    EXPECT_LT(frame.TBToolDataPoint->height(), 400);
-    EXPECT_GE(frame.TBToolDataPoint->width(), 249);
+    EXPECT_LT(frame.DataPointWindow()->height(), 400);
+    EXPECT_GE(frame.DataPointWindow()->width(), 249);
     // "No action" reads "None" on its toolbar button, also after the commands changed state.
-    EXPECT_EQ(frame.TBViewToolbar->widgetForAction(frame.aNoAction)->toolTip(), "None");
+    EXPECT_EQ(frame.Toolbar("TBViewToolbar")->widgetForAction(frame.Action("aNoAction"))->toolTip(), "None");
     // No map yet: the map commands are off.
     frame.UpdateCommandStates();
-    EXPECT_FALSE(frame.aViewZoomIn->isEnabled());
-    EXPECT_TRUE(frame.aFileNewWindow->isEnabled());
+    EXPECT_FALSE(frame.Action("aViewZoomIn")->isEnabled());
+    EXPECT_TRUE(frame.Action("aFileNewWindow")->isEnabled());
 }
 
 TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
@@ -93,7 +95,7 @@ TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
                   "Closing the TAMO-Viewer - Please check the data files or re-install the application");
         EXPECT_EQ(responder.Messages[0].Caption, "Error");
         EXPECT_FALSE(frame.isVisible());
-        EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
+        EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 0);
         EXPECT_EQ(frame.Database(), nullptr);
     }
     // The frame saved its placement and all nineteen preferences when it went.
@@ -109,14 +111,14 @@ TEST(Frame, TogglesChangeOnlyTheirPreferenceAndCheckMark) {
     TScopedEnvironment env;
     TTAMOForm frame;
     const bool before = Preferences().SynchronizeWindows;
-    frame.aViewSynchronize->trigger();
+    frame.Action("aViewSynchronize")->trigger();
     EXPECT_EQ(Preferences().SynchronizeWindows, !before);
-    EXPECT_EQ(frame.aViewSynchronize->isChecked(), !before);
-    frame.aViewPersistent->trigger();
-    EXPECT_EQ(Preferences().PersistentView, frame.aViewPersistent->isChecked());
-    frame.aDataPoint->trigger();
-    EXPECT_TRUE(frame.TBToolDataPoint->isVisibleTo(&frame));
-    EXPECT_TRUE(frame.aDataPoint->isChecked());
+    EXPECT_EQ(frame.Action("aViewSynchronize")->isChecked(), !before);
+    frame.Action("aViewPersistent")->trigger();
+    EXPECT_EQ(Preferences().PersistentView, frame.Action("aViewPersistent")->isChecked());
+    frame.Action("aDataPoint")->trigger();
+    EXPECT_TRUE(frame.DataPointWindow()->isVisibleTo(&frame));
+    EXPECT_TRUE(frame.Action("aDataPoint")->isChecked());
 }
 
 TEST(Frame, HintsGoToTheFirstPanelOnly) {
@@ -126,20 +128,20 @@ TEST(Frame, HintsGoToTheFirstPanelOnly) {
     frame.ShowStatusText("Drawing Map ...");
     QStatusTipEvent hint("Zoom In");
     QApplication::sendEvent(&frame, &hint);
-    EXPECT_EQ(frame.StatusPanels[0]->text(), "Zoom In");
-    for (QLabel* panel : frame.StatusPanels)
-        EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(frame.StatusPanel(0)->text(), "Zoom In");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(frame.StatusPanel(i)->isVisible()) << i;
     EXPECT_TRUE(frame.statusBar()->currentMessage().isEmpty());
     QStatusTipEvent gone("");
     QApplication::sendEvent(&frame, &gone);
-    EXPECT_EQ(frame.StatusPanels[0]->text(), "Drawing Map ...");
+    EXPECT_EQ(frame.StatusPanel(0)->text(), "Drawing Map ...");
 }
 
 TEST(Frame, UnfinishedCommandsSayso) {
     TScopedEnvironment env;
     TTestResponder responder;
     TTAMOForm frame;
-    frame.aZonalStatistics->trigger();
+    frame.Action("aZonalStatistics")->trigger();
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Text, " ... to be implemeted...");
     EXPECT_EQ(responder.Messages[0].Caption, "Message");
@@ -166,7 +168,7 @@ TEST(Frame, AnAccessFileWithoutTheSoilTablesFailsTheStartupWithItsOwnMessage) {
     EXPECT_TRUE(responder.Messages[0].Text.contains("WRB_Class")) << responder.Messages[0].Text.toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(frame.isVisible()); // the program keeps running
-    EXPECT_EQ(frame.MdiArea->subWindowList().size(), 0);
+    EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 0);
     // The copy without the tables was not kept: the next start tries again.
     EXPECT_TRUE(QDir(Preferences().DATA_CACHE).entryList({"*.sqlite"}).isEmpty());
 }
@@ -176,17 +178,17 @@ TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {
     {
         TTAMOForm frame;
         frame.show();
-        frame.aToolView->trigger();  // hide the View toolbar
-        frame.aDataPoint->trigger(); // show the Data Point window
+        frame.Action("aToolView")->trigger();  // hide the View toolbar
+        frame.Action("aDataPoint")->trigger(); // show the Data Point window
         frame.close();
     }
     TTAMOForm frame;
     frame.show();
-    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
-    EXPECT_FALSE(frame.TBViewToolbar->isVisible());
-    EXPECT_TRUE(frame.TBToolDataPoint->isVisible());
-    EXPECT_FALSE(frame.aToolView->isChecked());
-    EXPECT_TRUE(frame.aDataPoint->isChecked());
+    EXPECT_TRUE(frame.Toolbar("TBMainToolbar")->isVisible());
+    EXPECT_FALSE(frame.Toolbar("TBViewToolbar")->isVisible());
+    EXPECT_TRUE(frame.DataPointWindow()->isVisible());
+    EXPECT_FALSE(frame.Action("aToolView")->isChecked());
+    EXPECT_TRUE(frame.Action("aDataPoint")->isChecked());
 }
 
 TEST(Frame, AnOpenDataPointWindowComesBackFloatingOrDocked) {
@@ -196,20 +198,20 @@ TEST(Frame, AnOpenDataPointWindowComesBackFloatingOrDocked) {
         {
             TTAMOForm frame;
             frame.show();
-            frame.aDataPoint->trigger();
-            frame.TBToolDataPoint->setFloating(floating);
+            frame.Action("aDataPoint")->trigger();
+            frame.DataPointWindow()->setFloating(floating);
             QCoreApplication::processEvents();
-            floatingPlace = frame.TBToolDataPoint->geometry();
+            floatingPlace = frame.DataPointWindow()->geometry();
             frame.close(); // the exit command
         }
         TTAMOForm frame;
         frame.show();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(frame.TBToolDataPoint->isVisible()) << floating;
-        EXPECT_EQ(frame.TBToolDataPoint->isFloating(), floating);
-        EXPECT_TRUE(frame.aDataPoint->isChecked()) << floating;
+        EXPECT_TRUE(frame.DataPointWindow()->isVisible()) << floating;
+        EXPECT_EQ(frame.DataPointWindow()->isFloating(), floating);
+        EXPECT_TRUE(frame.Action("aDataPoint")->isChecked()) << floating;
         if (floating) {
-            EXPECT_EQ(frame.TBToolDataPoint->size(), floatingPlace.size());
+            EXPECT_EQ(frame.DataPointWindow()->size(), floatingPlace.size());
         }
     }
 }
@@ -236,11 +238,11 @@ TEST(Frame, ToolbarDialogAppliesOnOkOnly) {
         };
     };
     responder.DialogAnswers = {uncheckMainAnd(QDialog::Rejected), uncheckMainAnd(QDialog::Accepted)};
-    frame.aToolbars->trigger(); // closed with the close box: nothing changes
-    EXPECT_TRUE(frame.TBMainToolbar->isVisible());
-    frame.aToolbars->trigger();
-    EXPECT_FALSE(frame.TBMainToolbar->isVisible());
-    EXPECT_FALSE(frame.aToolMain->isChecked());
+    frame.Action("aToolbars")->trigger(); // closed with the close box: nothing changes
+    EXPECT_TRUE(frame.Toolbar("TBMainToolbar")->isVisible());
+    frame.Action("aToolbars")->trigger();
+    EXPECT_FALSE(frame.Toolbar("TBMainToolbar")->isVisible());
+    EXPECT_FALSE(frame.Action("aToolMain")->isChecked());
 
     std::unique_ptr<QMenu> popup(frame.createPopupMenu());
     QStringList items;

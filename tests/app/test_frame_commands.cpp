@@ -5,8 +5,10 @@
 #include "app/AboutForm.h"
 #include "app/DisclaimerForm.h"
 #include "app/ExportForm.h"
+#include "app/FrameCommands.h"
 #include "app/HelpForm.h"
 #include "app/TAMOForm.h"
+#include "common/TAMOError.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -50,18 +52,6 @@ QStringList ItemsOf(const QWidget& bar) {
     return items;
 }
 
-// The expected items less the commands that have not joined the frame yet.
-QStringList PresentItems(const TTAMOForm& frame, const QStringList& items) {
-    QStringList present;
-    for (const QString& item : items) {
-        const TCommandRow* row = FindCommand(item);
-        if (row && row->Arrival == TArrival::WithItsFeature && !ActionOf(frame, item))
-            continue;
-        present << item;
-    }
-    return present;
-}
-
 } // namespace
 
 TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWindow) {
@@ -71,19 +61,19 @@ TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWin
     frame.UpdateCommandStates();
     ExpectCommandStates(frame, false, "without a window");
     for (QWidget* control :
-         {static_cast<QWidget*>(frame.cmbClassific), static_cast<QWidget*>(frame.spnClasses),
-          static_cast<QWidget*>(frame.cmbColorRamp)})
+         {static_cast<QWidget*>(frame.ClassificationBox()), static_cast<QWidget*>(frame.ClassCountBox()),
+          static_cast<QWidget*>(frame.ColorRampBox())})
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
 
     // Any child window counts.
-    frame.MdiArea->addSubWindow(new QWidget)->show();
+    frame.MdiArea()->addSubWindow(new QWidget)->show();
     frame.UpdateCommandStates();
     ExpectCommandStates(frame, true, "with a window");
-    EXPECT_TRUE(frame.cmbColorRamp->isEnabled());
-    EXPECT_FALSE(frame.TBToolQEVData->isVisible());
+    EXPECT_TRUE(frame.ColorRampBox()->isEnabled());
+    EXPECT_FALSE(frame.ThemeWindow()->isVisible());
 
-    frame.aFileCloseAll->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.aViewZoomIn->isEnabled(); }, 2000));
+    frame.Action("aFileCloseAll")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.Action("aViewZoomIn")->isEnabled(); }, 2000));
     ExpectCommandStates(frame, false, "after Close All");
 
     // The table names every action of the frame.
@@ -92,6 +82,45 @@ TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWin
             EXPECT_NE(FindCommand(action->objectName()), nullptr) << action->objectName().toStdString();
         }
     }
+}
+
+TEST(FrameCommands, AnUnknownNameFailsAtOnceAndNamesItself) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    EXPECT_THROW(frame.Action("aViewZoomInn"), TAMOError);
+    EXPECT_THROW(frame.Toolbar("TBMain"), TAMOError);
+    EXPECT_THROW(FrameItems("mnuEdit"), TAMOError);
+
+    // The item lists that build the menus and toolbars: a misspelt command, and a control, which
+    // belongs on a toolbar only.
+    QWidget owner;
+    auto* control = new QWidget(&owner);
+    control->setObjectName("cmbClassific");
+    TFrameCommands commands(owner);
+    QMenu menu;
+    menu.setObjectName("mnuView");
+    QToolBar bar;
+    bar.setObjectName("TBViewToolbar");
+    const struct {
+        QWidget* Bar;
+        TItemList Items;
+        const char* Message;
+    } cases[] = {
+        {&menu, {"aViewRedraw", "aViewZomIn"}, R"("mnuView" lists "aViewZomIn")"},
+        {&bar, {"-", "aViewPann"}, R"("TBViewToolbar" lists "aViewPann")"},
+        {&menu, {"cmbClassific"}, R"("mnuView" lists "cmbClassific")"},
+    };
+    for (const auto& c : cases) {
+        try {
+            commands.AddItems(*c.Bar, c.Items);
+            ADD_FAILURE() << "no error for " << c.Message;
+        } catch (const TAMOError& error) {
+            EXPECT_TRUE(error.Message().startsWith(c.Message)) << error.what();
+        }
+    }
+    QToolBar dataBar;
+    EXPECT_NO_THROW(commands.AddItems(dataBar, {"aViewRedraw", "-", "cmbClassific"}));
+    EXPECT_EQ(dataBar.actions().size(), 3);
 }
 
 TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
@@ -114,7 +143,7 @@ TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
         // The Window menu goes on with the list of child windows.
         if (layout.Caption == "&Window")
             items = items.mid(0, layout.Items.size());
-        EXPECT_EQ(items, PresentItems(frame, layout.Items));
+        EXPECT_EQ(items, layout.Items);
     }
 
     for (const TBarLayout& layout : ToolbarLayout()) {
@@ -122,7 +151,7 @@ TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
         auto* bar = frame.findChild<QToolBar*>(layout.Name);
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->windowTitle(), layout.Caption);
-        EXPECT_EQ(ItemsOf(*bar), PresentItems(frame, layout.Items));
+        EXPECT_EQ(ItemsOf(*bar), layout.Items);
         // Hidden commands and the classification controls show no button.
         for (QAction* action : bar->actions()) {
             if (action->isSeparator())
@@ -136,9 +165,9 @@ TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
         }
     }
     // The buttons with captions of their own.
-    EXPECT_EQ(frame.aDataSelect->iconText(), "&Show Data Selector");
-    EXPECT_EQ(frame.aNoAction->iconText(), "&None");
-    EXPECT_EQ(frame.TBViewToolbar->widgetForAction(frame.aNoAction)->toolTip(), "None");
+    EXPECT_EQ(frame.Action("aDataSelect")->iconText(), "&Show Data Selector");
+    EXPECT_EQ(frame.Action("aNoAction")->iconText(), "&None");
+    EXPECT_EQ(frame.Toolbar("TBViewToolbar")->widgetForAction(frame.Action("aNoAction"))->toolTip(), "None");
 }
 
 TEST(FrameCommands, TheWindowMenuListsTheChildWindows) {
@@ -149,8 +178,8 @@ TEST(FrameCommands, TheWindowMenuListsTheChildWindows) {
     first->setWindowTitle("First");
     auto* second = new QWidget;
     second->setWindowTitle("Second");
-    frame.MdiArea->addSubWindow(first)->show();
-    frame.MdiArea->addSubWindow(second)->show();
+    frame.MdiArea()->addSubWindow(first)->show();
+    frame.MdiArea()->addSubWindow(second)->show();
     auto* menu = frame.findChild<QMenu*>("mnuWindow");
     emit menu->aboutToShow();
     QStringList captions;
@@ -158,15 +187,15 @@ TEST(FrameCommands, TheWindowMenuListsTheChildWindows) {
         captions << (action->isSeparator() ? "-" : action->text());
     EXPECT_EQ(captions.mid(4), QStringList({"-", "&1 First", "&2 Second"}));
     menu->actions().at(5)->trigger();
-    EXPECT_EQ(frame.MdiArea->activeSubWindow()->widget(), first);
+    EXPECT_EQ(frame.MdiArea()->activeSubWindow()->widget(), first);
 }
 
 TEST(FrameCommands, UnfinishedCommandsSaySoAndExportDataShowsTheExportWindow) {
     TScopedEnvironment env;
     TTestResponder responder;
     TTAMOForm frame;
-    frame.aZonalStatistics->trigger();
-    frame.aLibraryManager->trigger();
+    frame.Action("aZonalStatistics")->trigger();
+    frame.Action("aLibraryManager")->trigger();
     ASSERT_EQ(responder.Messages.size(), 2u);
     for (const auto& message : responder.Messages) {
         EXPECT_EQ(message.Text, " ... to be implemeted...");

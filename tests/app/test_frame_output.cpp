@@ -1,7 +1,6 @@
 // The frame's overlay and output commands on the small demo data set: where they sit, Add Shape
 // Layer, Copy Map to Clipboard and Print (into a PDF file).
 #include "FrameFixture.h"
-#include "TestSupport.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
 
@@ -20,92 +19,58 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A world raster that costs nothing on disk: no data anywhere.
-void WriteEmptyWorldRaster(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(2 * kWorldCells));
+QMenu* Menu(const TTAMOForm& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
 }
 
-class FrameOutputTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));
-        TPreferences defaults;
-        SetDefaultPreferences(defaults);
-        WriteEmptyWorldRaster(defaults.DATA_CACHE + "TAMO2.bil");
-        responder.DialogAnswers.push_back([](QDialog& splash) {
-            auto* button = splash.findChild<QPushButton*>("btnStart");
-            if (!button)
-                return int(QDialog::Rejected);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
-            return int(QDialog::Accepted);
-        });
-        frame = std::make_unique<TTAMOForm>();
-    }
-    void Start() {
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().size() == 1; }, 20000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
-    }
-    QMenu* Menu(const QString& title) const {
-        for (QAction* action : frame->menuBar()->actions())
-            if (action->text() == title)
-                return action->menu();
-        return nullptr;
-    }
-    // Action names of a menu or toolbar in order; "-" for separators.
-    static QStringList Names(const QWidget* container) {
-        QStringList names;
-        for (QAction* action : container->actions())
-            names << (action->isSeparator() ? QString("-") : action->objectName());
-        return names;
-    }
-
-    TScopedEnvironment env;
-    TTestResponder responder;
-    std::unique_ptr<TTAMOForm> frame;
-};
-
+// Action names of a menu or toolbar in order; "-" for separators.
+QStringList Names(const QWidget* container) {
+    QStringList names;
+    for (QAction* action : container->actions())
+        names << (action->isSeparator() ? QString("-") : action->objectName());
+    return names;
+}
 } // namespace
 
-TEST_F(FrameOutputTest, TheCommandsSitInTheirMenusAndToolbars) {
-    EXPECT_FALSE(frame->aFilePrint->isVisible());
-    EXPECT_FALSE(frame->aFilePrintSetup->isVisible());
-    EXPECT_EQ(frame->aDataAddShape->text(), "Add &Shape Layer");
-    EXPECT_EQ(frame->aDataAddShape->toolTip(), "Add Shape");
-    EXPECT_EQ(frame->aCopyClipboard->text(), "Copy &Map to Clipboard");
-    EXPECT_EQ(frame->aFilePrint->text(), "&Print");
-    EXPECT_EQ(frame->aFilePrintSetup->text(), "Print &Setup");
+TEST_F(FrameOnData, TheCommandsSitInTheirMenusAndToolbars) {
+    CreateFrame();
+    EXPECT_FALSE(frame->Action("aFilePrint")->isVisible());
+    EXPECT_FALSE(frame->Action("aFilePrintSetup")->isVisible());
+    EXPECT_EQ(frame->Action("aDataAddShape")->text(), "Add &Shape Layer");
+    EXPECT_EQ(frame->Action("aDataAddShape")->toolTip(), "Add Shape");
+    EXPECT_EQ(frame->Action("aCopyClipboard")->text(), "Copy &Map to Clipboard");
+    EXPECT_EQ(frame->Action("aFilePrint")->text(), "&Print");
+    EXPECT_EQ(frame->Action("aFilePrintSetup")->text(), "Print &Setup");
 
-    const QStringList file = Names(Menu("&File"));
+    const QStringList file = Names(Menu(*frame, "&File"));
     EXPECT_EQ(file.mid(file.indexOf("aFilePrint"), 3),
               (QStringList{"aFilePrint", "aFilePrintSetup", "aFileExit"}));
-    const QStringList view = Names(Menu("&View"));
+    const QStringList view = Names(Menu(*frame, "&View"));
     EXPECT_EQ(view.mid(view.indexOf("aViewPan"), 5),
               (QStringList{"aViewPan", "-", "aCopyClipboard", "-", "aViewPersistent"}));
-    const QStringList data = Names(Menu("&Data"));
+    const QStringList data = Names(Menu(*frame, "&Data"));
     EXPECT_EQ(data.indexOf("aDataAddShape") + 1, data.indexOf("aZonalStatistics"));
-    const QStringList main = Names(frame->TBMainToolbar);
+    const QStringList main = Names(frame->Toolbar("TBMainToolbar"));
     EXPECT_EQ(main.mid(0, 4), (QStringList{"aFileNewWindow", "-", "aFilePrint", "-"}));
     EXPECT_EQ(main.mid(main.indexOf("aCopyClipboard"), 3),
               (QStringList{"aCopyClipboard", "-", "aWindowTileHoriz"}));
-    const QStringList bar = Names(frame->TBDataToolbar);
+    const QStringList bar = Names(frame->Toolbar("TBDataToolbar"));
     EXPECT_EQ(bar.indexOf("aDataAddShape") + 1, bar.indexOf("aZonalStatistics"));
 
     // Shape and copy commands need a map window.
     frame->UpdateCommandStates();
-    EXPECT_FALSE(frame->aDataAddShape->isEnabled());
-    EXPECT_FALSE(frame->aCopyClipboard->isEnabled());
+    EXPECT_FALSE(frame->Action("aDataAddShape")->isEnabled());
+    EXPECT_FALSE(frame->Action("aCopyClipboard")->isEnabled());
     Start();
-    EXPECT_TRUE(frame->aDataAddShape->isEnabled());
-    EXPECT_TRUE(frame->aCopyClipboard->isEnabled());
+    EXPECT_TRUE(frame->Action("aDataAddShape")->isEnabled());
+    EXPECT_TRUE(frame->Action("aCopyClipboard")->isEnabled());
 }
 
-TEST_F(FrameOutputTest, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) {
+TEST_F(FrameOnData, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) {
     Start();
-    TMapExplorerForm* map = frame->ActiveMap();
     // The world outline is drawn in black over the map.
     const QImage& bitmap = map->Image32View->Bitmap;
     int black = 0;
@@ -126,8 +91,8 @@ TEST_F(FrameOutputTest, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFold
     chosen << env.Folder() + "first/outline.shp" << env.Folder() + "second/outline.shp"
            << env.Folder() + "second/copy.shp";
     responder.FileAnswers.push_back(chosen);
-    frame->aDataAddShape->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
+    frame->Action("aDataAddShape")->trigger();
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
 
     ASSERT_EQ(responder.FileRequests.size(), 1u);
     EXPECT_EQ(responder.FileRequests[0].Filter, "Shape files (*.shp)|*.SHP");
@@ -141,17 +106,16 @@ TEST_F(FrameOutputTest, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFold
     EXPECT_EQ(shapes->childCount(), 4);
 
     // The next dialog starts in the remembered folder.
-    frame->aDataAddShape->trigger();
+    frame->Action("aDataAddShape")->trigger();
     ASSERT_EQ(responder.FileRequests.size(), 2u);
     EXPECT_EQ(responder.FileRequests[1].Folder, env.Folder() + "first/");
     EXPECT_EQ(map->Manager().ShapeLayers.size(), 4u);
 }
 
-TEST_F(FrameOutputTest, CopyAndPrintTakeTheActiveMapOut) {
+TEST_F(FrameOnData, CopyAndPrintTakeTheActiveMapOut) {
     Start();
-    TMapExplorerForm* map = frame->ActiveMap();
     QApplication::clipboard()->clear();
-    frame->aCopyClipboard->trigger();
+    frame->Action("aCopyClipboard")->trigger();
     const QImage picture = QApplication::clipboard()->image();
     EXPECT_EQ(picture.size(), map->size() * picture.devicePixelRatio());
 
@@ -166,7 +130,7 @@ TEST_F(FrameOutputTest, CopyAndPrintTakeTheActiveMapOut) {
         print->printer()->setResolution(100);
         return int(QDialog::Accepted);
     });
-    frame->aFilePrint->trigger();
+    frame->Action("aFilePrint")->trigger();
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("%PDF"));
@@ -174,6 +138,6 @@ TEST_F(FrameOutputTest, CopyAndPrintTakeTheActiveMapOut) {
 
     // Cancelling the dialog prints nothing.
     QFile::remove(pdf);
-    frame->aFilePrint->trigger();
+    frame->Action("aFilePrint")->trigger();
     EXPECT_FALSE(QFileInfo::exists(pdf));
 }

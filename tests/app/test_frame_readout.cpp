@@ -40,16 +40,16 @@ TEST(FrameReadout, CoordinatesAreClampedAndLabelledByHemisphere) {
     TScopedEnvironment env;
     TTAMOForm frame;
     frame.show();
-    frame.aDataPoint->trigger();
-    ASSERT_TRUE(frame.TBToolDataPoint->isVisible());
+    frame.Action("aDataPoint")->trigger();
+    ASSERT_TRUE(frame.DataPointWindow()->isVisible());
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.Longitude) + " " + std::to_string(c.Latitude));
         frame.ShowDataPoint(12, 34, c.Longitude, c.Latitude);
-        EXPECT_EQ(frame.StatusPanels[1]->text(), "Image Pixel: 12,34");
-        EXPECT_EQ(frame.StatusPanels[2]->text(),
+        EXPECT_EQ(frame.StatusPanel(1)->text(), "Image Pixel: 12,34");
+        EXPECT_EQ(frame.StatusPanel(2)->text(),
                   "Image Coords: " + Local(c.LongitudeText) + ", " + Local(c.LatitudeText));
-        EXPECT_EQ(Cell(*frame.StringGrid, 1, 1), Local(c.LongitudeText));
-        EXPECT_EQ(Cell(*frame.StringGrid, 2, 1), Local(c.LatitudeText));
+        EXPECT_EQ(Cell(*frame.DataPointGrid(), 1, 1), Local(c.LongitudeText));
+        EXPECT_EQ(Cell(*frame.DataPointGrid(), 2, 1), Local(c.LatitudeText));
     }
 }
 
@@ -60,30 +60,31 @@ TEST(FrameReadout, PanelsAndGridWithoutAMap) {
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
     const Qt::Alignment alignments[5] = {left, left, left, Qt::AlignCenter, left};
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(frame.StatusPanels[i]->alignment(), alignments[i]) << i;
+        EXPECT_EQ(frame.StatusPanel(i)->alignment(), alignments[i]) << i;
 
     // The tool window is closed: the status bar follows the pointer, the grid is left alone.
     frame.ShowDataPoint(1, 2, 3.0, 4.0);
-    EXPECT_EQ(frame.StatusPanels[3]->text(), "Image Value: -");
-    EXPECT_EQ(Cell(*frame.StringGrid, 1, 0), "");
-    frame.aDataPoint->trigger();
-    EXPECT_EQ(Cell(*frame.StringGrid, 1, 0), "") << "filled only at the next pointer move";
+    EXPECT_EQ(frame.StatusPanel(3)->text(), "Image Value: -");
+    EXPECT_EQ(Cell(*frame.DataPointGrid(), 1, 0), "");
+    frame.Action("aDataPoint")->trigger();
+    EXPECT_EQ(Cell(*frame.DataPointGrid(), 1, 0), "") << "filled only at the next pointer move";
 
     frame.ShowDataPoint(1, 2, 3.0, 4.0);
-    EXPECT_EQ(frame.StringGrid->rowCount(), 5);
+    EXPECT_EQ(frame.DataPointGrid()->rowCount(), 5);
     const QStringList labels = {"Label", "Longitude", "Latitude", "Soil Mapping Unit",
                                 "Dominant Soil Unit (WRB2022)"};
     for (int row = 0; row < 5; ++row)
-        EXPECT_EQ(Cell(*frame.StringGrid, row, 0), labels[row]);
-    EXPECT_EQ(Cell(*frame.StringGrid, 3, 1), "-");
-    EXPECT_EQ(Cell(*frame.StringGrid, 4, 1), "-");
+        EXPECT_EQ(Cell(*frame.DataPointGrid(), row, 0), labels[row]);
+    EXPECT_EQ(Cell(*frame.DataPointGrid(), 3, 1), "-");
+    EXPECT_EQ(Cell(*frame.DataPointGrid(), 4, 1), "-");
 
     // Column widths follow the tool window.
-    frame.TBToolDataPoint->resize(400, 200);
-    const int labels0 = frame.StringGrid->columnWidth(0);
+    frame.DataPointWindow()->resize(400, 200);
+    const int labels0 = frame.DataPointGrid()->columnWidth(0);
     EXPECT_GE(labels0, 150);
-    EXPECT_GE(labels0, frame.StringGrid->fontMetrics().horizontalAdvance("Dominant Soil Unit (WRB2022)"));
-    EXPECT_EQ(frame.StringGrid->columnWidth(1), frame.TBToolDataPoint->width() - labels0 - 5);
+    EXPECT_GE(labels0,
+              frame.DataPointGrid()->fontMetrics().horizontalAdvance("Dominant Soil Unit (WRB2022)"));
+    EXPECT_EQ(frame.DataPointGrid()->columnWidth(1), frame.DataPointWindow()->width() - labels0 - 5);
 }
 
 TEST(FrameReadout, TheThemeTreeFillsItsToolWindowClientArea) {
@@ -102,8 +103,8 @@ TEST(FrameReadout, TheThemeTreeFillsItsToolWindowClientArea) {
     TScopedEnvironment env;
     TTAMOForm frame;
     frame.show();
-    frame.aDataSelect->trigger();
-    frame.TBToolQEVData->resize(300, 400);
+    frame.Action("aDataSelect")->trigger();
+    frame.ThemeWindow()->resize(300, 400);
     frame.LayoutThemeTree();
-    EXPECT_EQ(frame.TreeView->geometry(), ThemeTreeGeometry(frame.TBToolQEVData->widget()->size()));
+    EXPECT_EQ(frame.ThemeTree()->geometry(), ThemeTreeGeometry(frame.ThemeWindow()->widget()->size()));
 }

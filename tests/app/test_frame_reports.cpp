@@ -1,7 +1,6 @@
-// The frame's SMU tools, reports and query window on the small demo database and a sparse world
-// raster that holds one unit in a block of cells.
+// The frame's SMU tools, reports and query window on the small demo database and a world raster
+// that holds one unit in a block of cells.
 #include "FrameFixture.h"
-#include "TestSupport.h"
 #include "app/FrameReports.h"
 #include "app/TAMOForm.h"
 #include "db/TAMO.h"
@@ -19,8 +18,6 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
@@ -28,44 +25,13 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr int kBlockRow = 10000;
-constexpr int kBlockCol = 22000;
-constexpr int kBlockSize = 2000;
-
-// The unit with the most layer records: several components, so that the table has columns.
-int UnitWithComponents(const QString& database) {
-    int id = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "reports-fixture");
-        db.setDatabaseName(database);
-        db.open();
-        QSqlQuery query("SELECT TAMO2_SMU_ID FROM TAMO2_LAYERS GROUP BY TAMO2_SMU_ID ORDER BY COUNT(*) DESC, "
-                        "TAMO2_SMU_ID LIMIT 1",
-                        db);
-        if (query.next())
-            id = query.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase("reports-fixture");
-    return id;
-}
-
-class FrameReports : public ::testing::Test {
+class FrameReports : public FrameOnData {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));
-        TPreferences defaults;
-        SetDefaultPreferences(defaults);
-        Smu = UnitWithComponents(env.Folder() + "Data/TAMO2.sqlite");
-        ASSERT_GT(Smu, 0);
-        WriteSparseRaster(defaults.DATA_CACHE + "TAMO2.bil", Smu, kBlockRow, kBlockCol, kBlockSize);
-        responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Accepted); });
-        frame = std::make_unique<TTAMOForm>();
+        ASSERT_NO_FATAL_FAILURE(FrameOnData::SetUp());
+        CreateFrame();
         frame->resize(1000, 700);
-        frame->show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().size() == 1; }, 20000));
-        ASSERT_TRUE(responder.Messages.empty()) << responder.Messages[0].Text.toStdString();
-        map = frame->ActiveMap();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
+        ASSERT_NO_FATAL_FAILURE(Start());
         FindPixelInsideTheUnit();
     }
 
@@ -86,15 +52,8 @@ protected:
 
     // A pixel beside the click marker, inside the unit.
     QRgb UnitPixel() const { return map->Image32View->Bitmap.pixel(Inside + QPoint(5, 0)) | 0xFF000000u; }
-    void WaitForDrawing() {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !map->IsDrawing(); }, 20000));
-    }
+    void WaitForDrawing() { ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*map)); }
 
-    TScopedEnvironment env;
-    TTestResponder responder;
-    std::unique_ptr<TTAMOForm> frame;
-    TMapExplorerForm* map = nullptr;
-    int Smu = 0;
     QPoint Inside;
 };
 
@@ -115,22 +74,22 @@ TEST_F(FrameReports, DataMenuAndToolbarCarryTheCommandsInOrder) {
     ASSERT_GE(menu.size(), 5);
     EXPECT_EQ(menu.mid(0, 5),
               QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect"}));
-    const QStringList bar = NamesOf(frame->TBDataToolbar->actions());
+    const QStringList bar = NamesOf(frame->Toolbar("TBDataToolbar")->actions());
     EXPECT_EQ(bar.mid(0, 5), QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-"}));
-    EXPECT_FALSE(frame->aSelectSMU->isVisible());
-    EXPECT_TRUE(frame->aSelectSMUtable->isVisible());
-    EXPECT_EQ(frame->aSelectSMUtable->text(), "SMU table");
-    EXPECT_EQ(frame->aDataQuery->text(), "Data &Query");
-    EXPECT_TRUE(frame->aDataQuery->isEnabled());
-    frame->aFileCloseAll->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea->subWindowList().isEmpty(); }, 5000));
-    EXPECT_FALSE(frame->aDataQuery->isEnabled());
-    EXPECT_FALSE(frame->aSelectSMUtable->isEnabled());
+    EXPECT_FALSE(frame->Action("aSelectSMU")->isVisible());
+    EXPECT_TRUE(frame->Action("aSelectSMUtable")->isVisible());
+    EXPECT_EQ(frame->Action("aSelectSMUtable")->text(), "SMU table");
+    EXPECT_EQ(frame->Action("aDataQuery")->text(), "Data &Query");
+    EXPECT_TRUE(frame->Action("aDataQuery")->isEnabled());
+    frame->Action("aFileCloseAll")->trigger();
+    ASSERT_NO_FATAL_FAILURE(WaitUntilNoMapWindow());
+    EXPECT_FALSE(frame->Action("aDataQuery")->isEnabled());
+    EXPECT_FALSE(frame->Action("aSelectSMUtable")->isEnabled());
 }
 
 TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
     const QRgb before = UnitPixel();
-    frame->aSelectSMUtable->trigger();
+    frame->Action("aSelectSMUtable")->trigger();
     QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
     TTableForm* table = frame->Reports().TableForm();
     ASSERT_NE(table, nullptr);
@@ -149,11 +108,11 @@ TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
     QTest::mouseClick(table->btnClose, Qt::LeftButton);
     EXPECT_FALSE(frame->Database()->SelectionActive());
     EXPECT_FALSE(map->Marker.Shown());
-    frame->aViewRedraw->trigger();
+    frame->Action("aViewRedraw")->trigger();
     WaitForDrawing();
     EXPECT_EQ(UnitPixel(), before);
     // The same window comes back on the next click.
-    frame->aSelectSMUtable->trigger();
+    frame->Action("aSelectSMUtable")->trigger();
     QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(frame->Reports().TableForm(), table);
     EXPECT_TRUE(table->isVisible());
@@ -161,7 +120,7 @@ TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
 
 TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
     const QRgb before = UnitPixel();
-    frame->aDataQuery->trigger();
+    frame->Action("aDataQuery")->trigger();
     TQueryWindow* query = frame->Reports().QueryWindow();
     ASSERT_NE(query, nullptr);
     EXPECT_TRUE(query->isVisible());
@@ -177,14 +136,14 @@ TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
     WaitForDrawing();
     EXPECT_FALSE(query->isVisible());
     EXPECT_EQ(UnitPixel(), before);
-    frame->aDataQuery->trigger();
+    frame->Action("aDataQuery")->trigger();
     EXPECT_EQ(frame->Reports().QueryWindow(), query);
     EXPECT_EQ(query->lblRecords->text(), "(1 records selected)"); // as it was left
 }
 
 TEST_F(FrameReports, TheOverviewToolFillsItsWindow) {
     // The command is hidden but still selects its tool.
-    frame->aSelectSMU->trigger();
+    frame->Action("aSelectSMU")->trigger();
     QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
     TSoilPropsForm* overview = frame->Reports().SoilPropsForm();
     ASSERT_NE(overview, nullptr);

@@ -44,10 +44,11 @@ inline void WriteAccessStub(const QString& path) {
 }
 
 // Gives the test an empty settings store and a program folder with an empty Data/ folder, so that
-// data and cache are looked for beside the program; both are removed afterwards.
+// data and cache are looked for beside the program; both are removed afterwards. The program's
+// preferences and run-wide texts are put back as they were.
 class TScopedEnvironment {
 public:
-    TScopedEnvironment() {
+    TScopedEnvironment() : m_preferences(Preferences()), m_state(ProgramState()) {
         QDir(m_folder.path()).mkdir("Data");
         SetProgramFolder(m_folder.path());
         TSettingsStore::Global().Reset(SettingsFile());
@@ -55,11 +56,17 @@ public:
     ~TScopedEnvironment() {
         SetProgramFolder({});
         TSettingsStore::Global().Reset(m_folder.path() + "/gone.json");
+        Preferences() = m_preferences;
+        ProgramState() = m_state;
     }
+    TScopedEnvironment(const TScopedEnvironment&) = delete;
+    TScopedEnvironment& operator=(const TScopedEnvironment&) = delete;
     QString Folder() const { return m_folder.path() + "/"; }
     QString SettingsFile() const { return m_folder.path() + "/config/TAMO/settings.json"; }
 
 private:
+    TPreferences m_preferences;
+    TProgramState m_state;
     QTemporaryDir m_folder;
 };
 
