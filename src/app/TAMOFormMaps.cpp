@@ -118,7 +118,7 @@ void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
     sub->showMaximized();
     bool opened = false;
     try {
-        opened = map->OpenTheme(&theme, 0, kWorldCols, 0, kWorldRows);
+        opened = map->OpenTheme(&theme);
     } catch (...) {
         sub->close();
         throw;
@@ -138,7 +138,7 @@ void TTAMOForm::OpenSelectedTheme() {
         OpenThemeInNewWindow(*theme);
     } else if (TMapExplorerForm* map = ActiveMap()) {
         map->RecreateManager();
-        map->OpenTheme(theme, 0, kWorldCols, 0, kWorldRows);
+        map->OpenTheme(theme);
     }
     UpdateCommandStates();
     if (m_dataPointGrid->item(1, 0) && !m_dataPointGrid->item(1, 0)->text().isEmpty())

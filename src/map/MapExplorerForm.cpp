@@ -8,6 +8,7 @@
 #include "map/MapCursors.h"
 #include "map/ShapeOverlays.h"
 #include "map/frmProgress.h"
+#include "raster/RasterGrid.h"
 #include "raster/RasterLocator.h"
 #include "raster/RasterPainter.h"
 #include "raster/ViewNavigation.h"
@@ -170,6 +171,14 @@ void TMapExplorerForm::RecreateManager() {
 
 bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow,
                                  int lastRow) {
+    return OpenThemeWithView(theme, TViewRect{firstCol, lastCol, firstRow, lastRow});
+}
+
+bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme) {
+    return OpenThemeWithView(theme, std::nullopt);
+}
+
+bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view) {
     InvalidateDrawing();
     ExtractedBytes = 0;
     TExtractionProgress progress(this, ExtractedBytes);
@@ -181,13 +190,16 @@ bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int last
     }
     m_manager->Theme = theme;
     m_manager->ThemeOpen = true;
+    TRasterGrid grid;
     try {
-        m_manager->OpenRaster(rasterPath, lastCol, lastRow);
+        grid = RasterGridOf(rasterPath, theme->Bytes);
+        m_manager->OpenRaster(rasterPath, grid.Cols, grid.Rows);
     } catch (...) {
         m_manager->ThemeOpen = false;
         throw;
     }
-    m_manager->View.SetView(firstCol, lastCol, firstRow, lastRow);
+    const TViewRect shown = view.value_or(TViewRect{0, grid.Cols, 0, grid.Rows});
+    m_manager->View.SetView(shown.Col0, shown.Col1, shown.Row0, shown.Row1);
     PrepareView();
     DrawIfFits();
     QString caption = theme->LayerName;

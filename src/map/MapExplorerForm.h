@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -36,9 +37,11 @@ public:
     explicit TMapExplorerForm(TMapHost& host, QWidget* parent = nullptr);
     ~TMapExplorerForm() override;
 
-    // Opens a theme with the view (firstCol..lastCol, firstRow..lastRow); lastCol and lastRow also
-    // give the grid size. False (after the "not found" message) when the raster cannot be used.
+    // Opens a theme with the view (firstCol..lastCol, firstRow..lastRow), or with its whole grid.
+    // The grid is the raster's own (its header, or the world grid). False (after the "not found"
+    // message) when the raster cannot be used.
     bool OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow, int lastRow);
+    bool OpenTheme(const TQEV_Layer* theme);
     // A new legend model (raster shown, no theme open), before another theme is opened here.
     void RecreateManager();
     void SetTool(TMapTool tool);
@@ -147,6 +150,7 @@ private:
     void InvalidateDrawing() { m_takeover->Invalidate(); }
     void EndDrawing(const TDrawingTakeover::TTicket& ticket);
     void WatchParent();
+    bool OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view);
 
     TMapHost& m_host;
     std::unique_ptr<TQEVmanager> m_manager;

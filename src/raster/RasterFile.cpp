@@ -52,11 +52,13 @@ bool TRasterFile::Shrunk() const {
     return m_size > 0 && ((m_guard && m_guard->Faulted()) || CurrentSize() < m_size);
 }
 
-void TRasterFile::RaiseReadError(TReport report) const {
+void TRasterFile::RaiseReadError(TReport report, std::int64_t scanline) const {
     if (report == TReport::Once && m_errorReported)
         return;
     m_errorReported = true;
-    throw TAMOError(QString("Stream read error: \"%1\" has changed since it was opened.").arg(m_path));
+    const QString where = scanline >= 0 ? QString(" (scanline %1)").arg(scanline) : QString();
+    throw TAMOError(
+        QString("Stream read error: \"%1\" has changed since it was opened%2.").arg(m_path, where));
 }
 
 void TRasterFile::CheckUnchanged(TReport report) const {
@@ -64,9 +66,9 @@ void TRasterFile::CheckUnchanged(TReport report) const {
         RaiseReadError(report);
 }
 
-void TRasterFile::CheckIntact(TReport report) const {
+void TRasterFile::CheckIntact(TReport report, std::int64_t scanline) const {
     if (Shrunk())
-        RaiseReadError(report);
+        RaiseReadError(report, scanline);
 }
 
 double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int bytes) const {
@@ -76,14 +78,14 @@ double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int b
     constexpr std::int64_t kLimit = std::int64_t(1) << 30;
     if (col <= -kLimit || col >= kLimit || row <= -kLimit || row >= kLimit)
         return 0;
-    const std::int64_t offset = row * (static_cast<std::int64_t>(bytes) * cols) + col * bytes;
+    const std::int64_t offset = CellOffset(col, row, cols, bytes);
     if (offset < 0 || offset > m_size - bytes)
         return 0;
     if (!m_guard || !m_guard->Active()) {
         // Unguarded: never touch bytes the file no longer holds.
         const std::int64_t size = CurrentSize();
         if (size < m_size) {
-            CheckIntact(TReport::Once);
+            CheckIntact(TReport::Once, row);
             if (offset > size - bytes)
                 return 0;
         }
@@ -97,7 +99,7 @@ double TRasterFile::ReadCell(std::int64_t col, std::int64_t row, int cols, int b
     // Guarded: a read of a page the file lost finds zeros and is counted; that is the moment
     // to tell (once). No system call on the way of every pointer move.
     if (m_guard && m_guard->Faults() != faultsBefore) {
-        CheckIntact(TReport::Once);
+        CheckIntact(TReport::Once, row);
         return 0;
     }
     return value;

@@ -8,17 +8,13 @@
 // map does not repeat it at every move.
 
 #include "raster/MappingGuard.h"
+#include "raster/RasterGrid.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <cstdint>
 #include <memory>
-
-// Cells of a complete world raster (43200 x 21600); a file holds this many cells of `Bytes` each.
-inline constexpr std::int64_t kWorldCells = 933'120'000;
-inline constexpr int kWorldCols = 43200;
-inline constexpr int kWorldRows = 21600;
 
 // The cell values a drawing tells apart: every 16-bit value.
 inline constexpr int kCellValueCount = 65536;
@@ -49,8 +45,9 @@ public:
     // Once only the first time any check of this object finds it; with Always every time.
     enum class TReport { Once, Always };
     void CheckUnchanged(TReport report) const;
-    // The same for Shrunk alone (the mapped bytes themselves are gone).
-    void CheckIntact(TReport report) const;
+    // The same for Shrunk alone (the mapped bytes themselves are gone); the message names the
+    // scanline being read when one is given.
+    void CheckIntact(TReport report, std::int64_t scanline = -1) const;
 
     // The cell at (row, col) of a grid `cols` wide with `bytes` per cell: 1 and 2 bytes unsigned,
     // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size. A read of a
@@ -59,7 +56,7 @@ public:
 
 private:
     TRasterFile() = default;
-    void RaiseReadError(TReport report) const;
+    void RaiseReadError(TReport report, std::int64_t scanline = -1) const;
     double CellAt(std::int64_t offset, int bytes) const;
     std::int64_t CurrentSize() const;
 

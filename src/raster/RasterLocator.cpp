@@ -3,6 +3,7 @@
 #include "common/ProgramFolder.h"
 #include "common/TAMOError.h"
 #include "raster/RasterFile.h"
+#include "raster/RasterGrid.h"
 #include "raster/Zip.h"
 #include "settings/Preferences.h"
 
@@ -108,13 +109,22 @@ QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) 
         path = cache;
     }
 
-    const qint64 expected = static_cast<qint64>(request.Bytes) * kWorldCells;
+    // A complete file holds every cell of its own grid: the header beside it, or the world.
+    const TRasterGrid grid = QFileInfo::exists(path) ? RasterGridOf(path, request.Bytes) : TRasterGrid{};
+    if (grid.Bytes != request.Bytes)
+        throw TAMOError(QString("The theme \"%1\" is invalid: it gives %2 bytes per cell, but the header of "
+                                "its raster \"%3\" gives %4 bytes per cell.")
+                            .arg(request.ThemeName)
+                            .arg(request.Bytes)
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(grid.Bytes));
+    const qint64 expected = grid.FileBytes();
     if (QFileInfo::exists(path)) {
         prefs.RASTER = path;
         const qint64 size = QFileInfo(path).size();
         // A complete raster of another cell size is not a broken extraction: the theme is wrong.
         for (int bytes : {1, 2, 4})
-            if (bytes != request.Bytes && size == bytes * kWorldCells)
+            if (bytes != request.Bytes && size == bytes * grid.Cells())
                 throw TAMOError(QString("The theme \"%1\" is invalid: it gives %2 bytes per cell, but its "
                                         "raster \"%3\" holds %4 bytes per cell.")
                                     .arg(request.ThemeName)

@@ -37,10 +37,10 @@ public:
     virtual void Tell(const QString& text) = 0;
 };
 
-// The path of the complete raster (Bytes x 933,120,000 bytes) that the map opens, or an empty
-// text when there is none. Without a cached or RASTER file the raster is extracted from the
-// archive into the cache folder, when its file system has kExtractionSpace bytes free; `view`
-// (may be null) shows it. A wrong-sized file inside the cache folder is deleted so that the next
+// The path of the complete raster (Bytes x the cells of its grid: the header beside it, or
+// 43200 x 21600) that the map opens, or an empty text when there is none. Without a cached or RASTER file the
+// raster is extracted from the archive into the cache folder, when its file system has kExtractionSpace bytes
+// free; `view` (may be null) shows it. A wrong-sized file inside the cache folder is deleted so that the next
 // attempt starts afresh; a file elsewhere is left alone. On success RASTER names the file, so
 // that the data location dialog shows it. Archive errors are raised as TZipError. A theme whose
 // cell size is not 1, 2 or 4, or that disagrees with a complete raster of another cell size,

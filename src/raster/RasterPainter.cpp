@@ -81,7 +81,7 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         if ((k + 1) % 50 == 0) {
             // The file may be cut while it is drawn: the guarded mapping reads its lost pages as
             // zeros, and the error is told here (once per file).
-            request.Raster->CheckIntact(TRasterFile::TReport::Once);
+            request.Raster->CheckIntact(TRasterFile::TReport::Once, rows[k]);
         }
         if (monitor) {
             if (monitor->StopRequested())
@@ -93,10 +93,12 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         const bool southOfRaster = r >= request.RasterRows;
         if (r != heldRow && !southOfRaster) {
             // The row's own cells must exist; the overhang into the next row may be cut at the end.
-            if ((static_cast<std::int64_t>(r) + 1) * rowBytes > fileSize)
-                throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid.")
-                                    .arg(request.Raster->Path()));
-            const std::int64_t offset = (static_cast<std::int64_t>(r) * cols + request.Col0) * bytes;
+            if (CellOffset(0, r + 1, cols, bytes) > fileSize)
+                throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid; scanline %2 "
+                                        "lies beyond its end.")
+                                    .arg(request.Raster->Path())
+                                    .arg(r));
+            const std::int64_t offset = CellOffset(request.Col0, r, cols, bytes);
             const std::int64_t available = std::max<std::int64_t>(0, fileSize - offset);
             const std::int64_t count = std::min({rowBytes, available, bufferBytes});
             if (bytes == 2 && count == rowBytes) {

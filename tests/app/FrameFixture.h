@@ -1,11 +1,12 @@
 #pragma once
 // The ground the frame tests share: a private settings store and program folder (preferences put
 // back afterwards), a responder in place of the user, and (FrameOnData) the small demo data set
-// with a world raster holding one unit in a block of cells.
+// with a small raster (its header gives its grid) holding one unit in a block of cells.
 
 #include "TestSupport.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
+#include "raster/RasterGrid.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,23 +30,28 @@ inline void CopySmallDemoData(const QString& folder) {
             << name.toStdString() << " is missing";
 }
 
-// A sparse world raster of 2-byte cells: all sea but a square block of `size` cells of one unit,
-// its north-west corner at (row0, col0).
+// The grid of the frame tests' raster: a twentieth of the world's in each direction (4.7 MB).
+inline constexpr int kFrameGridCols = 2160;
+inline constexpr int kFrameGridRows = 1080;
+
+// A raster of 2-byte cells on the frame tests' grid, its header beside it: all sea but a square
+// block of `size` cells of one unit, its north-west corner at (row0, col0).
 inline void WriteSparseRaster(const QString& path, int smuId, qint64 row0, qint64 col0, int size) {
-    constexpr qint64 kCols = 43200;
-    constexpr qint64 kRows = 21600;
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(kCols * kRows * 2));
+    ASSERT_TRUE(file.resize(qint64(kFrameGridCols) * kFrameGridRows * 2));
     QByteArray cells(size * 2, 0);
     for (int i = 0; i < size; ++i) {
         cells[2 * i] = char(smuId & 0xFF);
         cells[2 * i + 1] = char(smuId >> 8);
     }
     for (qint64 row = row0; row < row0 + size; ++row) {
-        ASSERT_TRUE(file.seek((row * kCols + col0) * 2));
+        ASSERT_TRUE(file.seek((row * kFrameGridCols + col0) * 2));
         ASSERT_EQ(file.write(cells), cells.size());
     }
+    QFile header(RasterHeaderPath(path));
+    ASSERT_TRUE(header.open(QIODevice::WriteOnly));
+    header.write(QString("NROWS %1\nNCOLS %2\nNBITS 16\n").arg(kFrameGridRows).arg(kFrameGridCols).toLatin1());
 }
 
 // Runs a statement on a SQLite file (the test's own copy of the demo database); the first column
@@ -81,13 +87,13 @@ protected:
     std::unique_ptr<TTAMOForm> frame;
 };
 
-// The frame on the small demo data set; the world raster is sea but for a block of one unit with
-// several components, in central Africa.
+// The frame on the small demo data set; the raster is sea but for a block of one unit with several
+// components, in central Africa.
 class FrameOnData : public FrameTest {
 protected:
-    static constexpr int kBlockRow = 10000;
-    static constexpr int kBlockCol = 22000;
-    static constexpr int kBlockSize = 2000;
+    static constexpr int kBlockRow = 500;
+    static constexpr int kBlockCol = 1100;
+    static constexpr int kBlockSize = 100;
 
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(CopySmallDemoData(env.Folder() + "Data"));

@@ -27,7 +27,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr qint64 kCols = 43200;
+constexpr qint64 kCols = kFrameGridCols;
 } // namespace
 
 TEST_F(FrameOnData, StartupOpensTheFirstThemeAndSavesAllPreferences) {
@@ -55,7 +55,7 @@ TEST_F(FrameOnData, PointingReadsTheUnitAndItsDominantSoil) {
     Start();
     frame->Action("aDataPoint")->trigger();
     // A cell inside the unit's block, and one in the sea.
-    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    frame->ShowDataPoint(1150, 550, 11.5, -1.6);
     EXPECT_EQ(frame->DataPointGrid()->item(3, 1)->text(), QString::number(Smu));
     const QString soil = frame->DataPointGrid()->item(4, 1)->text();
     EXPECT_FALSE(soil.isEmpty());
@@ -119,7 +119,7 @@ TEST_F(FrameOnData, WindowsOpenTileSynchroniseAndCloseAll) {
 
 TEST_F(FrameOnData, ClosingTheLastMapWindowTurnsTheMapCommandsOffAndEmptiesTheReadout) {
     Start();
-    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    frame->ShowDataPoint(1150, 550, 11.5, -1.6);
     ASSERT_FALSE(frame->StatusPanel(3)->text().isEmpty());
     // The close box of the map window; the frame is not activated again.
     frame->MdiArea()->subWindowList().first()->close();
@@ -234,7 +234,7 @@ TEST_F(FrameOnData, ADoubleClickInTheThemeTreeOpensTheThemeAndNamesItsWindow) {
     // In a new window (NewWindow on), after a readout: the grid gains a row for it.
     frame->Action("aNewWindow")->trigger();
     frame->Action("aDataPoint")->trigger();
-    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    frame->ShowDataPoint(1150, 550, 11.5, -1.6);
     frame->OpenSelectedTheme();
     ASSERT_EQ(frame->MapWindows().size(), 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->ActiveMap()->IsDrawing(); }, 20000));
@@ -262,7 +262,7 @@ TEST_F(FrameOnData, ATheme_sUnitsFollowTheValueAndTheDominantSoilIsStillFound) {
     RunSql(Database(), "UPDATE WRB_Layer SET Units = 'SMU id'");
     Start();
     frame->Action("aDataPoint")->trigger();
-    frame->ShowDataPoint(23000, 11000, 11.5, -1.6);
+    frame->ShowDataPoint(1150, 550, 11.5, -1.6);
     EXPECT_EQ(frame->StatusPanel(3)->text(), "Image Value: " + QString::number(Smu) + " SMU id");
     EXPECT_EQ(frame->DataPointGrid()->item(3, 1)->text(), QString::number(Smu) + " SMU id");
     const QString soil = frame->DataPointGrid()->item(4, 1)->text();

@@ -32,6 +32,9 @@ protected:
         CreateFrame();
         frame->resize(1000, 700);
         ASSERT_NO_FATAL_FAILURE(Start());
+        // Drawn at the size the window settled at (a resize redraws once it has ended).
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !map->IsDrawing() && map->Image32View->Bitmap.size() == map->MapPanel->size(); }, 20000));
         FindPixelInsideTheUnit();
     }
 

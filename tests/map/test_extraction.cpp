@@ -311,10 +311,8 @@ TEST_F(ResolveWithExtractionTest, TooLittleSpaceMeansNoExtraction) {
 
 TEST_F(ResolveWithExtractionTest, ACachedRasterOpensWithoutExtraction) {
     MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(1000)}});
-    QFile cached(Cache + "TAMO2.bil");
-    ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(cached.resize(2 * kWorldCells));
-    cached.close();
+    WriteRaster(
+        Cache + "TAMO2.bil", 60, 30, 2, [](int, int) { return 1u; }, TRasterHeader::Beside);
     EXPECT_EQ(QFileInfo(ResolveRasterFile(Request, &View)), QFileInfo(Cache + "TAMO2.bil"));
     EXPECT_EQ(View.Opened, 0);
 }

@@ -70,7 +70,7 @@ protected:
         Preferences().SELECT_COLOR = 255;
         Library.Path = Env.Folder() + "TAMO2.zip";
         QFile(Library.Path).open(QIODevice::WriteOnly);
-        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterLength::World);
+        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterHeader::Beside);
         Preferences().DATA_WORLD_MAP = Env.Folder() + "Outline.shp";
         WriteTopEdgeOutline(Preferences().DATA_WORLD_MAP);
         for (int smu = 1; smu <= 60; ++smu)

@@ -36,7 +36,7 @@ protected:
         // Stripes of units 1..8 across the grid, each its own class colour.
         WriteRaster(
             cache + "TAMO2.bil", kCols, kRows, 2, [](int c, int r) { return 1u + (c / 50 + r / 50) % 8; },
-            TRasterLength::World);
+            TRasterHeader::Beside);
         for (int smu = 1; smu <= 8; ++smu)
             Host.Lookup.Codes[smu] = smu;
         Theme.Library = &Library;

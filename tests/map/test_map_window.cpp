@@ -51,8 +51,8 @@ protected:
         Preferences().SELECT_COLOR = 255;
         Library.Path = Env.Folder() + "TAMO2.zip";
         WriteEmptyArchive(Library.Path);
-        // The file has the size of the world raster (sparse); the window is told a smaller grid.
-        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterLength::World);
+        // A small raster whose header gives its grid.
+        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterHeader::Beside);
         for (int smu = 1; smu <= 60; ++smu)
             Host.Lookup.Codes[smu] = smu;
         Host.Lookup.Codes[3482] = 3482;

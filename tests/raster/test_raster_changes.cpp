@@ -54,6 +54,7 @@ TEST_F(CutRaster, TheReadoutReportsTheCutOnceThenReadsNoData) {
     } catch (const TAMOError& error) {
         EXPECT_TRUE(error.Message().startsWith("Stream read error: ")) << error.what();
         EXPECT_TRUE(error.Message().contains(m_path)) << error.what();
+        EXPECT_TRUE(error.Message().contains("(scanline 200)")) << error.what();
     }
     // Later moves over the lost half read no data without a further message; the rest reads on.
     EXPECT_EQ(m_raster->ReadCell(10, 200, kCols, 2), 0);

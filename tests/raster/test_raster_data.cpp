@@ -1,6 +1,7 @@
 #include "MapFakes.h"
 #include "TestSupport.h"
 #include "common/TAMOError.h"
+#include "raster/RasterGrid.h"
 #include "raster/RasterLocator.h"
 #include "themes/ClassStatistics.h"
 
@@ -101,10 +102,17 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(size));
     }
+    // A complete raster of the small grid, its header beside it.
+    static void MakeRaster(const QString& path, int bytes = 2) {
+        MakeFile(path, qint64(bytes) * kCols * kRows);
+        WriteRasterHeader(path, kCols, kRows, bytes);
+    }
+    static constexpr int kCols = 90;
+    static constexpr int kRows = 45;
 };
 
 TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSize) {
-    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    MakeRaster(Cache + "TAMO2.bil");
     Preferences().RASTER = "/nowhere/else.bil";
     EXPECT_EQ(QFileInfo(ResolveRasterFile(RasterRequestOf(Theme))), QFileInfo(Cache + "TAMO2.bil"));
     EXPECT_EQ(QFileInfo(Preferences().RASTER), QFileInfo(Cache + "TAMO2.bil"));
@@ -113,7 +121,7 @@ TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSize) {
 
 TEST_F(RasterLocatorTest, UsesACompleteRasterNamedByTheSettingWithoutTheArchive) {
     const QString elsewhere = Env.Folder() + "mine.bil";
-    MakeFile(elsewhere, 2 * kWorldCells);
+    MakeRaster(elsewhere);
     Preferences().RASTER = elsewhere;
     QFile::remove(Library.Path);
     EXPECT_EQ(ResolveRasterFile(RasterRequestOf(Theme)), elsewhere);
@@ -121,12 +129,14 @@ TEST_F(RasterLocatorTest, UsesACompleteRasterNamedByTheSettingWithoutTheArchive)
 }
 
 TEST_F(RasterLocatorTest, AWrongSizedCachedRasterIsDeletedButTheUsersOwnFileIsKept) {
-    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells - 1);
+    MakeFile(Cache + "TAMO2.bil", 2 * kCols * kRows - 1);
+    WriteRasterHeader(Cache + "TAMO2.bil", kCols, kRows, 2);
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil"));
 
+    // Without a header the grid is the world's: a small file is not complete.
     const QString elsewhere = Env.Folder() + "mine.bil";
-    MakeFile(elsewhere, 1000);
+    MakeFile(elsewhere, 2 * kCols * kRows);
     Preferences().RASTER = elsewhere;
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
@@ -135,26 +145,84 @@ TEST_F(RasterLocatorTest, AWrongSizedCachedRasterIsDeletedButTheUsersOwnFileIsKe
 TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
     // A cached raster without its archive is not used.
-    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
+    MakeRaster(Cache + "TAMO2.bil");
     QFile::remove(Library.Path);
     EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
 }
 
 TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
-    MakeFile(Cache + "TAMO2.bil", 2 * kWorldCells);
     Theme.LayerName = "Soil units";
-    for (const int bytes : {0, 3, -2, 4}) {
-        SCOPED_TRACE(bytes);
-        Theme.Bytes = bytes;
+    // Cell sizes that no raster has; 4 bytes where the header says 16 bits; 4 bytes where a header
+    // without a cell size leaves a file that is complete with 2 bytes per cell.
+    struct TCase {
+        int ThemeBytes;
+        const char* Header;
+    };
+    const TCase cases[] = {{0, "NROWS 45\nNCOLS 90\nNBITS 16\n"},
+                           {3, "NROWS 45\nNCOLS 90\nNBITS 16\n"},
+                           {-2, "NROWS 45\nNCOLS 90\nNBITS 16\n"},
+                           {4, "NROWS 45\nNCOLS 90\nNBITS 16\n"},
+                           {4, "NROWS 45\nNCOLS 90\n"}};
+    MakeFile(Cache + "TAMO2.bil", 2 * kCols * kRows);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ThemeBytes << " " << c.Header);
+        QFile header(RasterHeaderPath(Cache + "TAMO2.bil"));
+        ASSERT_TRUE(header.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        header.write(c.Header);
+        header.close();
+        Theme.Bytes = c.ThemeBytes;
         try {
             ResolveRasterFile(RasterRequestOf(Theme));
             FAIL() << "no error";
         } catch (const TAMOError& error) {
             EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
         }
-        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kWorldCells)
+        EXPECT_EQ(QFileInfo(Cache + "TAMO2.bil").size(), 2 * kCols * kRows)
             << "a correct raster is never deleted";
     }
     Theme.Bytes = 2;
     EXPECT_FALSE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+}
+
+TEST(RasterGrid, AHeaderBesideTheRasterGivesItsGrid) {
+    QTemporaryDir dir;
+    const QString raster = dir.filePath("TAMO2.bil");
+    EXPECT_EQ(RasterHeaderPath(raster), dir.filePath("TAMO2.hdr"));
+    EXPECT_EQ(RasterGridOf(raster, 2), (TRasterGrid{kWorldCols, kWorldRows, 2})) << "no header: the world";
+
+    struct TCase {
+        const char* Text;
+        TRasterGrid Grid; // Cols 0: the header is refused
+    };
+    const TCase cases[] = {
+        {"NROWS 20\nNCOLS 30\nNBITS 16\n", {30, 20, 2}},
+        {"ncols   300\r\n  nrows 150\r\nnbits 8\r\nbyteorder i\r\n", {300, 150, 1}},
+        {"NROWS 5\nNCOLS 7\nLAYOUT BIL\nNBANDS 1\nSKIPBYTES 0\n", {7, 5, 2}}, // the theme's cell size
+        {"NROWS 5\n", {}},
+        {"NROWS 0\nNCOLS 7\n", {}},
+        {"NROWS -5\nNCOLS 7\n", {}},
+        {"NROWS 5\nNCOLS 3000000000\n", {}},
+        {"NROWS 5\nNCOLS seven\n", {}},
+        {"NROWS 5\nNCOLS 7\nNBITS 12\n", {}},
+        {"NROWS 5\nNCOLS 7\nNBANDS 3\n", {}},
+        {"NROWS 5\nNCOLS 7\nBYTEORDER M\n", {}},
+        {"NROWS 5\nNCOLS 7\nSKIPBYTES 100\n", {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        QFile header(dir.filePath("TAMO2.hdr"));
+        ASSERT_TRUE(header.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        header.write(c.Text);
+        header.close();
+        if (c.Grid.Cols == 0) {
+            try {
+                RasterGridOf(raster, 2);
+                ADD_FAILURE() << "accepted";
+            } catch (const TAMOError& error) {
+                EXPECT_TRUE(error.Message().contains("TAMO2.hdr")) << error.what();
+            }
+        } else {
+            EXPECT_EQ(RasterGridOf(raster, 2), c.Grid);
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "map/MapExplorerForm.h"
 #include "map/MapHost.h"
 #include "raster/RasterFile.h"
+#include "raster/RasterGrid.h"
 
 #include <QFile>
 #include <QList>
@@ -83,14 +84,24 @@ public:
     }
 };
 
-// How long WriteRaster makes the file: the cells written, or a complete world raster of that cell
-// size (the rest sparse).
-enum class TRasterLength { CellsWritten, World };
+// Writes the header that gives the grid of the raster at `rasterPath` (cols x rows, `bytes` per cell).
+inline void WriteRasterHeader(const QString& rasterPath, int cols, int rows, int bytes) {
+    QFile file(RasterHeaderPath(rasterPath));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    file.write(QString("BYTEORDER I\nLAYOUT BIL\nNROWS %1\nNCOLS %2\nNBANDS 1\nNBITS %3\n")
+                   .arg(rows)
+                   .arg(cols)
+                   .arg(8 * bytes)
+                   .toLatin1());
+}
+
+// Whether WriteRaster also writes the header that gives the file's grid.
+enum class TRasterHeader { None, Beside };
 
 // Writes a raster of cols x rows cells, value(col, row) each, `bytes` per cell, little-endian.
 inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
                         const std::function<std::uint32_t(int col, int row)>& value,
-                        TRasterLength length = TRasterLength::CellsWritten) {
+                        TRasterHeader header = TRasterHeader::None) {
     QByteArray data;
     data.reserve(cols * rows * bytes);
     for (int r = 0; r < rows; ++r)
@@ -102,9 +113,9 @@ inline void WriteRaster(const QString& path, int cols, int rows, int bytes,
     QFile file(path);
     file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     file.write(data);
-    if (length == TRasterLength::World)
-        file.resize(static_cast<qint64>(bytes) * kWorldCells);
     file.close();
+    if (header == TRasterHeader::Beside)
+        WriteRasterHeader(path, cols, rows, bytes);
 }
 
 // A zip archive without members (its end record only): a cached raster is trusted beside it, and
