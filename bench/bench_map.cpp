@@ -30,10 +30,12 @@
 namespace {
 
 struct TBenchMap {
-    TBenchHost Host;
+    TBenchLegendHost Host;
     std::unique_ptr<TQEVLibraryManager> Library;
     std::unique_ptr<TTAMO> Tamo;
     std::unique_ptr<TQEVmanager> Legend;
+    std::shared_ptr<const TRasterSource> Raster;
+    TViewGeometry View;
     QString Error; // why the map cannot be drawn; empty when it can
 
     TBenchMap() {
@@ -47,11 +49,13 @@ struct TBenchMap {
             Tamo = std::make_unique<TTAMO>(DemoConnection());
             Tamo->BuildWrbIndex();
             Host.Lookup = Tamo.get();
-            Legend = std::make_unique<TQEVmanager>(&Host);
+            Legend = std::make_unique<TQEVmanager>(&Host, QString());
             Legend->Theme = theme;
             Legend->RasterVisible = true;
             Legend->ThemeOpen = true;
-            Legend->OpenRaster(DemoRasterPath(), kWorldCols, kWorldRows);
+            Raster = TRasterSource::Open(DemoRasterPath(), theme->Bytes);
+            View.SetGrid(Raster->Grid().Cols, Raster->Grid().Rows);
+            Legend->OpenRaster();
         } catch (const std::exception& error) {
             Error = error.what();
         }
@@ -64,24 +68,23 @@ TBenchMap& Map() {
 }
 
 // Paints one drawing as a map window does: colour table, then the raster.
-void PaintView(TQEVmanager& legend, QImage& image) {
-    PaintRaster(legend.PaintRequest(), image);
+void PaintView(TBenchMap& map, QImage& image) {
+    PaintRaster(PaintRequestOf(*map.Raster, map.View, map.Legend->RebuildColorTable().data()), image);
 }
 
-// Paints the legend's current view into 1920 x 1080 once to warm the page cache, then times it.
-void TimePainting(benchmark::State& state, TQEVmanager& legend) {
+// Paints the map's current view into 1920 x 1080 once to warm the page cache, then times it.
+void TimePainting(benchmark::State& state, TBenchMap& map) {
     QImage image(1920, 1080, QImage::Format_RGB32);
-    PaintView(legend, image);
+    PaintView(map, image);
     for (auto _ : state) {
-        PaintView(legend, image);
+        PaintView(map, image);
         benchmark::DoNotOptimize(image.constBits());
     }
 }
 
 // The whole world fitted into a 1920 x 1080 picture.
 void ShowWorldInFullHd(TViewGeometry& view) {
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
+    view.SetTarget(1920, 1080);
     view.SetView(0, kWorldCols, 0, kWorldRows);
     view.FitView();
 }
@@ -90,9 +93,8 @@ void BM_DrawMapWorld(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
-    TViewGeometry& view = map.Legend->View;
-    ShowWorldInFullHd(view);
-    TimePainting(state, *map.Legend);
+    ShowWorldInFullHd(map.View);
+    TimePainting(state, map);
 }
 BENCHMARK(BM_DrawMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -112,17 +114,16 @@ void BM_LegendClickRedraw(benchmark::State& state) {
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
     TQEVmanager& legend = *map.Legend;
-    TViewGeometry& view = legend.View;
-    ShowWorldInFullHd(view);
+    ShowWorldInFullHd(map.View);
     QImage image(1920, 1080, QImage::Format_RGB32);
-    PaintView(legend, image);
-    const int toggled = legend.NumClasses / 2;
+    PaintView(map, image);
+    const int toggled = legend.Classes().NumClasses / 2;
     for (auto _ : state) {
-        legend.Visible[toggled] = !legend.Visible[toggled];
-        PaintView(legend, image);
+        legend.SetClassVisible(toggled, !legend.Classes().Visible[toggled]);
+        PaintView(map, image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    legend.Visible[toggled] = true;
+    legend.SetClassVisible(toggled, true);
 }
 BENCHMARK(BM_LegendClickRedraw)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -130,14 +131,13 @@ void BM_DrawMapZoomed(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
-    TViewGeometry& view = map.Legend->View;
-    view.TargetWidth = 1920;
-    view.TargetHeight = 1080;
+    TViewGeometry& view = map.View;
+    view.SetTarget(1920, 1080);
     // Central Africa, all land and about 480 units in view: no sea to skip.
     view.SetView(23400, 23400 + 1919, 10200, 10200 + 1079);
     view.FitView();
-    view.Scale = 1; // one pixel per cell
-    TimePainting(state, *map.Legend);
+    view.SetScale(1); // one pixel per cell
+    TimePainting(state, map);
 }
 BENCHMARK(BM_DrawMapZoomed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -145,7 +145,7 @@ void BM_ReadCellValue(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
-    TViewGeometry& view = map.Legend->View;
+    TViewGeometry& view = map.View;
     ShowWorldInFullHd(view);
     std::mt19937 random(7);
     std::vector<std::pair<int, int>> pixels(4096);
@@ -156,7 +156,7 @@ void BM_ReadCellValue(benchmark::State& state) {
     for (auto _ : state) {
         const auto& [x, y] = pixels[i++ & 4095];
         const TCellPoint cell = view.PixelToCell(x, y);
-        sum += map.Legend->ReadCellValue(cell.Col, cell.Row);
+        sum += map.Raster->ReadCell(cell.Col, cell.Row);
     }
     benchmark::DoNotOptimize(sum);
 }
@@ -168,7 +168,7 @@ void BM_ReadoutTexts(benchmark::State& state) {
     TBenchMap& map = Map();
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
-    TViewGeometry& view = map.Legend->View;
+    TViewGeometry& view = map.View;
     ShowWorldInFullHd(view);
     const TIntStrList* wrbCodes = map.Tamo->SmuMeta().DomainLists[9].get();
     std::mt19937 random(11);
@@ -182,7 +182,7 @@ void BM_ReadoutTexts(benchmark::State& state) {
         const TCellPoint cell = view.PixelToCell(x, y);
         const TLonLat place = view.PixelToLonLat(x, y).value_or(TLonLat{});
         length += LongitudeText(place.Lon).size() + LatitudeText(place.Lat).size();
-        const double value = map.Legend->ReadCellValue(cell.Col, cell.Row);
+        const double value = map.Raster->ReadCell(cell.Col, cell.Row);
         const int code = value == 0 ? TSmuLookup::kNoWrbCode : map.Tamo->WrbCodeOf(static_cast<int>(value));
         if (code != TSmuLookup::kNoWrbCode)
             length += TTAMO::DecodeDomain(wrbCodes, QString::number(code)).size();

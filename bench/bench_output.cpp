@@ -38,15 +38,14 @@ QString CountryOutlines() {
 
 // The outlines alone over a view of the whole grid.
 struct TOverlayView {
-    TQEVmanager Legend;
+    TQEVmanager Legend{nullptr, QString()};
+    TViewGeometry View;
     QImage Image{1920, 1080, QImage::Format_RGB32};
     TOverlayView() {
         Legend.ShapeLayers.clear();
         AddShapeLayer(Legend, CountryOutlines());
-        Legend.View.RasterCols = kWorldCols;
-        Legend.View.RasterRows = kWorldRows;
-        Legend.View.TargetWidth = 1920;
-        Legend.View.TargetHeight = 1080;
+        View.SetGrid(kWorldCols, kWorldRows);
+        View.SetTarget(1920, 1080);
     }
 };
 
@@ -57,15 +56,15 @@ void TimeOverlays(benchmark::State& state, TOverlayView& view) {
         state.PauseTiming();
         view.Image.fill(Qt::white);
         state.ResumeTiming();
-        DrawShapeLayers(view.Image, view.Legend, nullptr);
+        DrawShapeLayers(view.Image, view.Legend.ShapeLayers, view.View, nullptr);
         benchmark::DoNotOptimize(view.Image.constBits());
     }
 }
 
 void BM_DrawShapesWorld(benchmark::State& state) {
     TOverlayView view;
-    view.Legend.View.SetView(0, kWorldCols, 0, kWorldRows);
-    view.Legend.View.FitView();
+    view.View.SetView(0, kWorldCols, 0, kWorldRows);
+    view.View.FitView();
     TimeOverlays(state, view);
 }
 BENCHMARK(BM_DrawShapesWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -73,9 +72,9 @@ BENCHMARK(BM_DrawShapesWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_DrawShapesZoomed(benchmark::State& state) {
     TOverlayView view;
     // Western and central Europe, 10 W to 6 E and 58 N to 49 N, one pixel per cell.
-    view.Legend.View.SetView(20400, 20400 + 1919, 3840, 3840 + 1079);
-    view.Legend.View.FitView();
-    view.Legend.View.Scale = 1;
+    view.View.SetView(20400, 20400 + 1919, 3840, 3840 + 1079);
+    view.View.FitView();
+    view.View.SetScale(1);
     TimeOverlays(state, view);
 }
 BENCHMARK(BM_DrawShapesZoomed)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,6 +8,7 @@
 #include "reports/ReportHost.h"
 #include "reports/TableForm.h"
 #include "settings/Preferences.h"
+#include "themes/LegendHost.h"
 #include "themes/QEVLibraryManager.h"
 #include "themes/QEVmanager.h"
 
@@ -27,16 +28,15 @@ public:
         m_tamo = std::make_unique<TTAMO>(DemoConnection());
         m_tamo->BuildWrbIndex();
         m_library = std::make_unique<TQEVLibraryManager>(DemoConnection());
-        m_legend = std::make_unique<TQEVmanager>(this);
+        m_legend = std::make_unique<TQEVmanager>(this, QString());
         m_legend->Theme = m_library->FirstTheme();
     }
     TTAMO& Database() override { return *m_tamo; }
     void RedrawActiveMap() override { benchmark::DoNotOptimize(m_legend->RebuildColorTable().data()); }
     void EraseClickMarker() override {}
-    void ShowStatusText(const QString&) override {}
-    void SetClassificationControls(int, int) override {}
-    void SetColorRampIndex(int) override {}
     const TSmuLookup* SmuLookup() const override { return m_tamo.get(); }
+    QRgb SelectionColor() const override { return 0xFF0000FF; }
+    std::optional<TCellHistogram> CellHistogram() override { return std::nullopt; }
 
 private:
     std::unique_ptr<TTAMO> m_tamo;

@@ -73,6 +73,7 @@ public:
     void SetColorRampIndex(int index) override;
     TRampRecord ColorRamp(int index) const override;
     const TSmuLookup* SmuLookup() const override;
+    QRgb SelectionColor() const override;
     void ShowSmuOverview(int smuId) override;
     bool ShowSmuTable(int smuId) override;
 

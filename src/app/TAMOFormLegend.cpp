@@ -6,6 +6,7 @@
 #include "classify/ColorRamp.h"
 #include "db/TAMO.h"
 #include "map/MapExplorerForm.h"
+#include "settings/Preferences.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,4 +54,8 @@ TRampRecord TTAMOForm::ColorRamp(int index) const {
 
 const TSmuLookup* TTAMOForm::SmuLookup() const {
     return m_database.get();
+}
+
+QRgb TTAMOForm::SelectionColor() const {
+    return static_cast<QRgb>(Preferences().SELECT_COLOR);
 }

@@ -40,10 +40,6 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, int x, int y, const char
     return label;
 }
 
-QString BoundText(double value, int decimals) {
-    return QString::number(value, 'f', std::clamp(decimals, 0, 15));
-}
-
 // Range ends as plain decimal numbers: no exponent, no trailing zeros.
 QString PlainNumber(double value) {
     QString text = QString::number(value, 'f', 6);
@@ -213,14 +209,7 @@ void TfrmClassification::OpenClassification(TClassificationTarget* map, TQEVmana
 }
 
 void TfrmClassification::LoadFromLegend() {
-    const TQEVmanager& legend = *m_legend;
-    m_copy.Method = legend.Method;
-    m_copy.NumClasses = std::clamp(legend.NumClasses, 0, kMaxClasses);
-    m_copy.Decimals = legend.Decimals;
-    m_copy.Breaks = legend.Breaks;
-    m_copy.Visible = legend.Visible;
-    m_copy.ClassColors = legend.ClassColors;
-    m_copy.ClassLabels = legend.ClassLabels;
+    m_copy = m_legend->Classes();
 }
 
 void TfrmClassification::StoreToLegend() {
@@ -229,13 +218,7 @@ void TfrmClassification::StoreToLegend() {
     // legend only refers to its theme read-only.
     if (legend.Theme)
         const_cast<TQEV_Layer*>(legend.Theme)->LayerName = edtTitle->text();
-    legend.Method = m_copy.Method;
-    legend.NumClasses = std::clamp(m_copy.NumClasses, 0, kMaxClasses);
-    legend.Decimals = m_copy.Decimals;
-    legend.Breaks = m_copy.Breaks;
-    legend.Visible = m_copy.Visible;
-    legend.ClassColors = m_copy.ClassColors;
-    legend.ClassLabels = m_copy.ClassLabels;
+    legend.SetClasses(m_copy);
 }
 
 void TfrmClassification::ShowMethod(int method) {
@@ -256,7 +239,7 @@ void TfrmClassification::BuildRows() {
 
     pnlLegend->hide();
     m_rows.clear();
-    const int count = std::clamp(m_copy.NumClasses, 0, kMaxClasses);
+    const int count = m_copy.Count();
     m_rowsHolder->resize(std::max(pnlLegend->viewport()->width(), 425), kRowHeight * count + 8);
     for (int i = 0; i < count; ++i) {
         auto row = std::make_unique<TLegendControls>(m_rowsHolder, i);

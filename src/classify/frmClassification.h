@@ -1,7 +1,7 @@
 #pragma once
 // The classification dialog "Classification": edits the legend of one map window (theme title,
-// method, class count, and per class its bounds, caption, colour and visibility) on a working
-// copy, which Apply and OK write back to the legend model before it reclassifies.
+// method, class count, and per class its bounds, caption, colour and visibility) on a copy of the
+// legend's classes, which Apply and OK hand back to the legend model whole before it reclassifies.
 
 #include "themes/QEVmanager.h"
 
@@ -25,17 +25,6 @@ class TClassificationTarget {
 public:
     virtual ~TClassificationTarget() = default;
     virtual void Redraw() = 0;
-};
-
-// The class fields of a legend model, as the dialog edits them.
-struct TClassFields {
-    std::uint8_t Method = cmEqualInterval;
-    int NumClasses = 0;
-    int Decimals = 0;
-    std::array<double, kMaxClasses> Breaks{};
-    std::array<bool, kMaxClasses> Visible{};
-    std::array<QRgb, kMaxClasses> ClassColors{}; // 0xAARRGGBB
-    std::array<QString, kMaxClasses> ClassLabels;
 };
 
 // A 17 x 17 swatch filled with one colour and outlined in black.
@@ -111,7 +100,7 @@ private:
 
     TClassificationTarget* m_map = nullptr;
     TQEVmanager* m_legend = nullptr;
-    TClassFields m_copy;
+    TClassFields m_copy; // the legend's classes as edited here, handed back whole
     std::vector<std::unique_ptr<TLegendControls>> m_rows;
     QWidget* m_rowsHolder = nullptr;
     // Set from creation to the end of OpenClassification: filling the controls does not act.

@@ -131,12 +131,11 @@ void TLegendPanel::ToggleLegendNode(QTreeWidgetItem* node) {
     const int index = NodeIndex(*node);
     switch (NodeKind(*node)) {
     case lnClass:
-        if (index >= 0 && index < kMaxClasses)
-            legend.Visible[index] = !checked;
+        legend.SetClassVisible(index, !checked);
         break;
     case lnShape:
         if (index >= 0 && index < int(legend.ShapeLayers.size()))
-            legend.ShapeLayers[index]->Visible = !checked;
+            legend.ShapeLayers[index].Visible = !checked;
         break;
     case lnTheme:
         legend.RasterVisible = !checked;
@@ -161,23 +160,23 @@ void TLegendPanel::PickLegendColour(QTreeWidgetItem* node) {
     case lnClass: {
         if (index < 0 || index >= kMaxClasses)
             return;
-        QRgb color = legend.ClassColors[index];
+        QRgb color = legend.Classes().ClassColors[index];
         if (!PickColor(color, &m_form))
             return;
         // The legend is asked for again: the picker ran an event loop of its own.
-        m_form.Manager().ClassColors[index] = color;
+        m_form.Manager().SetClassColor(index, color);
         Redraw();
         break;
     }
     case lnShape: {
         if (index < 0 || index >= int(legend.ShapeLayers.size()))
             return;
-        QRgb color = legend.ShapeLayers[index]->Color;
+        QRgb color = legend.ShapeLayers[index].Color;
         if (!PickColor(color, &m_form))
             return;
         auto& layers = m_form.Manager().ShapeLayers;
         if (index < int(layers.size()))
-            layers[index]->Color = color;
+            layers[index].Color = color;
         Redraw();
         break;
     }
@@ -196,29 +195,29 @@ QTreeWidgetItem* TLegendPanel::ClassNode(int index) const {
 }
 
 void TLegendPanel::SetClassVisibility(int index, bool visible) {
-    m_form.Manager().Visible[index] = visible;
+    m_form.Manager().SetClassVisible(index, visible);
     if (QTreeWidgetItem* node = ClassNode(index))
         SetLegendNodeState(*node, visible ? lsChecked : lsUnchecked);
 }
 
 void TLegendPanel::SelectAllClasses() {
-    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    const int classes = m_form.Manager().Classes().Count();
     for (int i = 0; i < classes; ++i)
         SetClassVisibility(i, true);
     Redraw();
 }
 
 void TLegendPanel::SelectNoClasses() {
-    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    const int classes = m_form.Manager().Classes().Count();
     for (int i = 0; i < classes; ++i)
         SetClassVisibility(i, false);
     Redraw();
 }
 
 void TLegendPanel::InvertClassSelection() {
-    const int classes = std::clamp(m_form.Manager().NumClasses, 0, kMaxClasses);
+    const int classes = m_form.Manager().Classes().Count();
     for (int i = 0; i < classes; ++i)
-        SetClassVisibility(i, !m_form.Manager().Visible[i]);
+        SetClassVisibility(i, !m_form.Manager().Classes().Visible[i]);
     Redraw();
 }
 

@@ -56,14 +56,16 @@ void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree) {
     QTreeWidgetItem* themeNode =
         AddNode(nullptr, tree, "Dominant " + layerName, legend.RasterVisible ? lsChecked : lsUnchecked,
                 LegendCaptionImage(lcTheme), lnTheme, 0);
-    const int classes = std::clamp(legend.NumClasses, 0, kMaxClasses);
+    const TClassFields& legendClasses = legend.Classes();
+    const int classes = legendClasses.Count();
     for (int i = 0; i < classes; ++i)
-        AddNode(themeNode, tree, legend.ClassLabels[i], legend.Visible[i] ? lsChecked : lsUnchecked,
-                LegendClassSwatch(legend.ClassColors[i]), lnClass, i);
+        AddNode(themeNode, tree, legendClasses.ClassLabels[i],
+                legendClasses.Visible[i] ? lsChecked : lsUnchecked,
+                LegendClassSwatch(legendClasses.ClassColors[i]), lnClass, i);
     QTreeWidgetItem* shapesNode =
         AddNode(nullptr, tree, "Shape Layers", lsNone, LegendCaptionImage(lcShapeLayers), lnShapes, 0);
     for (int i = 0; i < static_cast<int>(legend.ShapeLayers.size()); ++i) {
-        const TESRIShapeFile& layer = *legend.ShapeLayers[i];
+        const TESRIShapeFile& layer = legend.ShapeLayers[i];
         AddNode(shapesNode, tree, QFileInfo(layer.ShapeFileName).fileName(),
                 layer.Visible ? lsChecked : lsUnchecked, LegendShapeSymbol(layer.ShapeType, layer.Color),
                 lnShape, i);

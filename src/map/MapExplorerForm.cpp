@@ -156,13 +156,49 @@ TMapExplorerForm::~TMapExplorerForm() {
     m_takeover->Abandon();
 }
 
+const TSmuLookup* TMapExplorerForm::SmuLookup() const {
+    return m_host.SmuLookup();
+}
+
+QRgb TMapExplorerForm::SelectionColor() const {
+    return m_host.SelectionColor();
+}
+
+std::optional<TCellHistogram> TMapExplorerForm::CellHistogram() {
+    if (!m_raster)
+        return std::nullopt;
+    auto report = [this](int percent) {
+        m_host.ShowStatusText(QString("Computing map statistics ... %1 %").arg(percent));
+    };
+    try {
+        TCellHistogram histogram = m_raster->Histogram(CacheFolder(), report);
+        m_host.ShowStatusText({});
+        return histogram;
+    } catch (...) {
+        m_host.ShowStatusText({});
+        throw;
+    }
+}
+
+void TMapExplorerForm::ClassificationChanged(int method, int classCount) {
+    m_host.SetClassificationControls(method, classCount);
+}
+
+void TMapExplorerForm::LegendReset() {
+    // The frame's ramp list shows its first entry again; no ramp is applied.
+    m_host.SetColorRampIndex(0);
+}
+
 bool TMapExplorerForm::AddShapeLayer(const QString& path) {
     return ::AddShapeLayer(*m_manager, path);
 }
 
 void TMapExplorerForm::RecreateManager() {
     InvalidateDrawing();
-    m_manager = std::make_unique<TQEVmanager>(&m_host);
+    // The window shows nothing of the former theme: no raster, no grid.
+    m_raster.reset();
+    m_view = TViewGeometry();
+    m_manager = std::make_unique<TQEVmanager>(static_cast<TLegendHost*>(this), Preferences().DATA_WORLD_MAP);
     m_manager->RasterVisible = true;
     // A new legend starts with the colours of the window's ramp, so that classes made from bounds
     // are told apart before any ramp is chosen.
@@ -190,16 +226,17 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
     }
     m_manager->Theme = theme;
     m_manager->ThemeOpen = true;
-    TRasterGrid grid;
     try {
-        grid = RasterGridOf(rasterPath, theme->Bytes);
-        m_manager->OpenRaster(rasterPath, grid.Cols, grid.Rows);
+        m_raster.reset();
+        m_raster = TRasterSource::Open(rasterPath, theme->Bytes);
+        m_view.SetGrid(m_raster->Grid().Cols, m_raster->Grid().Rows);
+        m_manager->OpenRaster();
     } catch (...) {
         m_manager->ThemeOpen = false;
         throw;
     }
-    const TViewRect shown = view.value_or(TViewRect{0, grid.Cols, 0, grid.Rows});
-    m_manager->View.SetView(shown.Col0, shown.Col1, shown.Row0, shown.Row1);
+    const TRasterGrid& grid = m_raster->Grid();
+    m_view.SetView(view.value_or(TViewRect{0, grid.Cols, 0, grid.Rows}));
     PrepareView();
     DrawIfFits();
     QString caption = theme->LayerName;
@@ -212,11 +249,8 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
 
 void TMapExplorerForm::PrepareView() {
     InvalidateDrawing();
-    TViewGeometry& view = m_manager->View;
-    view.OriginX = 0;
-    view.OriginY = 0;
-    view.TargetWidth = MapPanel->width();
-    view.TargetHeight = MapPanel->height();
+    m_view.SetOrigin(0, 0);
+    m_view.SetTarget(MapPanel->width(), MapPanel->height());
     Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
     QImage bitmap(Image32View->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     bitmap.fill(Qt::white);
@@ -235,7 +269,7 @@ void TMapExplorerForm::PlaceStopButton() {
 }
 
 void TMapExplorerForm::DrawIfFits() {
-    if (m_manager->View.FitView())
+    if (m_view.FitView())
         DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
 }
 
@@ -246,11 +280,11 @@ void TMapExplorerForm::Redraw() {
 }
 
 TViewRect TMapExplorerForm::GetView() const {
-    return m_manager->View.View();
+    return m_view.View();
 }
 
 void TMapExplorerForm::SetViewAndDraw(int col0, int col1, int row0, int row1) {
-    m_manager->View.SetView(col0, col1, row0, row1);
+    m_view.SetView(col0, col1, row0, row1);
     PrepareView();
     DrawIfFits();
 }
@@ -261,7 +295,14 @@ void TMapExplorerForm::RequestStop() {
 }
 
 void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
+    DrawMap(target, m_view, mode);
+}
+
+void TMapExplorerForm::DrawMap(QImage& target, const TViewGeometry& shownView, TDrawTarget mode) {
     TQEVmanager& legend = *m_manager;
+    // A copy: events processed during the drawing may change the window's view.
+    const TViewGeometry view = shownView;
+    const std::shared_ptr<const TRasterSource> raster = m_raster;
     m_host.ShowStatusText("Drawing Map ...");
     StopRequested = false;
     Drawing = true;
@@ -278,9 +319,10 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
             LegendTreeView->repaint();
         }
         Image32View->update();
-        if (legend.RasterVisible && legend.ThemeOpen && legend.Stream) {
-            legend.Stream->CheckUnchanged(TRasterFile::TReport::Once);
-            if (PaintRaster(legend.PaintRequest(), target, &monitor) == TPaintResult::Stopped) {
+        if (legend.RasterVisible && legend.ThemeOpen && raster) {
+            raster->File().CheckUnchanged(TRasterFile::TReport::Once);
+            if (PaintRaster(PaintRequestOf(*raster, view, legend.RebuildColorTable().data()), target,
+                            &monitor) == TPaintResult::Stopped) {
                 if (takeover->Alive())
                     EndDrawing(ticket);
                 return;
@@ -288,7 +330,7 @@ void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
         }
         if (monitor.Current() && !StopRequested) {
             m_host.ShowStatusText("Loading Shape files ...");
-            DrawShapeLayers(target, legend, &monitor);
+            DrawShapeLayers(target, legend.ShapeLayers, view, &monitor);
         }
         if (mode == TDrawTarget::Screen && monitor.Current())
             Image32View->repaint();
@@ -317,33 +359,30 @@ void TMapExplorerForm::EndDrawing(const TDrawingTakeover::TTicket& ticket) {
 }
 
 void TMapExplorerForm::ShowView(const TViewRect& view) {
-    m_manager->View.SetView(view.Col0, view.Col1, view.Row0, view.Row1);
+    m_view.SetView(view);
     PrepareView();
     DrawIfFits();
 }
 
 void TMapExplorerForm::ZoomInAt(int x, int y) {
-    ShowView(::ZoomInAt(m_manager->View, x, y));
+    ShowView(::ZoomInAt(m_view, x, y));
 }
 
 void TMapExplorerForm::ZoomOutAt(int x, int y) {
-    ShowView(::ZoomOutAt(m_manager->View, x, y));
+    ShowView(::ZoomOutAt(m_view, x, y));
 }
 
 void TMapExplorerForm::ZoomToRectangle() {
-    ShowView(::ZoomToRectangle(m_manager->View, {RubberStart.x(), RubberStart.y()},
-                               {RubberEnd.x(), RubberEnd.y()}));
+    ShowView(::ZoomToRectangle(m_view, {RubberStart.x(), RubberStart.y()}, {RubberEnd.x(), RubberEnd.y()}));
 }
 
 void TMapExplorerForm::PanBy(int dx, int dy) {
-    TViewGeometry& view = m_manager->View;
-    const std::optional<TPannedView> panned = ::PanBy(view, dx, dy);
-    const TPannedView kept{view.View(), view.OriginX, view.OriginY};
+    const std::optional<TPannedView> panned = ::PanBy(m_view, dx, dy);
+    const TPannedView kept{m_view.View(), m_view.OriginX(), m_view.OriginY()};
     PrepareView();
     const TPannedView& next = panned ? *panned : kept;
-    view.SetView(next.View.Col0, next.View.Col1, next.View.Row0, next.View.Row1);
-    view.OriginX = next.OriginX;
-    view.OriginY = next.OriginY;
+    m_view.SetView(next.View);
+    m_view.SetOrigin(next.OriginX, next.OriginY);
     // The scale of the last fit stays: a pan never changes the zoom.
     DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
 }
@@ -360,17 +399,17 @@ void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {
 }
 
 double TMapExplorerForm::ReadCellValue(TCellAddress address, double a, double b) const {
-    if (!m_manager->Stream)
+    if (!m_raster)
         return 0;
     if (address == TCellAddress::Pixel) {
-        const TCellPoint cell = m_manager->View.PixelToCell(TruncToInt(a), TruncToInt(b));
-        return m_manager->ReadCellValue(cell.Col, cell.Row);
+        const TCellPoint cell = m_view.PixelToCell(TruncToInt(a), TruncToInt(b));
+        return m_raster->ReadCell(cell.Col, cell.Row);
     }
-    return m_manager->ReadCellValue(a, b);
+    return m_raster->ReadCell(a, b);
 }
 
 bool TMapExplorerForm::InsideRaster(int col, int row) const {
-    return col >= 0 && row >= 0 && col < m_manager->RasterCols() && row < m_manager->RasterRows();
+    return col >= 0 && row >= 0 && col < m_view.RasterCols() && row < m_view.RasterRows();
 }
 
 QString TMapExplorerForm::CellValueText(int col, int row) const {
@@ -409,7 +448,7 @@ void TMapExplorerForm::SetTool(TMapTool tool) {
         SetCursorOfTool(crTableSelect);
         break;
     case mtViewAll:
-        m_manager->View.SetView(0, m_manager->RasterCols(), 0, m_manager->RasterRows());
+        m_view.SetView(0, m_view.RasterCols(), 0, m_view.RasterRows());
         [[fallthrough]];
     case mtRedraw:
         Redraw();
@@ -495,9 +534,8 @@ void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
 }
 
 void TMapExplorerForm::ReportDataPoint(int x, int y) {
-    const TViewGeometry& view = m_manager->View;
-    const TCellIndex cell = view.PixelToCellIndex(x, y);
-    const TLonLat lonLat = view.PixelToLonLat(x, y).value_or(TLonLat{});
+    const TCellIndex cell = m_view.PixelToCellIndex(x, y);
+    const TLonLat lonLat = m_view.PixelToLonLat(x, y).value_or(TLonLat{});
     m_host.ShowDataPoint(cell.Col, cell.Row, lonLat.Lon, lonLat.Lat);
 }
 
@@ -557,14 +595,14 @@ void TMapExplorerForm::FinishPendingRelease() {
 }
 
 void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {
-    const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    const TCellIndex cell = m_view.PixelToCellIndex(x, y);
     if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
         return; // a click on the white beyond the raster: no unit there
     m_host.ShowSmuOverview(SmuIdOf(ReadCellValue(TCellAddress::Cell, cell.Col, cell.Row)));
 }
 
 void TMapExplorerForm::ShowSmuTableAt(int x, int y) {
-    const TCellIndex cell = m_manager->View.PixelToCellIndex(x, y);
+    const TCellIndex cell = m_view.PixelToCellIndex(x, y);
     if (m_manager->ThemeOpen && !InsideRaster(cell.Col, cell.Row))
         return;
     const int smu = SmuIdOf(ReadCellValue(TCellAddress::Cell, cell.Col, cell.Row));

@@ -7,8 +7,10 @@
 #include "map/Image32View.h"
 #include "map/MapHost.h"
 #include "map/MapTool.h"
+#include "raster/RasterSource.h"
 #include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
+#include "themes/LegendHost.h"
 #include "themes/QEVmanager.h"
 
 #include <QImage>
@@ -31,7 +33,9 @@ enum class TMarkAction { Draw, Erase };
 enum class TDrawTarget { Screen, Printing };
 enum class TCellAddress { Cell, Pixel };
 
-class TMapExplorerForm : public QWidget {
+// The map window: it owns the view, the raster it shows and its legend model, and hears from the
+// model what changed (it is the model's host).
+class TMapExplorerForm : public QWidget, private TLegendHost {
     Q_OBJECT
 public:
     explicit TMapExplorerForm(TMapHost& host, QWidget* parent = nullptr);
@@ -64,6 +68,8 @@ public:
     // Paints the raster at the current view into `target` (then the overlays). On the screen the
     // legend tree is rebuilt first and the map shown every 50 rows while events are processed.
     void DrawMap(QImage& target, TDrawTarget mode);
+    // The same at `view`, a view of this window's raster (the page of a print).
+    void DrawMap(QImage& target, const TViewGeometry& view, TDrawTarget mode);
     void ZoomInAt(int x, int y);
     void ZoomOutAt(int x, int y);
     void ZoomToRectangle();
@@ -83,6 +89,10 @@ public:
 
     TQEVmanager& Manager() { return *m_manager; }
     const TQEVmanager& Manager() const { return *m_manager; }
+    // The view shown: which cells, at what scale.
+    const TViewGeometry& View() const { return m_view; }
+    // The raster shown; null before a theme is open.
+    const TRasterSource* Raster() const { return m_raster.get(); }
     TMapHost& Host() { return m_host; }
 
     // Appends the shapefile at `path` to this window's overlays (drawn from the next drawing on);
@@ -122,6 +132,14 @@ protected:
 
 private:
     friend class TScreenPaintMonitor;
+    // The legend model's host: the frame's lookup and selection colour, the raster's histogram,
+    // and the frame's controls following the classification.
+    const TSmuLookup* SmuLookup() const override;
+    QRgb SelectionColor() const override;
+    std::optional<TCellHistogram> CellHistogram() override;
+    void ClassificationChanged(int method, int classCount) override;
+    void LegendReset() override;
+
     void Image32ViewMouseDown(Qt::MouseButton button, int x, int y);
     void Image32ViewMouseMove(int x, int y);
     // The readout for the pixel under the pointer.
@@ -154,6 +172,8 @@ private:
 
     TMapHost& m_host;
     std::unique_ptr<TQEVmanager> m_manager;
+    TViewGeometry m_view;
+    std::shared_ptr<const TRasterSource> m_raster;
     std::shared_ptr<TDrawingTakeover> m_takeover = std::make_shared<TDrawingTakeover>();
     TLegendPanel* m_legendPanel = nullptr; // owned as a Qt child
     bool m_shownOnce = false;

@@ -1,16 +1,35 @@
 #pragma once
-// What a map window needs of the main frame that holds it. The frame implements this interface
-// and hands it to every map window it creates; tests use a fake.
+// What a map window needs of the main frame that holds it: the status text, the frame's legend
+// controls, the database's SMU lookup, the readout, synchronisation and the SMU windows. The
+// frame implements this interface and hands it to every map window it creates; tests use a fake.
 
 #include "themes/ColorRampRecord.h"
-#include "themes/LegendHost.h"
 
+#include <QRgb>
 #include <QString>
 
 class TMapExplorerForm;
+class TSmuLookup;
 
-class TMapHost : public TLegendHost {
+class TMapHost {
 public:
+    virtual ~TMapHost() = default;
+
+    // First status-bar panel. Progress texts go here and are cleared with an empty text. The text
+    // must become visible at once (repaint the panel), since it is shown before long work that
+    // processes no events.
+    virtual void ShowStatusText(const QString& text) = 0;
+
+    // Show a legend's method (0..4) and class count in the frame's classification controls.
+    virtual void SetClassificationControls(int method, int classCount) = 0;
+    // Select an item of the colour-ramp box without applying it.
+    virtual void SetColorRampIndex(int index) = 0;
+
+    // The SMU-to-soil index and the query selection; null while the database is not loaded.
+    virtual const TSmuLookup* SmuLookup() const = 0;
+    // The colour of the SMUs of the active query selection (the SELECT_COLOR setting).
+    virtual QRgb SelectionColor() const = 0;
+
     // The pointer moved over a map showing a theme: raster column and row under it, and the
     // longitude and latitude of that cell (not clamped).
     virtual void ShowDataPoint(int col, int row, double lon, double lat) = 0;

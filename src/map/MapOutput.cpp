@@ -10,27 +10,17 @@
 #include <QSplitter>
 
 QImage RenderPrintPage(TMapExplorerForm& form, QSize pageSize) {
-    TViewGeometry& view = form.Manager().View;
-    const TViewGeometry screen = view;
-    // The scale of the screen, from the window's own target.
-    if (pageSize.isEmpty() || !view.FitView()) {
-        view = screen;
+    // A copy of the window's view, fitted to the window's own target for the screen's scale; the
+    // window's view is never touched.
+    TViewGeometry page = form.View();
+    if (pageSize.isEmpty() || !page.FitView())
         return {};
-    }
-    view.OriginX = 0;
-    view.OriginY = 0;
-    view.TargetWidth = pageSize.width();
-    view.TargetHeight = pageSize.height();
-    QImage page(pageSize, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    struct TRestore {
-        TViewGeometry& View;
-        TViewGeometry Saved;
-        // Mouse readouts and later drawings go on with the screen's geometry.
-        ~TRestore() { View = Saved; }
-    } restore{view, screen};
-    form.DrawMap(page, TDrawTarget::Printing);
-    return page;
+    page.SetOrigin(0, 0);
+    page.SetTarget(pageSize.width(), pageSize.height());
+    QImage picture(pageSize, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    form.DrawMap(picture, page, TDrawTarget::Printing);
+    return picture;
 }
 
 bool PrintMap(TMapExplorerForm& form, QPrinter& printer) {

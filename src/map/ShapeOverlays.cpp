@@ -134,10 +134,10 @@ private:
     // LonLatToPixel of the view, step for step, without its per-call rounding-mode check: the
     // drawing makes sure that rounding is to the nearest even neighbour while it runs.
     TPixel Project(double lon, double lat) const {
-        const double col = (lon + 180.0) * m_view.RasterCols / 360.0;
-        const double row = (90.0 - lat) * m_view.RasterRows / 180.0;
-        return {TruncToInt(std::nearbyint((col + 0.5 - m_view.Col0) * m_view.Scale)) + m_view.OriginX,
-                TruncToInt(std::nearbyint((row + 0.5 - m_view.Row0) * m_view.Scale)) + m_view.OriginY};
+        const double col = (lon + 180.0) * m_view.RasterCols() / 360.0;
+        const double row = (90.0 - lat) * m_view.RasterRows() / 180.0;
+        return {TruncToInt(std::nearbyint((col + 0.5 - m_view.Col0()) * m_view.Scale())) + m_view.OriginX(),
+                TruncToInt(std::nearbyint((row + 0.5 - m_view.Row0()) * m_view.Scale())) + m_view.OriginY()};
     }
     void Push(TPixel pixel) {
         // Integer pixel vertices stand for pixel centres, so that level lines cover one pixel row.
@@ -239,17 +239,17 @@ bool AddShapeLayer(TQEVmanager& legend, const QString& path) {
     int count = 0, type = 0;
     SHPGetInfo(file.get(), &count, &type, nullptr, nullptr);
     const QRgb color = type == kArcType ? qRgb(0, 0, 255) & 0x00FFFFFF : 0;
-    auto layer = std::make_unique<TESRIShapeFile>(path, type, color);
-    layer->Visible = true;
-    legend.ShapeLayers.push_back(std::move(layer));
+    TESRIShapeFile layer(path, type, color);
+    layer.Visible = true;
+    legend.ShapeLayers.push_back(layer);
     return true;
 }
 
-TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaintMonitor* monitor) {
-    const TViewGeometry& view = legend.View;
+TOverlayResult DrawShapeLayers(QImage& target, const std::vector<TESRIShapeFile>& layers,
+                               const TViewGeometry& view, TPaintMonitor* monitor) {
     const auto northWest = view.PixelToLonLat(0, 0);
-    const auto southEast = view.PixelToLonLat(view.TargetWidth, view.TargetHeight);
-    if (!northWest || !southEast || target.isNull() || view.Scale <= 0)
+    const auto southEast = view.PixelToLonLat(view.TargetWidth(), view.TargetHeight());
+    if (!northWest || !southEast || target.isNull() || view.Scale() <= 0)
         return TOverlayResult::Completed;
     const TLonLatBox box{northWest->Lon, northWest->Lat, southEast->Lon, southEast->Lat};
 
@@ -260,13 +260,13 @@ TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaint
     TOverlayPainter painter(target);
     TLineBuilder builder(view, target.width(), target.height());
     int objectsDone = 0;
-    for (const auto& layer : legend.ShapeLayers) {
-        if (!layer->Visible)
+    for (const TESRIShapeFile& layer : layers) {
+        if (!layer.Visible)
             continue;
-        const TShapeFile file = OpenShapeFile(layer->ShapeFileName);
+        const TShapeFile file = OpenShapeFile(layer.ShapeFileName);
         if (!file)
             continue;
-        const TStatusColumn status(layer->ShapeFileName);
+        const TStatusColumn status(layer.ShapeFileName);
         int count = 0, type = 0;
         SHPGetInfo(file.get(), &count, &type, nullptr, nullptr);
         const bool drawable = type == kPointType || type == kArcType || type == kPolygonType;
@@ -285,7 +285,7 @@ TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaint
                 } else if (type == kPointType) {
                     const int last = shape.nParts == 0 ? 0 : shape.nVertices - 1;
                     const TPixel pixel = view.LonLatToPixel(shape.padfX[last], shape.padfY[last]);
-                    const QColor color(qRed(layer->Color), qGreen(layer->Color), qBlue(layer->Color));
+                    const QColor color(qRed(layer.Color), qGreen(layer.Color), qBlue(layer.Color));
                     painter.Painter().fillRect(QRect(pixel.X - 2, pixel.Y - 2, 4, 4), color);
                 } else {
                     const std::vector<int> starts =
@@ -295,7 +295,7 @@ TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaint
                         const int end = k + 1 < starts.size() ? starts[k + 1] : vertexCount;
                         builder.AddLine(shape, starts[k], end, type == kPolygonType);
                     }
-                    painter.SetSolid(layer->Color);
+                    painter.SetSolid(layer.Color);
                     builder.Stroke(painter.Painter());
                 }
             }

@@ -3,11 +3,15 @@
 // overlays over a finished map image. The files are read anew at every drawing; no geometry is
 // kept between drawings.
 
+#include "themes/ESRIShapeFile.h"
+
 #include <QString>
+#include <vector>
 
 class QImage;
 class TPaintMonitor;
 class TQEVmanager;
+class TViewGeometry;
 
 // Appends a visible overlay for the shapefile at `path`: blue for a line file, black for every
 // other type. False, and nothing added, when the file cannot be opened.
@@ -15,11 +19,12 @@ bool AddShapeLayer(TQEVmanager& legend, const QString& path);
 
 enum class TOverlayResult { Completed, Stopped };
 
-// Draws the visible overlays of `legend`, in list order, over `target` at the legend's view.
+// Draws the visible overlays of `layers`, in list order, over `target` at `view`.
 // Objects outside the visible box are skipped before projection. The monitor (may be null) is
 // asked before every object whether to stop, and after every 50th object to show the partial map;
 // on a stop the objects drawn so far stay and every file opened is closed.
-TOverlayResult DrawShapeLayers(QImage& target, const TQEVmanager& legend, TPaintMonitor* monitor);
+TOverlayResult DrawShapeLayers(QImage& target, const std::vector<TESRIShapeFile>& layers,
+                               const TViewGeometry& view, TPaintMonitor* monitor);
 
 // The object count after which the monitor shows the partial map.
 inline constexpr int kOverlayProgressStep = 50;

@@ -15,6 +15,23 @@ constexpr int kMinBufferSlots = 43201;
 
 } // namespace
 
+TPaintRequest PaintRequestOf(const TRasterSource& raster, const TViewGeometry& view, const QRgb* colorTable) {
+    TPaintRequest request;
+    request.Raster = &raster.File();
+    request.Bytes = raster.Grid().Bytes;
+    request.RasterCols = view.RasterCols();
+    request.RasterRows = view.RasterRows();
+    request.Col0 = view.Col0();
+    request.Row0 = view.Row0();
+    request.Scale = view.Scale();
+    request.OriginX = view.OriginX();
+    request.OriginY = view.OriginY();
+    request.TargetWidth = view.TargetWidth();
+    request.TargetHeight = view.TargetHeight();
+    request.ColorTable = colorTable;
+    return request;
+}
+
 std::vector<int> SampleOffsets(int count, double start, double step, int limit) {
     std::vector<int> offsets(static_cast<std::size_t>(std::max(count, 0)));
     double running = start;

@@ -3,6 +3,8 @@
 // and columns, each sample coloured through a 65,536-entry colour table.
 
 #include "raster/RasterFile.h"
+#include "raster/RasterSource.h"
+#include "raster/ViewGeometry.h"
 
 #include <QImage>
 #include <cstdint>
@@ -36,6 +38,9 @@ struct TPaintRequest {
     int TargetHeight = 0;
     const QRgb* ColorTable = nullptr; // 65,536 entries
 };
+
+// What the painter needs to draw `view` of `raster` with the colours of `colorTable`.
+TPaintRequest PaintRequestOf(const TRasterSource& raster, const TViewGeometry& view, const QRgb* colorTable);
 
 enum class TPaintResult { Completed, Stopped };
 

@@ -35,23 +35,35 @@ struct TViewRect {
     bool operator==(const TViewRect&) const = default;
 };
 
+// The view of one map window (it owns it; printing works on a copy). Its state changes only
+// through the setters, which refuse values no view can have.
 class TViewGeometry {
 public:
-    int RasterCols = 0;
-    int RasterRows = 0;
-    int OriginX = 0; // bitmap pixel where cell (Col0, Row0) starts
-    int OriginY = 0;
-    int TargetWidth = 0; // size of the bitmap being drawn
-    int TargetHeight = 0;
-    int Col0 = 0;
-    int Row0 = 0;
-    int Col1 = 0;
-    int Row1 = 0;
-    double Scale = 0; // pixels per cell
+    int RasterCols() const { return m_rasterCols; }
+    int RasterRows() const { return m_rasterRows; }
+    int OriginX() const { return m_originX; } // bitmap pixel where cell (Col0, Row0) starts
+    int OriginY() const { return m_originY; }
+    int TargetWidth() const { return m_targetWidth; } // size of the bitmap being drawn
+    int TargetHeight() const { return m_targetHeight; }
+    int Col0() const { return m_col0; }
+    int Row0() const { return m_row0; }
+    int Col1() const { return m_col1; }
+    int Row1() const { return m_row1; }
+    double Scale() const { return m_scale; } // pixels per cell
 
+    // The raster grid; 0 x 0 for none. Raises TAMOError for a negative size.
+    void SetGrid(int cols, int rows);
+    // The bitmap being drawn. Raises TAMOError for a negative size.
+    void SetTarget(int width, int height);
+    // Where cell (Col0, Row0) starts in the bitmap: (0, 0) after a fit, zero or negative after a
+    // pan by part of a cell.
+    void SetOrigin(int x, int y);
+    // Pixels per cell; FitView computes it. Raises TAMOError for a negative or non-finite scale.
+    void SetScale(double scale);
     // Stores the rectangle as given; FitView makes it usable.
     void SetView(int col0, int col1, int row0, int row1);
-    TViewRect View() const { return {Col0, Col1, Row0, Row1}; }
+    void SetView(const TViewRect& view) { SetView(view.Col0, view.Col1, view.Row0, view.Row1); }
+    TViewRect View() const { return {m_col0, m_col1, m_row0, m_row1}; }
 
     // Clamps the rectangle to the raster and computes the scale that shows it whole in the target.
     // False when nothing can be shown (no raster, a view beyond the raster, a target too small).
@@ -67,6 +79,19 @@ public:
     std::optional<TCellPoint> LonLatToCell(double lon, double lat) const;
     // The pixel at the centre of the cell holding (lon, lat); (0, 0) without a raster grid.
     TPixel LonLatToPixel(double lon, double lat) const;
+
+private:
+    int m_rasterCols = 0;
+    int m_rasterRows = 0;
+    int m_originX = 0;
+    int m_originY = 0;
+    int m_targetWidth = 0;
+    int m_targetHeight = 0;
+    int m_col0 = 0;
+    int m_row0 = 0;
+    int m_col1 = 0;
+    int m_row1 = 0;
+    double m_scale = 0;
 };
 
 // Round to the nearest whole number, halves to the even neighbour.

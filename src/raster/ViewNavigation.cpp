@@ -30,16 +30,16 @@ void KeepAtLeast(int& first, int& last, long long shown, int cells) {
 
 TViewRect CentredOn(const TViewGeometry& view, int x, int y) {
     const TCellPoint cell = view.PixelToCell(x, y);
-    const double w = static_cast<double>(view.Col1) - view.Col0;
-    const double h = static_cast<double>(view.Row1) - view.Row0;
+    const double w = static_cast<double>(view.Col1()) - view.Col0();
+    const double h = static_cast<double>(view.Row1()) - view.Row0();
     return {TruncToInt(cell.Col - w / 2), TruncToInt(cell.Col + w / 2), TruncToInt(cell.Row - h / 2),
             TruncToInt(cell.Row + h / 2)};
 }
 
 TViewRect ZoomInAt(const TViewGeometry& view, int x, int y) {
     const TViewRect centred = CentredOn(view, x, y);
-    const int marginX = RoundToInt(0.3 * (static_cast<double>(view.Col1) - view.Col0));
-    const int marginY = RoundToInt(0.3 * (static_cast<double>(view.Row1) - view.Row0));
+    const int marginX = RoundToInt(0.3 * (static_cast<double>(view.Col1()) - view.Col0()));
+    const int marginY = RoundToInt(0.3 * (static_cast<double>(view.Row1()) - view.Row0()));
     return {centred.Col0 + marginX, centred.Col1 - marginX, centred.Row0 + marginY, centred.Row1 - marginY};
 }
 
@@ -50,8 +50,10 @@ TViewRect ZoomOutAt(const TViewGeometry& view, int x, int y) {
     // The factors scale cell indices, not the extent: far from the north-west corner the cut at
     // the raster's edge can leave less than was shown (at the full extent, a zoom in). A zoom
     // out never shows less; at the full extent it stays there.
-    KeepAtLeast(wider.Col0, wider.Col1, static_cast<long long>(view.Col1) - view.Col0 + 1, view.RasterCols);
-    KeepAtLeast(wider.Row0, wider.Row1, static_cast<long long>(view.Row1) - view.Row0 + 1, view.RasterRows);
+    KeepAtLeast(wider.Col0, wider.Col1, static_cast<long long>(view.Col1()) - view.Col0() + 1,
+                view.RasterCols());
+    KeepAtLeast(wider.Row0, wider.Row1, static_cast<long long>(view.Row1()) - view.Row0() + 1,
+                view.RasterRows());
     return wider;
 }
 
@@ -66,11 +68,11 @@ TViewRect ZoomToRectangle(const TViewGeometry& view, TPixel start, TPixel end) {
 }
 
 std::optional<TPannedView> PanBy(const TViewGeometry& view, int dx, int dy) {
-    if (!(view.Scale > 0) || view.RasterCols <= 0 || view.RasterRows <= 0)
+    if (!(view.Scale() > 0) || view.RasterCols() <= 0 || view.RasterRows() <= 0)
         return std::nullopt;
     // The real cell that comes to lie at the bitmap's top-left corner.
-    const double col = view.Col0 + (-static_cast<double>(dx) - view.OriginX) / view.Scale;
-    const double row = view.Row0 + (-static_cast<double>(dy) - view.OriginY) / view.Scale;
+    const double col = view.Col0() + (-static_cast<double>(dx) - view.OriginX()) / view.Scale();
+    const double row = view.Row0() + (-static_cast<double>(dy) - view.OriginY()) / view.Scale();
     if (!std::isfinite(col) || !std::isfinite(row) || col < 0 || row < 0)
         return std::nullopt;
     TPannedView panned;
@@ -83,11 +85,11 @@ std::optional<TPannedView> PanBy(const TViewGeometry& view, int dx, int dy) {
             return;
         }
         first = static_cast<int>(std::floor(cell));
-        origin = -RoundToInt((cell - first) * view.Scale);
+        origin = -RoundToInt((cell - first) * view.Scale());
     };
-    axis(col, view.RasterCols, panned.View.Col0, panned.OriginX);
-    axis(row, view.RasterRows, panned.View.Row0, panned.OriginY);
-    panned.View.Col1 = panned.View.Col0 + (view.Col1 - view.Col0);
-    panned.View.Row1 = panned.View.Row0 + (view.Row1 - view.Row0);
+    axis(col, view.RasterCols(), panned.View.Col0, panned.OriginX);
+    axis(row, view.RasterRows(), panned.View.Row0, panned.OriginY);
+    panned.View.Col1 = panned.View.Col0 + (view.Col1() - view.Col0());
+    panned.View.Row1 = panned.View.Row0 + (view.Row1() - view.Row0());
     return panned;
 }

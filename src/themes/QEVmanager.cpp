@@ -1,12 +1,10 @@
 #include "themes/QEVmanager.h"
 
 #include "db/SmuLookup.h"
-#include "settings/Preferences.h"
-#include "themes/ClassStatistics.h"
+#include "raster/RasterFile.h"
 #include "themes/LegendHost.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -19,10 +17,10 @@ QRgb OpaqueFromWindowColor(std::uint32_t bgr) {
 
 } // namespace
 
-TQEVmanager::TQEVmanager(TLegendHost* host) : m_host(host) {
-    auto world = std::make_unique<TESRIShapeFile>(Preferences().DATA_WORLD_MAP, stPolygon, 0);
-    world->Visible = true;
-    ShapeLayers.push_back(std::move(world));
+TQEVmanager::TQEVmanager(TLegendHost* host, const QString& worldOverlay) : m_host(host) {
+    TESRIShapeFile world(worldOverlay, stPolygon, 0);
+    world.Visible = true;
+    ShapeLayers.push_back(world);
 }
 
 TQEVmanager::~TQEVmanager() = default;
@@ -31,186 +29,140 @@ const TSmuLookup* TQEVmanager::Lookup() const {
     return m_host ? m_host->SmuLookup() : nullptr;
 }
 
-void TQEVmanager::OpenRaster(const QString& path, int columns, int rows) {
-    Stream.reset();
-    Stream = TRasterFile::Open(path);
-    m_statisticsKnown = false;
-    Mean = 0;
-    StdDev = 0;
-    QuantileTable = {};
-    View.RasterRows = rows;
-    View.RasterCols = columns;
+void TQEVmanager::SetClasses(const TClassFields& classes) {
+    m_classes = classes;
+    m_classes.NumClasses = classes.Count();
+}
+
+void TQEVmanager::SetNumClasses(int count) {
+    m_classes.NumClasses = std::clamp(count, 0, kMaxClasses);
+}
+
+void TQEVmanager::SetClassVisible(int index, bool visible) {
+    if (index >= 0 && index < kMaxClasses)
+        m_classes.Visible[index] = visible;
+}
+
+void TQEVmanager::SetClassColor(int index, QRgb color) {
+    if (index >= 0 && index < kMaxClasses)
+        m_classes.ClassColors[index] = color;
+}
+
+void TQEVmanager::OpenRaster() {
+    m_statistics.reset();
     RangeMin = 0;
     RangeMax = 32000;
-    Decimals = DecimalsFor((RangeMax - RangeMin) / 8);
-    Visible.fill(true);
+    m_classes.Decimals = DecimalsFor((RangeMax - RangeMin) / 8);
+    m_classes.Visible.fill(true);
     if (m_host)
-        m_host->SetColorRampIndex(0);
+        m_host->LegendReset();
     Classify(Theme ? Theme->DefaultMethod : int(cmEqualInterval));
-}
-
-int TQEVmanager::DecimalsFor(double x) {
-    if (x < 1)
-        return 3;
-    const double n = RoundHalfEven(x);
-    if (n <= 10)
-        return 2;
-    if (n <= 100)
-        return 1;
-    return 0;
-}
-
-void TQEVmanager::EqualInterval(int n) {
-    if (n <= 0) {
-        NumClasses = 0;
-        return;
-    }
-    const double w = (RangeMax - RangeMin) / n;
-    for (int i = 0; i < n; ++i)
-        Breaks[i] = w * (i + 1) + RangeMin;
-    NumClasses = n;
-}
-
-void TQEVmanager::Quantiles(int n) {
-    Breaks.fill(0);
-    for (int i = 0; i <= n - 2; ++i)
-        Breaks[i] = QuantileTable[n][i];
-    NumClasses = n;
-}
-
-void TQEVmanager::Standardized(int n, double factor) {
-    const long double s = factor * StdDev;
-    const int k = n / 3;
-    for (int i = 0; i < n; ++i) {
-        double d = i - k;
-        if (n % 2 == 1)
-            d -= 0.5;
-        Breaks[i] = static_cast<double>(s * d + Mean);
-    }
-    NumClasses = n;
 }
 
 void TQEVmanager::ComputeStatistics() {
     // Without a raster or an SMU index there is nothing to count yet; try again on the next use.
     const TSmuLookup* lookup = Lookup();
-    if (!Stream || !lookup || View.RasterCols <= 0 || View.RasterRows <= 0)
+    if (!m_host || !lookup)
         return;
-    const int bytes = Theme ? Theme->Bytes : 2;
-    auto report = [this](int percent) {
-        if (m_host)
-            m_host->ShowStatusText(QString("Computing map statistics ... %1 %").arg(percent));
-    };
-    TCellHistogram histogram;
-    try {
-        histogram =
-            CachedCellHistogram(*Stream, bytes, View.RasterCols, View.RasterRows, CacheFolder(), report);
-    } catch (...) {
-        if (m_host)
-            m_host->ShowStatusText({});
-        throw;
-    }
-    if (m_host)
-        m_host->ShowStatusText({});
-    const TClassStatistics stats = ComputeClassStatistics(
-        histogram, *lookup, Theme && Theme->ZeroIsValue ? TTopCellValue::Value : TTopCellValue::NoData);
-    Mean = stats.Mean;
-    StdDev = stats.StdDev;
-    QuantileTable = stats.QuantileTable;
-    m_statisticsKnown = true;
+    const std::optional<TCellHistogram> histogram = m_host->CellHistogram();
+    if (!histogram)
+        return;
+    m_statistics = ComputeClassStatistics(*histogram, *lookup,
+                                          ZeroIsValue() ? TTopCellValue::Value : TTopCellValue::NoData);
 }
 
-QString TQEVmanager::BoundText(double value) const {
-    // At most 10 significant digits, then fixed notation with the legend's decimals.
-    if (value != 0 && std::isfinite(value)) {
-        const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
-        if (magnitude > 10)
-            return QString::number(value, 'E', 9);
-        const double factor = std::pow(10.0, 10 - magnitude);
-        value = std::round(value * factor) / factor;
+void TQEVmanager::TakeBreaks(const TClassBreaks& breaks, int writtenBounds) {
+    // Bounds beyond those the method writes keep their values.
+    std::copy_n(breaks.Bounds.begin(), std::clamp(writtenBounds, 0, kMaxClasses), m_classes.Breaks.begin());
+    m_classes.NumClasses = breaks.Count;
+}
+
+void TQEVmanager::Predefined(const TQEV_Class& set) {
+    m_classes.NumClasses = std::clamp(set.ClassCount, 0, kMaxClasses);
+    for (int i = 0; i < m_classes.NumClasses; ++i) {
+        m_classes.Breaks[i] = set.Dividers[i];
+        m_classes.ClassColors[i] = OpaqueFromWindowColor(set.Colors[i]);
     }
-    return QString::number(value, 'f', std::clamp(Decimals, 0, 20));
 }
 
 bool TQEVmanager::Classify(int method) {
-    // Class counts beyond the arrays have no meaning; keep them within.
-    const int n = std::clamp(NumClasses, 0, kMaxClasses);
+    const int n = m_classes.Count();
     int m = method;
     switch (m) {
-    case cmEqualInterval:
-        EqualInterval(n);
+    case cmEqualInterval: {
+        const TClassBreaks breaks = EqualIntervalBreaks(RangeMin, RangeMax, n);
+        TakeBreaks(breaks, breaks.Count);
         break;
+    }
     case cmQuantiles:
-        if (!m_statisticsKnown)
+        if (!m_statistics)
             ComputeStatistics();
-        Quantiles(n);
+        // Quantiles sets every bound: those beyond the classes become 0.
+        TakeBreaks(QuantileBreaks(m_statistics.value_or(TClassStatistics{}), n), kMaxClasses);
         break;
-    case cmStandardized:
-        if (!m_statisticsKnown)
+    case cmStandardized: {
+        if (!m_statistics)
             ComputeStatistics();
-        Standardized(n, 1);
+        const TClassBreaks breaks = StandardizedBreaks(m_statistics.value_or(TClassStatistics{}), n, 1);
+        TakeBreaks(breaks, breaks.Count);
         break;
+    }
     case cmPredefined:
         if (Theme && Theme->ClassSet) {
-            const TQEV_Class& set = *Theme->ClassSet;
-            NumClasses = std::clamp(set.ClassCount, 0, kMaxClasses);
-            for (int i = 0; i < NumClasses; ++i) {
-                Breaks[i] = set.Dividers[i];
-                ClassColors[i] = OpaqueFromWindowColor(set.Colors[i]);
-            }
+            Predefined(*Theme->ClassSet);
         } else {
-            EqualInterval(n);
+            const TClassBreaks breaks = EqualIntervalBreaks(RangeMin, RangeMax, n);
+            TakeBreaks(breaks, breaks.Count);
             m = cmEqualInterval;
         }
         break;
     default:
-        NumClasses = n;
+        m_classes.NumClasses = n;
         break;
     }
-    Method = static_cast<std::uint8_t>(m);
+    m_classes.Method = static_cast<std::uint8_t>(m);
 
     const QString units = Theme ? Theme->Units : QString();
-    for (int i = 0; i < NumClasses; ++i) {
-        if (Method <= cmStandardized) {
-            QString label;
-            if (i == 0)
-                label = "< " + BoundText(Breaks[0]);
-            else if (i == NumClasses - 1)
-                label = "> " + BoundText(Breaks[i - 1]);
-            else
-                label = BoundText(Breaks[i - 1]) + " - " + BoundText(Breaks[i]);
-            ClassLabels[i] = label + " " + units;
-        } else if (Method == cmPredefined) {
-            ClassLabels[i] = Theme->ClassSet->Labels[i];
-        }
+    for (int i = 0; i < m_classes.NumClasses; ++i) {
+        if (m_classes.Method <= cmStandardized)
+            m_classes.ClassLabels[i] =
+                ClassLabel(m_classes.Breaks, i, m_classes.NumClasses, m_classes.Decimals, units);
+        else if (m_classes.Method == cmPredefined)
+            m_classes.ClassLabels[i] = Theme->ClassSet->Labels[i];
     }
     if (m_host)
-        m_host->SetClassificationControls(Method, NumClasses);
+        m_host->ClassificationChanged(m_classes.Method, m_classes.NumClasses);
     return true;
 }
 
+template <typename TCodeOf>
+QRgb TQEVmanager::ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection,
+                          TCodeOf codeOf) const {
+    if (value == kNoDataCell || (value == kNoDataValue && !ZeroIsValue()))
+        return kNoDataColor;
+    if (lookup.IsSelected(value))
+        return selection;
+    return ClassColorOf(codeOf(value));
+}
+
 QRgb TQEVmanager::CellColor(std::uint16_t value) const {
-    if (value == kNoDataCell)
-        return kNoDataColor;
-    if (value == kNoDataValue && !(Theme && Theme->ZeroIsValue))
-        return kNoDataColor;
     const TSmuLookup* lookup = Lookup();
     if (!lookup)
         return kNoDataColor;
-    if (lookup->IsSelected(value))
-        return static_cast<QRgb>(Preferences().SELECT_COLOR);
-    return ClassColorOf(lookup->WrbCodeOf(value));
+    return ColorOf(value, *lookup, m_host->SelectionColor(),
+                   [lookup](int v) { return lookup->WrbCodeOf(v); });
 }
 
 QRgb TQEVmanager::ClassColorOf(int code) const {
     if (code == TSmuLookup::kNoWrbCode)
         return kNoDataColor;
-    const int n = std::clamp(NumClasses, 0, kMaxClasses);
+    const int n = m_classes.Count();
     for (int i = 0; i < n; ++i) {
-        if (static_cast<double>(code) <= Breaks[i])
-            return Visible[i] ? ClassColors[i] : kHiddenClassColor;
+        if (static_cast<double>(code) <= m_classes.Breaks[i])
+            return m_classes.Visible[i] ? m_classes.ClassColors[i] : kHiddenClassColor;
     }
-    if (n > 0 && Visible[n - 1])
-        return ClassColors[n - 1];
+    if (n > 0 && m_classes.Visible[n - 1])
+        return m_classes.ClassColors[n - 1];
     return kNoDataColor;
 }
 
@@ -227,51 +179,19 @@ const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
             m_codes[v] = lookup->WrbCodeOf(v);
         m_codesGeneration = lookup->IndexGeneration();
     }
-    // The same order of tests as CellColor, with the codes read once.
-    const QRgb selection = static_cast<QRgb>(Preferences().SELECT_COLOR) | 0xFF000000u;
-    const bool zeroIsValue = Theme && Theme->ZeroIsValue;
-    for (int v = 0; v < kCellValueCount; ++v) {
-        QRgb color;
-        if (v == kNoDataCell || (v == kNoDataValue && !zeroIsValue))
-            color = kNoDataColor;
-        else if (lookup->IsSelected(v))
-            color = selection;
-        else
-            color = ClassColorOf(m_codes[v]);
-        m_colorTable[v] = color | 0xFF000000u;
-    }
+    const QRgb selection = m_host->SelectionColor();
+    for (int v = 0; v < kCellValueCount; ++v)
+        m_colorTable[v] =
+            ColorOf(static_cast<std::uint16_t>(v), *lookup, selection, [this](int u) { return m_codes[u]; }) |
+            0xFF000000u;
     return m_colorTable;
 }
 
 void TQEVmanager::ApplyRamp(const TRampRecord& ramp) {
-    const int n = std::clamp(NumClasses, 0, kMaxClasses);
+    const int n = m_classes.Count();
     const bool distinct = IsDistinctRamp(ramp);
     for (int i = 0; i < n; ++i) {
         const int entry = distinct ? i * (kDistinctRampColors - 1) / n : i * kContinuousRampColors / n;
-        ClassColors[i] = static_cast<QRgb>(ramp[kRampFirstColor + entry]);
+        m_classes.ClassColors[i] = static_cast<QRgb>(ramp[kRampFirstColor + entry]);
     }
-}
-
-double TQEVmanager::ReadCellValue(double col, double row) const {
-    if (!Stream)
-        return 0;
-    const int bytes = Theme ? Theme->Bytes : 2;
-    return Stream->ReadCell(TruncToInt(col), TruncToInt(row), View.RasterCols, bytes);
-}
-
-TPaintRequest TQEVmanager::PaintRequest() {
-    TPaintRequest request;
-    request.Raster = Stream.get();
-    request.Bytes = Theme ? Theme->Bytes : 2;
-    request.RasterCols = View.RasterCols;
-    request.RasterRows = View.RasterRows;
-    request.Col0 = View.Col0;
-    request.Row0 = View.Row0;
-    request.Scale = View.Scale;
-    request.OriginX = View.OriginX;
-    request.OriginY = View.OriginY;
-    request.TargetWidth = View.TargetWidth;
-    request.TargetHeight = View.TargetHeight;
-    request.ColorTable = RebuildColorTable().data();
-    return request;
 }

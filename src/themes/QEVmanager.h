@@ -1,20 +1,20 @@
 #pragma once
-// The legend model of one map window: the theme it shows, the classes its values fall in (bounds,
-// colours, labels, visibility), its shape overlays, its view geometry and its open raster, and
-// the colour of every raster cell value.
+// The legend model of one map window: its theme, the classes its values fall in (bounds,
+// colours, labels, visibility), its shape overlays, and the colour of every raster cell value.
+// It keeps state; the classification arithmetic is in Classification.h. The window owns the view
+// and the raster, and hears from the model through TLegendHost what changed.
 
-#include "raster/RasterFile.h"
-#include "raster/RasterPainter.h"
-#include "raster/ViewGeometry.h"
+#include "themes/ClassFields.h"
+#include "themes/ClassStatistics.h"
 #include "themes/ColorRampRecord.h"
 #include "themes/ESRIShapeFile.h"
 #include "themes/ThemeRecords.h"
 
 #include <QRgb>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TLegendHost;
@@ -24,97 +24,73 @@ class TSmuLookup;
 inline constexpr QRgb kNoDataColor = 0x00FFFFFF;
 // Colour of cells of a hidden class: opaque white.
 inline constexpr QRgb kHiddenClassColor = 0xFFFFFFFF;
-// The class count a new legend model starts with.
-inline constexpr int kDefaultClassCount = 10;
-
-enum TClassMethod : std::uint8_t {
-    cmEqualInterval = 0,
-    cmQuantiles = 1,
-    cmStandardized = 2,
-    cmPredefined = 3,
-    cmManual = 4,
-};
 
 class TQEVmanager {
 public:
-    // `host` (may be null) shows the method and ramp in the frame, reports progress and gives the
-    // SMU lookup.
-    explicit TQEVmanager(TLegendHost* host = nullptr);
+    // `host` (may be null) gives the SMU lookup, the selection colour and the cell histogram, and
+    // hears of changes. `worldOverlay` is the shapefile of the first overlay (the world outline).
+    TQEVmanager(TLegendHost* host, const QString& worldOverlay);
     ~TQEVmanager();
     TQEVmanager(const TQEVmanager&) = delete;
     TQEVmanager& operator=(const TQEVmanager&) = delete;
 
     const TQEV_Layer* Theme = nullptr; // not owned
-    double RangeMin = 0;
+    double RangeMin = 0;               // the value range Equal interval divides
     double RangeMax = 0;
-    long double Mean = 0;
-    long double StdDev = 0;
-    TViewGeometry View; // also holds RasterCols and RasterRows
-    std::uint8_t Method = cmEqualInterval;
-    int NumClasses = kDefaultClassCount;
-    std::array<double, kMaxClasses> Breaks{};
-    // Row n: the bounds of n classes (n up to kMaxClasses, so one row more than classes).
-    std::array<std::array<double, kMaxClasses + 1>, kMaxClasses + 1> QuantileTable{};
-    std::array<bool, kMaxClasses> Visible{};
-    std::array<QRgb, kMaxClasses> ClassColors{}; // 0xAARRGGBB
-    std::array<QString, kMaxClasses> ClassLabels;
-    int Decimals = 0;
     bool RasterVisible = false;
     bool ThemeOpen = false;
-    std::vector<std::unique_ptr<TESRIShapeFile>> ShapeLayers;
-    std::unique_ptr<TRasterFile> Stream;
+    std::vector<TESRIShapeFile> ShapeLayers; // the overlays, drawn in this order
 
-    int RasterCols() const { return View.RasterCols; }
-    int RasterRows() const { return View.RasterRows; }
+    // The classes.
+    const TClassFields& Classes() const { return m_classes; }
+    // Takes the classes as edited elsewhere (the classification dialog), whole.
+    void SetClasses(const TClassFields& classes);
+    void SetNumClasses(int count);
+    void SetClassVisible(int index, bool visible);
+    void SetClassColor(int index, QRgb color);
 
-    // Opens the raster file at `path` (replacing one held), takes the grid size,
-    // resets range, decimals and visibility and classifies with the theme's default method.
-    // Raises TAMOError when the file cannot be opened.
-    void OpenRaster(const QString& path, int columns, int rows);
+    // A raster of the theme was opened: resets range, decimals, visibility and statistics and
+    // classifies with the theme's default method. The class count stays.
+    void OpenRaster();
 
     // Divides the values into classes by method m (0..4) and labels them. Quantiles and
-    // Standardized first compute the statistics of the raster when they are not known yet.
+    // Standardized first ask the host for the cell histogram when the statistics are not known.
     bool Classify(int method);
 
-    // Digits after the decimal point for labels of classes about x wide.
-    static int DecimalsFor(double x);
-
-    // The colour of a 16-bit cell value; the single definition used by every drawing.
+    // The colour of a 16-bit cell value.
     QRgb CellColor(std::uint16_t value) const;
 
-    // The colours of all 65,536 cell values, made opaque for the bitmap, the same as CellColor
-    // gives. Rebuilt at the start of each drawing, as the legend or the selection may have changed
+    // The colours of all 65,536 cell values, made opaque for the bitmap, by the same rule as
+    // CellColor. Made afresh for each drawing, as the legend or the selection may have changed
     // since. The WRB2 codes of the SMUs are looked up once per generation of the SMU index and
     // kept: the index is read once when the database is loaded and changes only when it is read
     // again or replaced.
     const std::vector<QRgb>& RebuildColorTable();
-    // What the painter needs to draw the current view: the stream, the grid, the view and a
-    // colour table made afresh.
-    TPaintRequest PaintRequest();
     const std::vector<QRgb>& ColorTable() const { return m_colorTable; }
 
     // Recolours the classes from a colour ramp.
     void ApplyRamp(const TRampRecord& ramp);
 
-    // The cell value at (col, row) of the open raster; 0 without a raster or outside the file.
-    double ReadCellValue(double col, double row) const;
-
-    // Statistics of the raster's values (computed on first use of Quantiles or Standardized).
-    bool StatisticsKnown() const { return m_statisticsKnown; }
-    void ComputeStatistics();
+    // The distribution of the cells' codes (after the first Quantiles or Standardized); nothing
+    // before. Tests may put statistics in place.
+    const std::optional<TClassStatistics>& Statistics() const { return m_statistics; }
+    void SetStatistics(const TClassStatistics& statistics) { m_statistics = statistics; }
 
     const TSmuLookup* Lookup() const;
 
 private:
-    void EqualInterval(int n);
-    void Quantiles(int n);
-    void Standardized(int n, double factor);
-    QString BoundText(double value) const;
-
-    TLegendHost* m_host = nullptr;
+    void ComputeStatistics();
+    void TakeBreaks(const TClassBreaks& breaks, int writtenBounds);
+    void Predefined(const TQEV_Class& set);
+    bool ZeroIsValue() const { return Theme && Theme->ZeroIsValue; }
+    // The one colour rule, for a value whose code `codeOf` gives when it is needed.
+    template <typename TCodeOf>
+    QRgb ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection, TCodeOf codeOf) const;
     QRgb ClassColorOf(int code) const;
 
-    bool m_statisticsKnown = false;
+    TLegendHost* m_host = nullptr;
+    TClassFields m_classes;
+    std::optional<TClassStatistics> m_statistics;
     std::vector<QRgb> m_colorTable;
     std::uint64_t m_codesGeneration = 0; // IndexGeneration of the lookup m_codes were read from
     std::vector<int> m_codes;

@@ -303,17 +303,17 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
 
     TMapExplorerForm* map = frame->ActiveMap();
     TQEVmanager& legend = map->Manager();
-    const int classes = legend.NumClasses;
+    const int classes = legend.Classes().NumClasses;
     ASSERT_GT(classes, 2);
     const auto visibleCount = [&] {
-        return int(std::count(legend.Visible.begin(), legend.Visible.begin() + classes, true));
+        return int(std::count(legend.Classes().Visible.begin(), legend.Classes().Visible.begin() + classes, true));
     };
     frame->Action("aLegendNone")->trigger();
     EXPECT_EQ(visibleCount(), 0);
-    legend.Visible[0] = true;
+    legend.SetClassVisible(0, true);
     frame->Action("aLegendSwitch")->trigger();
     EXPECT_EQ(visibleCount(), classes - 1);
-    EXPECT_FALSE(legend.Visible[0]);
+    EXPECT_FALSE(legend.Classes().Visible[0]);
     frame->Action("aLegendAll")->trigger();
     EXPECT_EQ(visibleCount(), classes);
 
@@ -322,7 +322,7 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
     frame->ColorRampBox()->setCurrentIndex(1);
     EXPECT_EQ(map->RampCopy, frame->ColorRamp(1));
     for (int i : {0, 1, classes - 1})
-        EXPECT_EQ(legend.ClassColors[i], QRgb(frame->ColorRamp(1)[kRampFirstColor + i * 39 / classes])) << i;
+        EXPECT_EQ(legend.Classes().ClassColors[i], QRgb(frame->ColorRamp(1)[kRampFirstColor + i * 39 / classes])) << i;
 
     // The hidden classification command opens the dialog on the active map.
     responder.DialogAnswers.push_back([](QDialog& dialog) {

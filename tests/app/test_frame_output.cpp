@@ -99,7 +99,7 @@ TEST_F(FrameOnData, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) 
     EXPECT_EQ(responder.FileRequests[0].Mode, Dialogs::TFileMode::OpenExistingMany);
     ASSERT_EQ(map->Manager().ShapeLayers.size(), 4u);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(map->Manager().ShapeLayers[i + 1]->ShapeFileName, chosen[i]);
+        EXPECT_EQ(map->Manager().ShapeLayers[i + 1].ShapeFileName, chosen[i]);
     EXPECT_EQ(ReadPathSetting("Shape Files"), env.Folder() + "first/");
     const QTreeWidgetItem* shapes = map->LegendTreeView->topLevelItem(1);
     ASSERT_NE(shapes, nullptr);

@@ -43,7 +43,7 @@ protected:
         const int margin = kBlockSize / 4;
         for (int y = 0; y < bitmap.height() && Inside.isNull(); ++y)
             for (int x = 0; x < bitmap.width(); ++x) {
-                const TCellIndex cell = map->Manager().View.PixelToCellIndex(x, y);
+                const TCellIndex cell = map->View().PixelToCellIndex(x, y);
                 if (cell.Row > kBlockRow + margin && cell.Row < kBlockRow + kBlockSize - margin &&
                     cell.Col > kBlockCol + margin && cell.Col < kBlockCol + kBlockSize - margin) {
                     Inside = QPoint(x + 2, y + 2);

@@ -40,12 +40,14 @@ protected:
             Classes.Dividers[i] = 1000.0 * (i + 1);
             Classes.Labels[i] = QString("group %1").arg(i + 1);
         }
-        Legend = std::make_unique<TQEVmanager>();
+        Legend = std::make_unique<TQEVmanager>(nullptr, QString());
         Legend->Theme = &Theme;
         Legend->RangeMin = 0;
         Legend->RangeMax = 32000;
-        Legend->NumClasses = 4;
-        Legend->Visible.fill(true);
+        TClassFields classes = Legend->Classes();
+        classes.NumClasses = 4;
+        classes.Visible.fill(true);
+        Legend->SetClasses(classes);
         Legend->Classify(cmEqualInterval);
     }
     void Open() {
@@ -90,8 +92,8 @@ TEST_F(ClassificationDialogTest, ShowsTheThemeAndOneRowPerClass) {
     }
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(Row(i).lblNumber->text(), QString::number(i + 1));
-        EXPECT_EQ(Row(i).edtCaption->text(), Legend->ClassLabels[i]);
-        EXPECT_EQ(Row(i).shpColor->Color, Legend->ClassColors[i]);
+        EXPECT_EQ(Row(i).edtCaption->text(), Legend->Classes().ClassLabels[i]);
+        EXPECT_EQ(Row(i).shpColor->Color, Legend->Classes().ClassColors[i]);
         EXPECT_TRUE(Row(i).chkVisible->isChecked());
         EXPECT_EQ(Row(i).edtTo->y(), 30 * i + 4);
         EXPECT_EQ(Row(i).btnColor->text(), "...");
@@ -104,8 +106,8 @@ TEST_F(ClassificationDialogTest, TypingABoundShowsManualWithoutReclassifying) {
     Open();
     Type(*Row(1).edtTo, "9000");
     EXPECT_EQ(Method(), "Manual");
-    EXPECT_EQ(Legend->Method, cmEqualInterval);
-    EXPECT_EQ(Legend->Breaks[1], 16000);
+    EXPECT_EQ(Legend->Classes().Method, cmEqualInterval);
+    EXPECT_EQ(Legend->Classes().Breaks[1], 16000);
     EXPECT_EQ(Map.Redraws, 0);
     EXPECT_EQ(Dialog->Rows().size(), 4u);
 }
@@ -117,11 +119,11 @@ TEST_F(ClassificationDialogTest, ManualBoundsAreReadUpToTheFirstTextThatIsNoNumb
     Type(*Row(2).edtTo, "30000");
     Type(*Row(0).edtCaption, "low");
     QTest::mouseClick(Dialog->btnApply, Qt::LeftButton);
-    EXPECT_EQ(Legend->Method, cmManual);
-    EXPECT_EQ(Legend->Breaks[0], 5000);
-    EXPECT_EQ(Legend->Breaks[1], 16000);
-    EXPECT_EQ(Legend->Breaks[2], 24000);
-    EXPECT_EQ(Legend->ClassLabels[0], "low");
+    EXPECT_EQ(Legend->Classes().Method, cmManual);
+    EXPECT_EQ(Legend->Classes().Breaks[0], 5000);
+    EXPECT_EQ(Legend->Classes().Breaks[1], 16000);
+    EXPECT_EQ(Legend->Classes().Breaks[2], 24000);
+    EXPECT_EQ(Legend->Classes().ClassLabels[0], "low");
     EXPECT_EQ(Map.Redraws, 1);
     // The rows show the legend as applied.
     EXPECT_EQ(Row(1).edtFrom->text(), "5000");
@@ -131,8 +133,8 @@ TEST_F(ClassificationDialogTest, ManualBoundsAreReadUpToTheFirstTextThatIsNoNumb
 TEST_F(ClassificationDialogTest, ACountChangeReclassifiesAnEqualIntervalButOnlyRebuildsManualRows) {
     Open();
     QTest::keyClick(Dialog->SpinEdit, Qt::Key_Up);
-    EXPECT_EQ(Legend->NumClasses, 5);
-    EXPECT_EQ(Legend->Breaks[0], 6400);
+    EXPECT_EQ(Legend->Classes().NumClasses, 5);
+    EXPECT_EQ(Legend->Classes().Breaks[0], 6400);
     EXPECT_EQ(Map.Redraws, 1);
     ASSERT_EQ(Dialog->Rows().size(), 5u);
     EXPECT_EQ(Row(0).edtTo->text(), "6400");
@@ -140,16 +142,16 @@ TEST_F(ClassificationDialogTest, ACountChangeReclassifiesAnEqualIntervalButOnlyR
     // Manual (the last method) applies once when chosen, then a count change only adds a row.
     QTest::keyClick(Dialog->SortMethodCombo, Qt::Key_End);
     EXPECT_EQ(Method(), "Manual");
-    EXPECT_EQ(Legend->Method, cmManual);
+    EXPECT_EQ(Legend->Classes().Method, cmManual);
     EXPECT_EQ(Map.Redraws, 2);
     QTest::keyClick(Dialog->SpinEdit, Qt::Key_Up);
     EXPECT_EQ(Dialog->Rows().size(), 6u);
-    EXPECT_EQ(Legend->NumClasses, 5);
+    EXPECT_EQ(Legend->Classes().NumClasses, 5);
     EXPECT_EQ(Map.Redraws, 2);
     // Applying keeps the shown bounds; the new last class has no upper bound of its own.
     QTest::mouseClick(Dialog->btnApply, Qt::LeftButton);
-    EXPECT_EQ(Legend->NumClasses, 6);
-    EXPECT_EQ(Legend->Breaks[3], 25600);
+    EXPECT_EQ(Legend->Classes().NumClasses, 6);
+    EXPECT_EQ(Legend->Classes().Breaks[3], 25600);
 }
 
 TEST_F(ClassificationDialogTest, ACountChangeWhilePredefinedSwitchesToManual) {
@@ -162,8 +164,8 @@ TEST_F(ClassificationDialogTest, ACountChangeWhilePredefinedSwitchesToManual) {
     EXPECT_EQ(Method(), "Manual");
     EXPECT_EQ(Dialog->Copy().Method, cmManual);
     EXPECT_EQ(Dialog->Rows().size(), 4u);
-    EXPECT_EQ(Legend->Method, cmPredefined);
-    EXPECT_EQ(Legend->NumClasses, 3);
+    EXPECT_EQ(Legend->Classes().Method, cmPredefined);
+    EXPECT_EQ(Legend->Classes().NumClasses, 3);
     EXPECT_EQ(Map.Redraws, 0);
 }
 
@@ -177,9 +179,9 @@ TEST_F(ClassificationDialogTest, CancelAfterApplyKeepsWhatApplyWrote) {
     QTest::mouseClick(Dialog->btnCancel, Qt::LeftButton);
     EXPECT_EQ(Dialog->result(), QDialog::Rejected);
     EXPECT_EQ(Theme.LayerName, "Soil groups");
-    EXPECT_FALSE(Legend->Visible[2]);
+    EXPECT_FALSE(Legend->Classes().Visible[2]);
     // Equal interval labels are made anew from the bounds when it reclassifies.
-    EXPECT_EQ(Legend->ClassLabels[2], "16000 - 24000 ");
+    EXPECT_EQ(Legend->Classes().ClassLabels[2], "16000 - 24000 ");
 }
 
 TEST_F(ClassificationDialogTest, EnterClosesWithOkWithoutStoringAndOkStores) {
@@ -188,8 +190,8 @@ TEST_F(ClassificationDialogTest, EnterClosesWithOkWithoutStoringAndOkStores) {
     QTest::keyClick(Row(0).edtTo.get(), Qt::Key_Return);
     EXPECT_EQ(Dialog->result(), QDialog::Accepted);
     EXPECT_FALSE(Dialog->isVisible());
-    EXPECT_EQ(Legend->Breaks[0], 8000);
-    EXPECT_EQ(Legend->Method, cmEqualInterval);
+    EXPECT_EQ(Legend->Classes().Breaks[0], 8000);
+    EXPECT_EQ(Legend->Classes().Method, cmEqualInterval);
     // Its place is kept under its window name and comes back with the next dialog.
     EXPECT_TRUE(TRegistry().KeyExists(QString(kFormsKey) + "\\frmClassification"));
     const QPoint placed = Dialog->pos();
@@ -203,8 +205,8 @@ TEST_F(ClassificationDialogTest, EnterClosesWithOkWithoutStoringAndOkStores) {
     Type(*Row(0).edtTo, "100");
     QTest::mouseClick(Dialog->btnOK, Qt::LeftButton);
     EXPECT_EQ(Dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(Legend->Breaks[0], 100);
-    EXPECT_EQ(Legend->Method, cmManual);
+    EXPECT_EQ(Legend->Classes().Breaks[0], 100);
+    EXPECT_EQ(Legend->Classes().Method, cmManual);
     EXPECT_EQ(Map.Redraws, 0); // the opener redraws after OK
 }
 
@@ -218,9 +220,9 @@ TEST_F(ClassificationDialogTest, TheColourButtonOfARowChangesTheCopyAndItsSwatch
     QTest::mouseClick(Row(1).btnColor.get(), Qt::LeftButton);
     EXPECT_EQ(Row(1).shpColor->Color, 0xFF010203u);
     EXPECT_EQ(Dialog->Copy().ClassColors[1], 0xFF010203u);
-    EXPECT_NE(Legend->ClassColors[1], 0xFF010203u);
+    EXPECT_NE(Legend->Classes().ClassColors[1], 0xFF010203u);
     QTest::mouseClick(Dialog->btnApply, Qt::LeftButton);
-    EXPECT_EQ(Legend->ClassColors[1], 0xFF010203u);
+    EXPECT_EQ(Legend->Classes().ClassColors[1], 0xFF010203u);
 
     Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
     QTest::mouseClick(Row(1).btnColor.get(), Qt::LeftButton);

@@ -81,12 +81,13 @@ TEST(ColorRamps, AppliedComputedRampGivesEveryClassAColour) {
     std::mt19937 random(11);
     const std::vector<TColorRamp> ramps = BuildColorRamps(random);
     for (int i = 3; i < kColorRampCount; ++i) {
-        TQEVmanager legend;
-        legend.NumClasses = 12;
+        TQEVmanager legend(nullptr, QString());
+        legend.SetNumClasses(12);
         legend.ApplyRamp(ToRampRecord(ramps[i]));
-        for (int c = 0; c < legend.NumClasses; ++c) {
-            EXPECT_EQ(legend.ClassColors[c] & kOpaque, kOpaque) << "ramp " << i << " class " << c;
-            EXPECT_EQ(legend.ClassColors[c], ramps[i].Colors[c * 75 / 12]) << "ramp " << i << " class " << c;
+        for (int c = 0; c < legend.Classes().NumClasses; ++c) {
+            const QRgb color = legend.Classes().ClassColors[c];
+            EXPECT_EQ(color & kOpaque, kOpaque) << "ramp " << i << " class " << c;
+            EXPECT_EQ(color, ramps[i].Colors[c * 75 / 12]) << "ramp " << i << " class " << c;
         }
     }
 }

@@ -1,7 +1,6 @@
 // The legend panel of a map window, driven by clicks on its tree, and the legend operations the
 // frame calls.
-#include "MapFakes.h"
-#include "TestSupport.h"
+#include "MapWindowFixture.h"
 #include "classify/ColorForm.h"
 #include "classify/frmClassification.h"
 #include "map/LegendPanel.h"
@@ -22,8 +21,8 @@
 
 namespace {
 
-constexpr int kCols = 400;
-constexpr int kRows = 200;
+constexpr int kCols = kMapCols;
+constexpr int kRows = kMapRows;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 const QRgb kClassColors[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
 
@@ -52,47 +51,17 @@ void WriteTopEdgeOutline(const QString& path) {
     DBFClose(dbf);
 }
 
-class LegendPanelTest : public ::testing::Test {
+class LegendPanelTest : public TMapWindowFixture {
 protected:
-    TScopedEnvironment Env;
-    TTestResponder Responder;
-    TFakeHost Host;
-    TQEV_library Library;
-    TQEV_Class Classes;
-    TQEV_Layer Theme;
     std::unique_ptr<TMapExplorerForm> Form;
 
     void SetUp() override {
-        const QString cache = Env.Folder() + "Cache/";
-        QDir().mkpath(cache);
-        Preferences().DATA_CACHE = cache;
-        Preferences().RASTER = cache + "TAMO2.bil";
-        Preferences().SELECT_COLOR = 255;
-        Library.Path = Env.Folder() + "TAMO2.zip";
-        QFile(Library.Path).open(QIODevice::WriteOnly);
-        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterHeader::Beside);
+        MakeMapData(CellOf, 60);
         Preferences().DATA_WORLD_MAP = Env.Folder() + "Outline.shp";
         WriteTopEdgeOutline(Preferences().DATA_WORLD_MAP);
-        for (int smu = 1; smu <= 60; ++smu)
-            Host.Lookup.Codes[smu] = smu;
-        Classes.ClassCount = 4;
-        const double dividers[4] = {10, 20, 30, 1000};
-        for (int i = 0; i < 4; ++i) {
-            Classes.Dividers[i] = dividers[i];
-            Classes.Labels[i] = QString("class %1").arg(i + 1);
-            const QRgb c = kClassColors[i];
-            Classes.Colors[i] = qRed(c) | qGreen(c) << 8 | qBlue(c) << 16; // window colours
-        }
-        Theme.Library = &Library;
-        Theme.FileName = "TAMO2.bil";
-        Theme.LayerName = "Soils";
-        Theme.DefaultMethod = cmPredefined;
-        Theme.ClassSet = &Classes;
-
-        Form = std::make_unique<TMapExplorerForm>(Host);
-        Form->resize(600, 300);
-        Form->show();
-        QCoreApplication::processEvents();
+        SetClassSet({10, 20, 30, 1000}, {"class 1", "class 2", "class 3", "class 4"},
+                    {std::begin(kClassColors), std::end(kClassColors)});
+        Form = ShownForm();
         ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows));
     }
     // True when the outline along the top of the map is drawn at column x.
@@ -111,7 +80,7 @@ protected:
 
     // The map pixel in the middle of row band `band`.
     QRgb BandPixel(int band) {
-        const double scale = Form->Manager().View.Scale;
+        const double scale = Form->View().Scale();
         return Form->Image32View->Bitmap.pixel(int(20 * scale), int((40 * band + 20) * scale));
     }
     std::vector<int> States() {
@@ -148,14 +117,14 @@ TEST_F(LegendPanelTest, TheStateImageIsWhereTheTreePaintsTheCheckBoxAndTheButton
 TEST_F(LegendPanelTest, ClickingAClassCheckMarkHidesAndShowsItsCells) {
     EXPECT_EQ(BandPixel(1), kClassColors[1]);
     ClickNode(ClassNode(1), TStatePart::CheckMark);
-    EXPECT_FALSE(Form->Manager().Visible[1]);
+    EXPECT_FALSE(Form->Manager().Classes().Visible[1]);
     EXPECT_EQ(BandPixel(1), kWhite);
     EXPECT_EQ(BandPixel(0), kClassColors[0]);
     EXPECT_EQ(States(), (std::vector<int>{2, 1, 2, 2}));
     EXPECT_TRUE(ThemeNode()->isExpanded());
 
     ClickNode(ClassNode(1), TStatePart::CheckMark);
-    EXPECT_TRUE(Form->Manager().Visible[1]);
+    EXPECT_TRUE(Form->Manager().Classes().Visible[1]);
     EXPECT_EQ(BandPixel(1), kClassColors[1]);
     EXPECT_EQ(States(), (std::vector<int>{2, 2, 2, 2}));
 }
@@ -170,7 +139,7 @@ TEST_F(LegendPanelTest, TheRootHidesTheRasterButNotTheOverlaysWhichHaveTheirOwnC
     EXPECT_TRUE(TopEdgeDrawn(10)) << "the world outline stays";
 
     ClickNode(ShapeNode(0), TStatePart::CheckMark);
-    EXPECT_FALSE(Form->Manager().ShapeLayers[0]->Visible);
+    EXPECT_FALSE(Form->Manager().ShapeLayers[0].Visible);
     EXPECT_EQ(State(ShapeNode(0)), 1);
     EXPECT_FALSE(TopEdgeDrawn(10));
 
@@ -181,8 +150,8 @@ TEST_F(LegendPanelTest, TheRootHidesTheRasterButNotTheOverlaysWhichHaveTheirOwnC
 
 TEST_F(LegendPanelTest, SwitchSelectAllAndSelectNoneFromTheLegend) {
     // Classes 1 and 3 of 4 visible.
-    Form->Manager().Visible[1] = false;
-    Form->Manager().Visible[3] = false;
+    Form->Manager().SetClassVisible(1, false);
+    Form->Manager().SetClassVisible(3, false);
     Form->Redraw();
     Form->InvertClassSelection();
     EXPECT_EQ(States(), (std::vector<int>{1, 2, 1, 2}));
@@ -201,7 +170,7 @@ TEST_F(LegendPanelTest, SwitchSelectAllAndSelectNoneFromTheLegend) {
 
 TEST_F(LegendPanelTest, ARampGivesClassIItsColourNumberAndTheMapIsRedrawn) {
     TQEVmanager& legend = Form->Manager();
-    legend.NumClasses = 5;
+    legend.SetNumClasses(5);
     legend.Classify(cmEqualInterval);
     QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
     TRampRecord ramp{};
@@ -215,7 +184,7 @@ TEST_F(LegendPanelTest, ARampGivesClassIItsColourNumberAndTheMapIsRedrawn) {
         ramp[0] = c.Distinct;
         Form->ApplyColourRamp(ramp);
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(legend.ClassColors[i], 0xFF000000u + c.Numbers[i]) << "class " << i;
+            EXPECT_EQ(legend.Classes().ClassColors[i], 0xFF000000u + c.Numbers[i]) << "class " << i;
         EXPECT_EQ(Form->RampCopy, ramp);
     }
     EXPECT_EQ(drawn.count(), 2);
@@ -242,7 +211,7 @@ TEST_F(LegendPanelTest, TheColourButtonOfAClassOpensThePickerAndOkRecolours) {
     });
     ClickNode(ClassNode(2), TStatePart::Colour);
     EXPECT_TRUE(Responder.DialogAnswers.empty());
-    EXPECT_EQ(Form->Manager().ClassColors[2], 0xFF7F0000u);
+    EXPECT_EQ(Form->Manager().Classes().ClassColors[2], 0xFF7F0000u);
     EXPECT_EQ(BandPixel(2), 0xFF7F0000u);
     EXPECT_EQ(drawn.count(), 1);
 }
@@ -256,8 +225,8 @@ TEST_F(LegendPanelTest, CancellingThePickerLeavesTheLegendAndStartsNoDrawing) {
     Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
     ClickNode(ShapeNode(0), TStatePart::Colour);
     EXPECT_TRUE(Responder.DialogAnswers.empty());
-    EXPECT_EQ(Form->Manager().ClassColors[0], kClassColors[0]);
-    EXPECT_EQ(Form->Manager().ShapeLayers[0]->Color, 0u);
+    EXPECT_EQ(Form->Manager().Classes().ClassColors[0], kClassColors[0]);
+    EXPECT_EQ(Form->Manager().ShapeLayers[0].Color, 0u);
     EXPECT_EQ(drawn.count(), 0);
     EXPECT_TRUE(Host.StatusTexts.isEmpty());
 }
@@ -272,7 +241,7 @@ TEST_F(LegendPanelTest, ClicksDuringADrawingAreIgnoredAndEscapeStopsIt) {
     });
     Form->Redraw();
     EXPECT_FALSE(Form->IsDrawing());
-    EXPECT_TRUE(Form->Manager().Visible[0]);
+    EXPECT_TRUE(Form->Manager().Classes().Visible[0]);
     EXPECT_EQ(Form->Image32View->Bitmap.pixel(5, 400), kWhite); // never reached
 }
 
@@ -286,7 +255,7 @@ TEST_F(LegendPanelTest, ARightClickSelectsANodeAndChangesNothing) {
     const QImage shown = Tree().viewport()->grab().toImage();
     EXPECT_EQ(shown.pixel(state.left() + 32 + 8, state.center().y()), kClassColors[2]);
     QTest::mouseClick(Tree().viewport(), Qt::RightButton, {}, QPoint(state.left() + 7, state.center().y()));
-    EXPECT_TRUE(Form->Manager().Visible[2]);
+    EXPECT_TRUE(Form->Manager().Classes().Visible[2]);
 }
 
 TEST_F(LegendPanelTest, TheTreeCannotBeCollapsed) {
@@ -311,7 +280,7 @@ TEST_F(LegendPanelTest, ShowClassificationRedrawsOnOkOnly) {
         classification->show();
         classification->Rows()[1]->chkVisible->click();
         QTest::mouseClick(classification->btnOK, Qt::LeftButton);
-        EXPECT_FALSE(Form->Manager().Visible[1]);
+        EXPECT_FALSE(Form->Manager().Classes().Visible[1]);
         return classification->result();
     });
     EXPECT_TRUE(Form->ShowClassification());
@@ -320,7 +289,7 @@ TEST_F(LegendPanelTest, ShowClassificationRedrawsOnOkOnly) {
 }
 
 TEST_F(LegendPanelTest, TheLegendStaysScrolledWhereItWasWhenAClickRedrawsTheMap) {
-    Form->Manager().NumClasses = 40;
+    Form->Manager().SetNumClasses(40);
     Form->Manager().Classify(cmEqualInterval);
     Form->Redraw();
     QScrollBar* bar = Tree().verticalScrollBar();
@@ -329,7 +298,7 @@ TEST_F(LegendPanelTest, TheLegendStaysScrolledWhereItWasWhenAClickRedrawsTheMap)
     const int scrolled = bar->value();
     ASSERT_GT(scrolled, 0);
     ClickNode(ClassNode(39), TStatePart::CheckMark);
-    EXPECT_FALSE(Form->Manager().Visible[39]);
+    EXPECT_FALSE(Form->Manager().Classes().Visible[39]);
     EXPECT_EQ(bar->value(), scrolled) << bar->maximum();
     QCoreApplication::processEvents();
     EXPECT_EQ(bar->value(), scrolled) << bar->maximum();
@@ -343,7 +312,7 @@ TEST_F(LegendPanelTest, TheColourButtonOfAnOverlayRecoloursIt) {
         return int(QDialog::Accepted);
     });
     ClickNode(ShapeNode(0), TStatePart::Colour);
-    EXPECT_EQ(Form->Manager().ShapeLayers[0]->Color, 0xFF0080FFu);
+    EXPECT_EQ(Form->Manager().ShapeLayers[0].Color, 0xFF0080FFu);
     // The rebuilt legend shows the overlay's symbol in its new colour.
     const QImage icon = ShapeNode(0)->icon(0).pixmap(QSize(48, 16)).toImage();
     bool found = false;

@@ -1,6 +1,5 @@
 // Map output: the printed page (into a PDF file) and the clipboard picture of a map window.
-#include "MapFakes.h"
-#include "TestSupport.h"
+#include "MapWindowFixture.h"
 #include "common/TAMOError.h"
 #include "map/MapExplorerForm.h"
 #include "map/MapOutput.h"
@@ -14,40 +13,17 @@
 
 namespace {
 
-constexpr int kCols = 400;
-constexpr int kRows = 200;
+constexpr int kCols = kMapCols;
+constexpr int kRows = kMapRows;
 
-class MapOutputTest : public ::testing::Test {
+class MapOutputTest : public TMapWindowFixture {
 protected:
-    TScopedEnvironment Env;
-    TTestResponder Responder;
-    TFakeHost Host;
-    TQEV_library Library;
-    TQEV_Layer Theme;
     std::unique_ptr<TMapExplorerForm> Form;
 
     void SetUp() override {
-        const QString cache = Env.Folder() + "Cache/";
-        QDir().mkpath(cache);
-        Preferences().DATA_CACHE = cache;
-        Preferences().RASTER = cache + "TAMO2.bil";
-        Library.Path = Env.Folder() + "TAMO2.zip";
-        WriteEmptyArchive(Library.Path);
         // Stripes of units 1..8 across the grid, each its own class colour.
-        WriteRaster(
-            cache + "TAMO2.bil", kCols, kRows, 2, [](int c, int r) { return 1u + (c / 50 + r / 50) % 8; },
-            TRasterHeader::Beside);
-        for (int smu = 1; smu <= 8; ++smu)
-            Host.Lookup.Codes[smu] = smu;
-        Theme.Library = &Library;
-        Theme.FileName = "TAMO2.bil";
-        Theme.LayerName = "Soils";
-        Theme.Bytes = 2;
-        Theme.DefaultMethod = 0;
-        Form = std::make_unique<TMapExplorerForm>(Host);
-        Form->resize(600, 300);
-        Form->show();
-        QCoreApplication::processEvents();
+        MakeMapData([](int c, int r) { return 1u + (c / 50 + r / 50) % 8; }, 8);
+        Form = ShownForm();
     }
     void Open() { ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows)); }
 };
@@ -63,14 +39,14 @@ int PageCount(const QByteArray& pdf) {
 
 TEST_F(MapOutputTest, ThePageShowsTheMapAtTheScreensCellSizeFromTheTopLeft) {
     Open();
-    const TViewGeometry before = Form->Manager().View;
+    const TViewGeometry before = Form->View();
     const QImage& screen = Form->Image32View->Bitmap;
     const QImage page = RenderPrintPage(*Form, QSize(1400, 900));
     ASSERT_EQ(page.size(), QSize(1400, 900));
     EXPECT_EQ(page.copy(screen.rect()), screen.convertToFormat(page.format()));
     // The window keeps its screen geometry for pointing and drawing.
-    EXPECT_EQ(Form->Manager().View.TargetWidth, before.TargetWidth);
-    EXPECT_EQ(Form->Manager().View.Scale, before.Scale);
+    EXPECT_EQ(Form->View().TargetWidth(), before.TargetWidth());
+    EXPECT_EQ(Form->View().Scale(), before.Scale());
 
     // A zoomed view: the page starts at the same cell as the screen.
     Form->SetViewAndDraw(120, 220, 60, 110);

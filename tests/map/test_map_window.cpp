@@ -1,5 +1,4 @@
-#include "MapFakes.h"
-#include "TestSupport.h"
+#include "MapWindowFixture.h"
 #include "map/LegendTree.h"
 #include "map/MapExplorerForm.h"
 #include "raster/RasterLocator.h"
@@ -17,8 +16,8 @@
 
 namespace {
 
-constexpr int kCols = 400;
-constexpr int kRows = 200;
+constexpr int kCols = kMapCols;
+constexpr int kRows = kMapRows;
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kGreen = 0xFF00FF00;
 constexpr QRgb kBlue = 0xFF0000FF;
@@ -31,55 +30,21 @@ std::uint32_t CellOf(int c, int r) {
     return 1 + c / 40 + 10 * (r / 40);
 }
 
-class MapWindowTest : public ::testing::Test {
+class MapWindowTest : public TMapWindowFixture {
 protected:
-    TScopedEnvironment Env;
-    TTestResponder Responder;
-    TFakeHost Host;
-    TQEV_library Library;
-    TQEV_Class Classes;
-    TQEV_Layer Theme;
     std::vector<std::unique_ptr<TMapExplorerForm>> Windows;
 
     void SetUp() override {
-        const QString cache = Env.Folder() + "Cache/";
-        QDir().mkpath(cache);
-        Preferences().DATA_CACHE = cache;
-        Preferences().RASTER = cache + "TAMO2.bil";
+        MakeMapData(CellOf, 60);
+        Host.Lookup.Codes[3482] = 3482;
         Preferences().PersistentView = true;
         Preferences().SynchronizeWindows = false;
-        Preferences().SELECT_COLOR = 255;
-        Library.Path = Env.Folder() + "TAMO2.zip";
-        WriteEmptyArchive(Library.Path);
-        // A small raster whose header gives its grid.
-        WriteRaster(cache + "TAMO2.bil", kCols, kRows, 2, CellOf, TRasterHeader::Beside);
-        for (int smu = 1; smu <= 60; ++smu)
-            Host.Lookup.Codes[smu] = smu;
-        Host.Lookup.Codes[3482] = 3482;
-        Classes.ClassCount = 3;
-        Classes.Dividers[0] = 10;
-        Classes.Dividers[1] = 30;
-        Classes.Dividers[2] = 1000;
-        Classes.Labels[0] = "low";
-        Classes.Labels[1] = "middle";
-        Classes.Labels[2] = "high";
-        Classes.Colors[0] = 0x0000FF; // window colours: red in the lowest byte
-        Classes.Colors[1] = 0x00FF00;
-        Classes.Colors[2] = 0xFF0000;
-        Theme.Library = &Library;
-        Theme.FileName = "TAMO2.bil";
-        Theme.LayerName = "Soils";
-        Theme.Bytes = 2;
-        Theme.DefaultMethod = 3;
-        Theme.ClassSet = &Classes;
+        SetClassSet({10, 30, 1000}, {"low", "middle", "high"}, {kRed, kGreen, kBlue});
     }
 
     TMapExplorerForm& NewWindow(QSize size = {600, 300}) {
-        Windows.push_back(std::make_unique<TMapExplorerForm>(Host));
+        Windows.push_back(ShownForm(size));
         TMapExplorerForm& form = *Windows.back();
-        form.resize(size);
-        form.show();
-        QCoreApplication::processEvents();
         Host.Maps << &form;
         return form;
     }
@@ -110,7 +75,7 @@ TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
     EXPECT_EQ(form.GetView(), (TViewRect{0, kCols - 1, 0, kRows - 1}));
     // Block (0, 0) is SMU 1 (red), block (5, 0) SMU 6 (red), block (0, 1) SMU 11 (green), block
     // (0, 3) SMU 31 (blue).
-    const double scale = form.Manager().View.Scale;
+    const double scale = form.View().Scale();
     auto at = [&](int col, int row) { return Pixel(form, int(col * scale) + 1, int(row * scale) + 1); };
     EXPECT_EQ(at(5, 5), kRed);
     EXPECT_EQ(at(205, 5), kRed);
@@ -170,12 +135,12 @@ TEST_F(MapWindowTest, ReadoutTextsAndThePointerReport) {
 
 TEST_F(MapWindowTest, HiddenClassesAndTheSelectionChangeTheColours) {
     TMapExplorerForm& form = OpenWindow();
-    form.Manager().Visible[0] = false;
+    form.Manager().SetClassVisible(0, false);
     Host.Lookup.Selected = {11};
     form.Redraw();
-    const double scale = form.Manager().View.Scale;
+    const double scale = form.View().Scale();
     EXPECT_EQ(Pixel(form, int(5 * scale), int(5 * scale)), 0xFFFFFFFFu);
-    EXPECT_EQ(Pixel(form, int(5 * scale), int(45 * scale)), 0xFF0000FFu); // SELECT_COLOR 255
+    EXPECT_EQ(Pixel(form, int(5 * scale), int(45 * scale)), 0xFF0000FFu); // the selection colour 255
     EXPECT_EQ(form.LegendTreeView->topLevelItem(0)->child(0)->data(0, lrState).toInt(), 1);
 
     // Without the raster layer the map is white.
@@ -187,7 +152,7 @@ TEST_F(MapWindowTest, HiddenClassesAndTheSelectionChangeTheColours) {
 TEST_F(MapWindowTest, ZoomInByClickingAndViewAll) {
     TMapExplorerForm& form = OpenWindow();
     form.SetTool(mtZoomIn);
-    const double scale = form.Manager().View.Scale; // 389 / 400
+    const double scale = form.View().Scale(); // 389 / 400
     Click(form, QPoint(194, 97));
     // Cell (199.49, 99.74) with a view 399 x 199 wide: 120 .. 278 and 60 .. 139.
     EXPECT_NEAR(194 / scale, 199.49, 0.01);
@@ -281,7 +246,7 @@ TEST_F(MapWindowTest, PanningMovesTheViewAndNeverBeyondTheNorthWestCorner) {
     TMapExplorerForm& form = OpenWindow();
     form.SetViewAndDraw(100, 199, 50, 126); // the panel's shape: its centre is the view's centre
     const TViewRect before = form.GetView();
-    const double scale = form.Manager().View.Scale;
+    const double scale = form.View().Scale();
     form.SetTool(mtPan);
     QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
     QTest::mouseMove(form.Image32View, QPoint(150, 120));
@@ -290,7 +255,7 @@ TEST_F(MapWindowTest, PanningMovesTheViewAndNeverBeyondTheNorthWestCorner) {
     const TViewRect after = form.GetView();
     EXPECT_NEAR(after.Col0 - before.Col0, 50 / scale, 1.5);
     EXPECT_NEAR(after.Row0 - before.Row0, 30 / scale, 1.5);
-    EXPECT_EQ(form.Manager().View.Scale, scale);
+    EXPECT_EQ(form.View().Scale(), scale);
     EXPECT_EQ(form.Image32View->pos(), QPoint(0, 0));
 
     // Dragging the whole world east would put the view west of column 0: it stays.
@@ -311,7 +276,7 @@ TEST_F(MapWindowTest, ZoomingOutWidensLittleNearTheNorthWestAndMuchFarFromIt) {
     EXPECT_LE(nearCorner.Col1 - nearCorner.Col0, 45);
 
     form.SetViewAndDraw(300, 339, 150, 169);
-    const double scale = form.Manager().View.Scale;
+    const double scale = form.View().Scale();
     Click(form, QPoint(int(20 * scale), int(10 * scale)));
     const TViewRect far = form.GetView();
     EXPECT_GE(far.Col1 - far.Col0, 70);
@@ -349,7 +314,7 @@ TEST_F(MapWindowTest, TheClickMarkerIsDrawnAndErased) {
 
 TEST_F(MapWindowTest, TheSmuToolsOpenTheClickedUnit) {
     TMapExplorerForm& form = OpenWindow();
-    const double scale = form.Manager().View.Scale;
+    const double scale = form.View().Scale();
     form.SetTool(mtSmuTable);
     Click(form, QPoint(int(45 * scale), int(45 * scale)));
     EXPECT_EQ(Host.Tables, std::vector<int>{12});
@@ -434,9 +399,12 @@ TEST_F(MapWindowTest, ClosingDuringADrawingWaitsForItsEnd) {
     EXPECT_FALSE(closedAtOnce);
     ASSERT_FALSE(sub.isNull());
     EXPECT_FALSE(form->IsDrawing());
-    QTest::qWait(50);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(sub.isNull());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return sub.isNull();
+        },
+        5000));
 }
 
 TEST_F(MapWindowTest, ResizingRedrawsAtTheNewSizeOnceSizingEnds) {
@@ -444,9 +412,10 @@ TEST_F(MapWindowTest, ResizingRedrawsAtTheNewSizeOnceSizingEnds) {
     form.resize(700, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(form.Image32View->size(), form.MapPanel->size());
-    QTest::qWait(400);
-    EXPECT_EQ(form.Image32View->Bitmap.size(), form.MapPanel->size());
-    EXPECT_EQ(form.Manager().View.TargetHeight, form.MapPanel->height());
+    // Drawn anew once the sizing has ended.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form.Image32View->Bitmap.size() == form.MapPanel->size() && !form.IsDrawing(); }, 5000));
+    EXPECT_EQ(form.View().TargetHeight(), form.MapPanel->height());
     EXPECT_EQ(Pixel(form, 5, 5), kRed);
 }
 
@@ -502,7 +471,7 @@ TEST_F(MapWindowTest, APanDragMovesTheMapByTheDraggedDistance) {
 TEST_F(MapWindowTest, BeyondTheRasterTheMapIsWhiteAndTheReadoutHasNoValue) {
     // Wider than the world: 400 columns take about 602 of the 688 pixels of the panel.
     TMapExplorerForm& wide = OpenWindow({900, 300});
-    const double scale = wide.Manager().View.Scale;
+    const double scale = wide.View().Scale();
     const int lastColumnPixel = int((kCols - 0.5) * scale);
     EXPECT_EQ(Pixel(wide, lastColumnPixel, 100), kGreen); // SMU 30 in the last block column
     EXPECT_EQ(Pixel(wide, lastColumnPixel + 5, 100), 0xFFFFFFFFu);
@@ -522,7 +491,7 @@ TEST_F(MapWindowTest, BeyondTheRasterTheMapIsWhiteAndTheReadoutHasNoValue) {
 
     // Taller than the world: the rows south of the last one are white, not the last row again.
     TMapExplorerForm& tall = OpenWindow({600, 300});
-    const int lastRowPixel = int((kRows - 0.5) * tall.Manager().View.Scale);
+    const int lastRowPixel = int((kRows - 0.5) * tall.View().Scale());
     EXPECT_EQ(Pixel(tall, 100, lastRowPixel), kBlue);
     EXPECT_EQ(Pixel(tall, 100, lastRowPixel + 5), 0xFFFFFFFFu);
     EXPECT_EQ(tall.CellValueText(100, kRows), "-");

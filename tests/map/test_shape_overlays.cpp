@@ -80,24 +80,24 @@ class ShapeOverlayTest : public ::testing::Test {
 protected:
     TScopedEnvironment Env;
     QTemporaryDir Dir;
-    TQEVmanager Legend;
+    TQEVmanager Legend{nullptr, QString()};
+    TViewGeometry View;
     QImage Image{360, 180, QImage::Format_RGB32};
 
     void SetUp() override {
         Legend.ShapeLayers.clear();
         // The whole world at one pixel per degree.
-        TViewGeometry& view = Legend.View;
-        view.RasterCols = 360;
-        view.RasterRows = 180;
-        view.SetView(0, 359, 0, 179);
-        view.TargetWidth = 359;
-        view.TargetHeight = 179;
-        ASSERT_TRUE(view.FitView());
-        ASSERT_DOUBLE_EQ(view.Scale, 1.0);
+        View.SetGrid(360, 180);
+        View.SetView(0, 359, 0, 179);
+        View.SetTarget(359, 179);
+        ASSERT_TRUE(View.FitView());
+        ASSERT_DOUBLE_EQ(View.Scale(), 1.0);
         Image.fill(Qt::white);
     }
     QString File(const QString& name) const { return Dir.filePath(name); }
-    TOverlayResult Draw(TPaintMonitor* monitor = nullptr) { return DrawShapeLayers(Image, Legend, monitor); }
+    TOverlayResult Draw(TPaintMonitor* monitor = nullptr) {
+        return DrawShapeLayers(Image, Legend.ShapeLayers, View, monitor);
+    }
 };
 
 // Stops after a number of stop checks, and notes the progress calls.
@@ -138,9 +138,9 @@ TEST_F(ShapeOverlayTest, AddShapeLayerTakesTheTypeAndColourAndSkipsFilesThatCann
     ASSERT_EQ(Legend.ShapeLayers.size(), 4u);
     const std::vector<std::pair<int, QRgb>> expected = {{3, 0x0000FF}, {5, 0}, {8, 0}, {13, 0}};
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(Legend.ShapeLayers[i]->ShapeType, expected[i].first);
-        EXPECT_EQ(Legend.ShapeLayers[i]->Color & 0xFFFFFF, expected[i].second);
-        EXPECT_TRUE(Legend.ShapeLayers[i]->Visible);
+        EXPECT_EQ(Legend.ShapeLayers[i].ShapeType, expected[i].first);
+        EXPECT_EQ(Legend.ShapeLayers[i].Color & 0xFFFFFF, expected[i].second);
+        EXPECT_TRUE(Legend.ShapeLayers[i].Visible);
     }
     // Multipoint and Z files are listed but draw nothing, not even a dashed object.
     Legend.ShapeLayers.erase(Legend.ShapeLayers.begin(), Legend.ShapeLayers.begin() + 2);
@@ -197,8 +197,8 @@ TEST_F(ShapeOverlayTest, DrawsOutlinesLinesAndPointsInTheirColours) {
 
     // Hidden overlays are not drawn; a recoloured one takes its colour.
     Image.fill(Qt::white);
-    Legend.ShapeLayers[0]->Visible = false;
-    Legend.ShapeLayers[1]->Color = 0x00FF00;
+    Legend.ShapeLayers[0].Visible = false;
+    Legend.ShapeLayers[1].Color = 0x00FF00;
     Draw();
     EXPECT_EQ(Image.pixel(120, 50), 0xFFFFFFFF);
     EXPECT_EQ(Image.pixel(150, 150), 0xFF00FF00);
@@ -209,7 +209,7 @@ TEST_F(ShapeOverlayTest, SinglePartObjectsWithStatusThreeOrFourAreDashedBlack) {
                 {Shape({TLine{{20, 100}, {120, 100}}}, 3), Shape({TLine{{20, 120}, {120, 120}}}, 4),
                  Shape({TLine{{20, 140}, {120, 140}}}, 2)});
     ASSERT_TRUE(AddShapeLayer(Legend, File("dashed.shp")));
-    Legend.ShapeLayers[0]->Color = 0x00FF00; // the overlay colour is not used for dashes
+    Legend.ShapeLayers[0].Color = 0x00FF00; // the overlay colour is not used for dashes
     Draw();
     for (int row : {100, 120}) {
         int black = 0, white = 0;
@@ -244,13 +244,13 @@ TEST_F(ShapeOverlayTest, ObjectsWhoseBoxMissesTheViewAreSkippedBeforeDrawing) {
     shp.close();
 
     // A view of the north-west: both objects lie inside, the second is culled by its box.
-    Legend.View.SetView(0, 89, 0, 44);
-    ASSERT_TRUE(Legend.View.FitView());
+    View.SetView(0, 89, 0, 44);
+    ASSERT_TRUE(View.FitView());
     ASSERT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
     Draw();
-    const TPixel first = Legend.View.LonLatToPixel(LonAt(20), LatAt(10));
-    const TPixel secondLeft = Legend.View.LonLatToPixel(LonAt(50), LatAt(10));
-    const TPixel secondRight = Legend.View.LonLatToPixel(LonAt(70), LatAt(10));
+    const TPixel first = View.LonLatToPixel(LonAt(20), LatAt(10));
+    const TPixel secondLeft = View.LonLatToPixel(LonAt(50), LatAt(10));
+    const TPixel secondRight = View.LonLatToPixel(LonAt(70), LatAt(10));
     EXPECT_EQ(Image.pixel(first.X, first.Y), 0xFF000000);
     for (int x = secondLeft.X - 2; x <= secondRight.X + 2; ++x)
         EXPECT_EQ(Image.pixel(x, secondLeft.Y), 0xFFFFFFFF) << x;

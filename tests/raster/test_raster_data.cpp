@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <optional>
 
 TEST(RasterStatistics, CountsEachCellOnceAndIsKeptUntilTheRasterChanges) {
     QTemporaryDir dir;
@@ -192,21 +193,22 @@ TEST(RasterGrid, AHeaderBesideTheRasterGivesItsGrid) {
 
     struct TCase {
         const char* Text;
-        TRasterGrid Grid; // Cols 0: the header is refused
+        std::optional<TRasterGrid> Grid; // nothing: the header is refused
     };
     const TCase cases[] = {
-        {"NROWS 20\nNCOLS 30\nNBITS 16\n", {30, 20, 2}},
-        {"ncols   300\r\n  nrows 150\r\nnbits 8\r\nbyteorder i\r\n", {300, 150, 1}},
-        {"NROWS 5\nNCOLS 7\nLAYOUT BIL\nNBANDS 1\nSKIPBYTES 0\n", {7, 5, 2}}, // the theme's cell size
-        {"NROWS 5\n", {}},
-        {"NROWS 0\nNCOLS 7\n", {}},
-        {"NROWS -5\nNCOLS 7\n", {}},
-        {"NROWS 5\nNCOLS 3000000000\n", {}},
-        {"NROWS 5\nNCOLS seven\n", {}},
-        {"NROWS 5\nNCOLS 7\nNBITS 12\n", {}},
-        {"NROWS 5\nNCOLS 7\nNBANDS 3\n", {}},
-        {"NROWS 5\nNCOLS 7\nBYTEORDER M\n", {}},
-        {"NROWS 5\nNCOLS 7\nSKIPBYTES 100\n", {}},
+        {"NROWS 20\nNCOLS 30\nNBITS 16\n", TRasterGrid{30, 20, 2}},
+        {"ncols   300\r\n  nrows 150\r\nnbits 8\r\nbyteorder i\r\n", TRasterGrid{300, 150, 1}},
+        {"NROWS 5\nNCOLS 7\nLAYOUT BIL\nNBANDS 1\nSKIPBYTES 0\n",
+         TRasterGrid{7, 5, 2}}, // the theme's cell size
+        {"NROWS 5\n", std::nullopt},
+        {"NROWS 0\nNCOLS 7\n", std::nullopt},
+        {"NROWS -5\nNCOLS 7\n", std::nullopt},
+        {"NROWS 5\nNCOLS 3000000000\n", std::nullopt},
+        {"NROWS 5\nNCOLS seven\n", std::nullopt},
+        {"NROWS 5\nNCOLS 7\nNBITS 12\n", std::nullopt},
+        {"NROWS 5\nNCOLS 7\nNBANDS 3\n", std::nullopt},
+        {"NROWS 5\nNCOLS 7\nBYTEORDER M\n", std::nullopt},
+        {"NROWS 5\nNCOLS 7\nSKIPBYTES 100\n", std::nullopt},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -214,7 +216,7 @@ TEST(RasterGrid, AHeaderBesideTheRasterGivesItsGrid) {
         ASSERT_TRUE(header.open(QIODevice::WriteOnly | QIODevice::Truncate));
         header.write(c.Text);
         header.close();
-        if (c.Grid.Cols == 0) {
+        if (!c.Grid) {
             try {
                 RasterGridOf(raster, 2);
                 ADD_FAILURE() << "accepted";
@@ -222,7 +224,7 @@ TEST(RasterGrid, AHeaderBesideTheRasterGivesItsGrid) {
                 EXPECT_TRUE(error.Message().contains("TAMO2.hdr")) << error.what();
             }
         } else {
-            EXPECT_EQ(RasterGridOf(raster, 2), c.Grid);
+            EXPECT_EQ(RasterGridOf(raster, 2), *c.Grid);
         }
     }
 }

@@ -1,4 +1,7 @@
+#include "common/TAMOError.h"
 #include "raster/ViewGeometry.h"
+
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -6,10 +9,8 @@ namespace {
 
 TViewGeometry WorldView(int width, int height) {
     TViewGeometry view;
-    view.RasterCols = 43200;
-    view.RasterRows = 21600;
-    view.TargetWidth = width;
-    view.TargetHeight = height;
+    view.SetGrid(43200, 21600);
+    view.SetTarget(width, height);
     view.SetView(0, 43200, 0, 21600);
     return view;
 }
@@ -20,13 +21,12 @@ TEST(ViewGeometry, FitClampsTheWorldViewAndTakesTheSmallerScale) {
     TViewGeometry view = WorldView(570, 450);
     ASSERT_TRUE(view.FitView());
     EXPECT_EQ(view.View(), (TViewRect{0, 43199, 0, 21599}));
-    EXPECT_DOUBLE_EQ(view.Scale, 571.0 / 43200.0); // target size plus one
+    EXPECT_DOUBLE_EQ(view.Scale(), 571.0 / 43200.0); // target size plus one
 }
 
 TEST(ViewGeometry, FitFailsWithoutRasterOrBeyondIt) {
     TViewGeometry none;
-    none.TargetWidth = 100;
-    none.TargetHeight = 100;
+    none.SetTarget(100, 100);
     none.SetView(0, 10, 0, 10);
     EXPECT_FALSE(none.FitView());
 
@@ -36,11 +36,10 @@ TEST(ViewGeometry, FitFailsWithoutRasterOrBeyondIt) {
 
     // One pixel for 200,000 cells is below the smallest scale drawn.
     TViewGeometry tiny;
-    tiny.RasterCols = 200000;
-    tiny.RasterRows = 10;
+    tiny.SetGrid(200000, 10);
     tiny.SetView(0, 200000, 0, 10);
     EXPECT_FALSE(tiny.FitView());
-    EXPECT_LE(tiny.Scale, 0.00001);
+    EXPECT_LE(tiny.Scale(), 0.00001);
 }
 
 TEST(ViewGeometry, FitCorrectsNegativeAndReversedBounds) {
@@ -52,20 +51,20 @@ TEST(ViewGeometry, FitCorrectsNegativeAndReversedBounds) {
 
 TEST(ViewGeometry, PixelToCellAtScaleOneIsExactAndOtherwiseFractional) {
     TViewGeometry view = WorldView(100, 100);
-    view.Scale = 1;
+    view.SetScale(1);
     view.SetView(500, 600, 200, 300);
     const TCellPoint cell = view.PixelToCell(7, 9);
     EXPECT_EQ(cell.Col, 507);
     EXPECT_EQ(cell.Row, 209);
 
-    view.Scale = 2;
+    view.SetScale(2);
     view.SetView(0, 10, 0, 10);
     const TCellPoint negative = view.PixelToCell(-3, 5);
     EXPECT_DOUBLE_EQ(negative.Col, -1.5 + 0.00001);
     EXPECT_DOUBLE_EQ(negative.Row, 2.5);
     EXPECT_EQ(view.PixelToCellIndex(5, 5), (TCellIndex{2, 2}));
 
-    view.Scale = 0;
+    view.SetScale(0);
     EXPECT_EQ(view.PixelToCell(1, 1).Col, -9999);
 }
 
@@ -84,7 +83,7 @@ TEST(ViewGeometry, LonLatToPixelInvertsPixelToLonLatUpToTheCell) {
     for (const double scale : {1.0, 3.0, 0.25}) {
         TViewGeometry view = WorldView(800, 600);
         view.SetView(1000, 2000, 500, 1500);
-        view.Scale = scale;
+        view.SetScale(scale);
         for (const auto& [x, y] : {std::pair{0, 0}, {17, 33}, {399, 250}, {799, 599}}) {
             const TCellIndex cell = view.PixelToCellIndex(x, y);
             const TLonLat lonLat = *view.PixelToLonLat(x, y);
@@ -102,4 +101,17 @@ TEST(ViewGeometry, RoundingGoesToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(-2.5), -2);
     EXPECT_EQ(TruncToInt(-2.7), -2);
     EXPECT_EQ(TruncToInt(1e12), INT_MAX);
+}
+
+TEST(ViewGeometry, SettersRefuseWhatNoViewCanHave) {
+    TViewGeometry view;
+    EXPECT_THROW(view.SetGrid(-1, 10), TAMOError);
+    EXPECT_THROW(view.SetTarget(10, -1), TAMOError);
+    EXPECT_THROW(view.SetScale(-0.5), TAMOError);
+    EXPECT_THROW(view.SetScale(std::numeric_limits<double>::infinity()), TAMOError);
+    EXPECT_THROW(view.SetScale(std::numeric_limits<double>::quiet_NaN()), TAMOError);
+    // A refused value leaves the view as it was.
+    EXPECT_EQ(view.RasterCols(), 0);
+    EXPECT_EQ(view.TargetHeight(), 0);
+    EXPECT_EQ(view.Scale(), 0);
 }

@@ -7,10 +7,8 @@ namespace {
 // A fitted view of the world grid in a target of width x height pixels.
 TViewGeometry Fitted(TViewRect rect, int width, int height, int cols = 43200, int rows = 21600) {
     TViewGeometry view;
-    view.RasterCols = cols;
-    view.RasterRows = rows;
-    view.TargetWidth = width;
-    view.TargetHeight = height;
+    view.SetGrid(cols, rows);
+    view.SetTarget(width, height);
     view.SetView(rect.Col0, rect.Col1, rect.Row0, rect.Row1);
     EXPECT_TRUE(view.FitView());
     return view;
@@ -28,8 +26,8 @@ TEST(ViewNavigation, ZoomInCentresOnTheClickedCellAndNarrowsTheView) {
 TEST(ViewNavigation, ARectangleGivesTheSameCellsWhicheverWayItIsDragged) {
     const TViewGeometry view = Fitted({0, 399, 0, 199}, 600, 300, 400, 200);
     const TViewRect expected = ZoomToRectangle(view, {50, 40}, {250, 160});
-    EXPECT_EQ(expected.Col0, int(RoundHalfEven(50 / view.Scale)));
-    EXPECT_EQ(expected.Row1, int(RoundHalfEven(160 / view.Scale)));
+    EXPECT_EQ(expected.Col0, int(RoundHalfEven(50 / view.Scale())));
+    EXPECT_EQ(expected.Row1, int(RoundHalfEven(160 / view.Scale())));
     EXPECT_EQ(ZoomToRectangle(view, {250, 160}, {50, 40}), expected);
     EXPECT_EQ(ZoomToRectangle(view, {50, 160}, {250, 40}), expected);
     EXPECT_EQ(ZoomToRectangle(view, {250, 40}, {50, 160}), expected);
@@ -71,9 +69,9 @@ TEST(ViewNavigation, ZoomOutNeverShowsLessThanBefore) {
             const TViewRect wider = ZoomOutAt(view, x, y);
             next.SetView(wider.Col0, wider.Col1, wider.Row0, wider.Row1);
             ASSERT_TRUE(next.FitView());
-            EXPECT_GE(next.Col1 - next.Col0, view.Col1 - view.Col0) << rect.Col0 << " at " << x;
-            EXPECT_GE(next.Row1 - next.Row0, view.Row1 - view.Row0) << rect.Col0 << " at " << x;
-            EXPECT_LE(next.Scale, view.Scale);
+            EXPECT_GE(next.Col1() - next.Col0(), view.Col1() - view.Col0()) << rect.Col0 << " at " << x;
+            EXPECT_GE(next.Row1() - next.Row0(), view.Row1() - view.Row0()) << rect.Col0 << " at " << x;
+            EXPECT_LE(next.Scale(), view.Scale());
         }
     }
 }
@@ -98,18 +96,17 @@ TEST(ViewNavigation, APanMovesTheMapByExactlyTheDraggedDistance) {
         ASSERT_TRUE(panned) << c.Name;
         TViewGeometry after = before;
         after.SetView(panned->View.Col0, panned->View.Col1, panned->View.Row0, panned->View.Row1);
-        after.OriginX = panned->OriginX;
-        after.OriginY = panned->OriginY;
+        after.SetOrigin(panned->OriginX, panned->OriginY);
         // What was under a pixel is now under the pixel the drag moved it to (to half a pixel).
         for (const auto& [x, y] : {std::pair{300, 200}, {0, 0}, {c.Width / 2, c.Height / 2}}) {
             const TCellPoint was = before.PixelToCell(x, y);
             const TCellPoint now = after.PixelToCell(x + c.Dx, y + c.Dy);
-            EXPECT_NEAR(now.Col, was.Col, 0.5 / before.Scale + 1e-6) << c.Name;
-            EXPECT_NEAR(now.Row, was.Row, 0.5 / before.Scale + 1e-6) << c.Name;
+            EXPECT_NEAR(now.Col, was.Col, 0.5 / before.Scale() + 1e-6) << c.Name;
+            EXPECT_NEAR(now.Row, was.Row, 0.5 / before.Scale() + 1e-6) << c.Name;
         }
-        EXPECT_EQ(panned->View.Col1 - panned->View.Col0, before.Col1 - before.Col0) << c.Name;
+        EXPECT_EQ(panned->View.Col1 - panned->View.Col0, before.Col1() - before.Col0()) << c.Name;
         EXPECT_LE(panned->OriginX, 0);
-        EXPECT_GT(panned->OriginX, -before.Scale - 1);
+        EXPECT_GT(panned->OriginX, -before.Scale() - 1);
     }
 }
 

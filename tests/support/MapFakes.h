@@ -6,12 +6,16 @@
 #include "map/MapHost.h"
 #include "raster/RasterFile.h"
 #include "raster/RasterGrid.h"
+#include "raster/RasterSource.h"
+#include "themes/LegendHost.h"
 
 #include <QFile>
 #include <QList>
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -26,6 +30,33 @@ public:
     bool IsSelected(int smuId) const override { return Selected.count(smuId) > 0; }
     // Tells the users of the lookup that Codes changed after they read it.
     void CodesChanged() { IndexChanged(); }
+};
+
+// The host of a legend model in tests: the lookup, a selection colour, the histogram of a raster
+// the test opens, and the notices the model gave.
+class TFakeLegendHost : public TLegendHost {
+public:
+    TFakeLookup Lookup;
+    bool HasLookup = true;
+    QRgb SelectColor = 0x00ABCDEF;
+    std::shared_ptr<const TRasterSource> Raster;      // the histogram's raster; none: no histogram
+    QString CacheFolder;                              // where the histogram is kept
+    QStringList Progress;                             // "N %" texts while the histogram is made
+    std::vector<std::pair<int, int>> Classifications; // (method, class count) of each notice
+    int Resets = 0;
+
+    const TSmuLookup* SmuLookup() const override { return HasLookup ? &Lookup : nullptr; }
+    QRgb SelectionColor() const override { return SelectColor; }
+    std::optional<TCellHistogram> CellHistogram() override {
+        if (!Raster)
+            return std::nullopt;
+        return Raster->Histogram(CacheFolder,
+                                 [this](int percent) { Progress << QString("%1 %").arg(percent); });
+    }
+    void ClassificationChanged(int method, int classCount) override {
+        Classifications.push_back({method, classCount});
+    }
+    void LegendReset() override { ++Resets; }
 };
 
 struct TDataPoint {
@@ -77,6 +108,8 @@ public:
         return ramp;
     }
     const TSmuLookup* SmuLookup() const override { return HasLookup ? &Lookup : nullptr; }
+    QRgb SelectColor = 0x000000FF; // blue, as held in the settings
+    QRgb SelectionColor() const override { return SelectColor; }
     void ShowSmuOverview(int smuId) override { Overviews.push_back(smuId); }
     bool ShowSmuTable(int smuId) override {
         Tables.push_back(smuId);

@@ -3,6 +3,7 @@
 #include "themes/QEVmanager.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,26 +11,32 @@ namespace {
 class LegendTest : public ::testing::Test {
 protected:
     TScopedEnvironment Env;
-    TFakeHost Host;
+    TFakeLegendHost Host;
     TQEV_Layer Theme;
-    TQEVmanager Legend{&Host};
+    TQEVmanager Legend{&Host, "/data/Country.shp"};
 
     void SetUp() override {
-        Preferences().SELECT_COLOR = 0x00ABCDEF;
         Legend.Theme = &Theme;
         Legend.RangeMin = 0;
         Legend.RangeMax = 32000;
-        Legend.Visible.fill(true);
+        Change([](TClassFields& c) { c.Visible.fill(true); });
     }
+    // Changes the legend's classes as an editor of them would: on a copy handed back.
+    void Change(const std::function<void(TClassFields&)>& edit) {
+        TClassFields classes = Legend.Classes();
+        edit(classes);
+        Legend.SetClasses(classes);
+    }
+    const TClassFields& Classes() const { return Legend.Classes(); }
     std::vector<QString> Labels() const {
-        return std::vector<QString>(Legend.ClassLabels.begin(),
-                                    Legend.ClassLabels.begin() + Legend.NumClasses);
+        return std::vector<QString>(Classes().ClassLabels.begin(),
+                                    Classes().ClassLabels.begin() + Classes().NumClasses);
     }
 };
 
 } // namespace
 
-TEST_F(LegendTest, EqualIntervalBoundsAndLabels) {
+TEST_F(LegendTest, EqualIntervalBoundsAndLabelsAndTheNoticeToTheHost) {
     struct TCase {
         int Classes;
         QString Units;
@@ -44,24 +51,26 @@ TEST_F(LegendTest, EqualIntervalBoundsAndLabels) {
     };
     for (const TCase& c : cases) {
         Theme.Units = c.Units;
-        Legend.NumClasses = c.Classes;
-        Legend.Decimals = c.Decimals;
+        Change([&](TClassFields& classes) {
+            classes.NumClasses = c.Classes;
+            classes.Decimals = c.Decimals;
+        });
         EXPECT_TRUE(Legend.Classify(cmEqualInterval));
-        EXPECT_EQ(Legend.Method, cmEqualInterval);
-        ASSERT_EQ(Legend.NumClasses, c.Classes);
+        EXPECT_EQ(Classes().Method, cmEqualInterval);
+        ASSERT_EQ(Classes().NumClasses, c.Classes);
         for (int i = 0; i < c.Classes; ++i)
-            EXPECT_NEAR(Legend.Breaks[i], c.Bounds[i], 0.01) << c.Classes << " " << i;
+            EXPECT_NEAR(Classes().Breaks[i], c.Bounds[i], 0.01) << c.Classes << " " << i;
         EXPECT_EQ(Labels(), c.Labels);
     }
-    EXPECT_EQ(Host.ClassificationControls.back(), (std::pair{0, 3}));
+    EXPECT_EQ(Host.Classifications.back(), (std::pair{0, 3}));
 }
 
 TEST_F(LegendTest, PredefinedTakesTheClassSetOrFallsBackToEqualInterval) {
-    Legend.NumClasses = 5;
+    Legend.SetNumClasses(5);
     EXPECT_TRUE(Legend.Classify(cmPredefined));
-    EXPECT_EQ(Legend.Method, cmEqualInterval);
-    EXPECT_EQ(Legend.NumClasses, 5);
-    EXPECT_EQ(Legend.Breaks[4], 32000);
+    EXPECT_EQ(Classes().Method, cmEqualInterval);
+    EXPECT_EQ(Classes().NumClasses, 5);
+    EXPECT_EQ(Classes().Breaks[4], 32000);
 
     TQEV_Class set;
     set.ClassCount = 2;
@@ -73,119 +82,104 @@ TEST_F(LegendTest, PredefinedTakesTheClassSetOrFallsBackToEqualInterval) {
     set.Colors[1] = 0x000000FF;
     Theme.ClassSet = &set;
     Legend.Classify(cmPredefined);
-    EXPECT_EQ(Legend.Method, cmPredefined);
-    EXPECT_EQ(Legend.NumClasses, 2);
-    EXPECT_EQ(Legend.ClassColors[0], 0xFF112233u);
-    EXPECT_EQ(Legend.ClassColors[1], 0xFFFF0000u);
+    EXPECT_EQ(Classes().Method, cmPredefined);
+    EXPECT_EQ(Classes().NumClasses, 2);
+    EXPECT_EQ(Classes().ClassColors[0], 0xFF112233u);
+    EXPECT_EQ(Classes().ClassColors[1], 0xFFFF0000u);
     EXPECT_EQ(Labels(), (std::vector<QString>{"Acrisols", "Vertisols"}));
 
     // Manual keeps bounds and labels as they are.
-    Legend.Breaks[0] = 99;
-    Legend.ClassLabels[0] = "mine";
+    Change([](TClassFields& c) {
+        c.Breaks[0] = 99;
+        c.ClassLabels[0] = "mine";
+    });
     Legend.Classify(cmManual);
-    EXPECT_EQ(Legend.Method, cmManual);
-    EXPECT_EQ(Legend.Breaks[0], 99);
-    EXPECT_EQ(Legend.ClassLabels[0], "mine");
+    EXPECT_EQ(Classes().Method, cmManual);
+    EXPECT_EQ(Classes().Breaks[0], 99);
+    EXPECT_EQ(Classes().ClassLabels[0], "mine");
 }
 
 TEST_F(LegendTest, StandardizedAndQuantilesWithoutStatisticsGiveZeroBounds) {
-    Legend.NumClasses = 5;
+    Legend.SetNumClasses(5);
     Legend.Classify(cmStandardized);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Legend.Breaks[i], 0);
+        EXPECT_EQ(Classes().Breaks[i], 0);
     Host.Lookup.Codes = {{1, 5}};
-    Legend.ClassColors[4] = 0xFF445566;
+    Legend.SetClassColor(4, 0xFF445566);
     EXPECT_EQ(Legend.CellColor(1), 0xFF445566u); // every positive code is in the last class
     Legend.Classify(cmQuantiles);
-    EXPECT_EQ(Legend.Method, cmQuantiles);
+    EXPECT_EQ(Classes().Method, cmQuantiles);
     EXPECT_EQ(Legend.CellColor(1), 0xFF445566u);
-}
-
-TEST_F(LegendTest, StandardizedMultipliersAroundTheMean) {
-    Legend.Mean = 100;
-    Legend.StdDev = 10;
-    for (const auto& [classes, first] : {std::pair{5, -1.5}, {6, -2.0}, {3, -1.5}}) {
-        Legend.NumClasses = classes;
-        Legend.Decimals = 1;
-        // Classify would compute the statistics of the open raster; without one the values stay.
-        Legend.Classify(cmStandardized);
-        for (int i = 0; i < classes; ++i)
-            EXPECT_DOUBLE_EQ(Legend.Breaks[i], 100 + 10 * (first + i)) << classes << " " << i;
-    }
-    EXPECT_EQ(Legend.ClassLabels[0], "< 85.0 ");
+    EXPECT_FALSE(Legend.Statistics()) << "nothing to count without a raster";
 }
 
 TEST_F(LegendTest, QuantilesAndStandardizedUseTheRasterStatistics) {
     QTemporaryDir dir;
-    Preferences().DATA_CACHE = dir.filePath("Cache");
-    Preferences().RASTER = dir.filePath("TAMO2.bil");
+    Host.CacheFolder = dir.filePath("Cache");
     // 10 cells: SMU 1 (code 10) x 2, SMU 2 (code 20) x 3, SMU 3 (code 40) x 5, plus no-data cells.
     const std::uint32_t cells[] = {1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 0, 65535};
-    WriteRaster(Preferences().RASTER, 12, 1, 2, [&](int c, int) { return cells[c]; });
+    const QString path = dir.filePath("TAMO2.bil");
+    WriteRaster(
+        path, 12, 1, 2, [&](int c, int) { return cells[c]; }, TRasterHeader::Beside);
+    Host.Raster = TRasterSource::Open(path, 2);
     Host.Lookup.Codes = {{1, 10}, {2, 20}, {3, 40}};
     Theme.DefaultMethod = cmQuantiles;
-    Legend.NumClasses = 2;
-    Legend.OpenRaster(Preferences().RASTER, 12, 1);
-    EXPECT_TRUE(Legend.StatisticsKnown());
-    EXPECT_EQ(Legend.Method, cmQuantiles);
-    EXPECT_EQ(Legend.Breaks[0], 20); // half of the cells have a code up to 20
+    Legend.SetNumClasses(2);
+    Legend.OpenRaster();
+    ASSERT_TRUE(Legend.Statistics());
+    const TClassStatistics& stats = *Legend.Statistics();
+    EXPECT_EQ(Classes().Method, cmQuantiles);
+    EXPECT_EQ(Classes().Breaks[0], 20); // half of the cells have a code up to 20
     EXPECT_EQ(Labels(), (std::vector<QString>{"< 20 ", "> 20 "}));
-    EXPECT_NEAR(double(Legend.Mean), (2 * 10 + 3 * 20 + 5 * 40) / 10.0, 1e-12);
+    EXPECT_NEAR(double(stats.Mean), (2 * 10 + 3 * 20 + 5 * 40) / 10.0, 1e-12);
     Legend.Classify(cmStandardized);
     // Two classes: the mean and one spread above it.
-    EXPECT_NEAR(Legend.Breaks[0], double(Legend.Mean), 1e-9);
-    EXPECT_NEAR(Legend.Breaks[1], double(Legend.Mean + Legend.StdDev), 1e-9);
-    EXPECT_GT(Legend.StdDev, 0);
-    EXPECT_TRUE(Host.StatusTexts.contains("Computing map statistics ... 100 %"));
-    EXPECT_EQ(Host.StatusTexts.last(), "");
+    EXPECT_NEAR(Classes().Breaks[0], double(stats.Mean), 1e-9);
+    EXPECT_NEAR(Classes().Breaks[1], double(stats.Mean + stats.StdDev), 1e-9);
+    EXPECT_GT(stats.StdDev, 0);
+    EXPECT_EQ(Host.Progress.last(), "100 %");
 }
 
-TEST_F(LegendTest, OpenRasterResetsTheLegendAndShowsTheFirstRamp) {
-    QTemporaryDir dir;
-    Preferences().RASTER = dir.filePath("r.bil");
-    WriteRaster(Preferences().RASTER, 4, 4, 2, [](int, int) { return 1u; });
-    Legend.Visible.fill(false);
-    Legend.NumClasses = 7;
-    Legend.OpenRaster(Preferences().RASTER, 4, 4);
-    EXPECT_EQ(Legend.RasterCols(), 4);
-    EXPECT_EQ(Legend.RasterRows(), 4);
+TEST_F(LegendTest, OpenRasterResetsTheLegendAndTellsTheHost) {
+    Change([](TClassFields& c) {
+        c.Visible.fill(false);
+        c.NumClasses = 7;
+    });
+    Legend.RangeMax = 10;
+    Legend.SetStatistics(TClassStatistics{});
+    Legend.OpenRaster();
     EXPECT_EQ(Legend.RangeMax, 32000);
-    EXPECT_EQ(Legend.Decimals, 0);
-    EXPECT_TRUE(Legend.Visible[39]);
-    EXPECT_EQ(Legend.NumClasses, 7); // a legend keeps its class count
-    EXPECT_EQ(Host.RampIndexes, std::vector<int>{0});
-    EXPECT_EQ(Legend.ReadCellValue(2, 3), 1);
-    EXPECT_EQ(Legend.ReadCellValue(2, 4), 0);
+    EXPECT_EQ(Classes().Decimals, 0);
+    EXPECT_TRUE(Classes().Visible[39]);
+    EXPECT_EQ(Classes().NumClasses, 7); // a legend keeps its class count
+    EXPECT_FALSE(Legend.Statistics()) << "a new raster is counted again";
+    EXPECT_EQ(Host.Resets, 1);
+    EXPECT_EQ(Host.Classifications.back(), (std::pair{0, 7}));
 }
 
 TEST_F(LegendTest, ANewLegendStartsWithClassesAndTheWorldOutline) {
-    TQEVmanager fresh(&Host);
-    EXPECT_EQ(fresh.NumClasses, kDefaultClassCount);
+    TQEVmanager fresh(&Host, "/data/Country.shp");
+    EXPECT_EQ(fresh.Classes().NumClasses, kDefaultClassCount);
     EXPECT_FALSE(fresh.ThemeOpen);
     ASSERT_EQ(fresh.ShapeLayers.size(), 1u);
-    EXPECT_EQ(fresh.ShapeLayers[0]->ShapeFileName, Preferences().DATA_WORLD_MAP);
-    EXPECT_EQ(fresh.ShapeLayers[0]->ShapeType, 5);
-    EXPECT_TRUE(fresh.ShapeLayers[0]->Visible);
-}
-
-TEST_F(LegendTest, DecimalsForClassWidths) {
-    const std::pair<double, int> cases[] = {{0.5, 3},   {1, 2},     {10.4, 2}, {10.5, 2}, {11, 1},
-                                            {100.4, 1}, {100.5, 1}, {101, 0},  {4000, 0}};
-    for (const auto& [x, decimals] : cases)
-        EXPECT_EQ(TQEVmanager::DecimalsFor(x), decimals) << x;
+    EXPECT_EQ(fresh.ShapeLayers[0].ShapeFileName, "/data/Country.shp");
+    EXPECT_EQ(fresh.ShapeLayers[0].ShapeType, 5);
+    EXPECT_TRUE(fresh.ShapeLayers[0].Visible);
 }
 
 TEST_F(LegendTest, CellColourOrder) {
     Host.Lookup.Codes = {{5, 10}, {6, 20}, {7, 30}, {8, 31}, {9, 15}, {65535, 10}};
     Host.Lookup.Selected = {9};
-    Legend.NumClasses = 3;
-    Legend.Breaks[0] = 10;
-    Legend.Breaks[1] = 20;
-    Legend.Breaks[2] = 30;
-    Legend.ClassColors = {};
-    Legend.ClassColors[0] = 0xFF000001;
-    Legend.ClassColors[1] = 0xFF000002;
-    Legend.ClassColors[2] = 0xFF000003;
+    Change([](TClassFields& c) {
+        c.NumClasses = 3;
+        c.Breaks[0] = 10;
+        c.Breaks[1] = 20;
+        c.Breaks[2] = 30;
+        c.ClassColors = {};
+        c.ClassColors[0] = 0xFF000001;
+        c.ClassColors[1] = 0xFF000002;
+        c.ClassColors[2] = 0xFF000003;
+    });
     struct TCase {
         std::uint16_t Value;
         QRgb Color;
@@ -194,7 +188,7 @@ TEST_F(LegendTest, CellColourOrder) {
     const TCase cases[] = {
         {0, 0x00FFFFFF, "no data"},
         {65535, 0x00FFFFFF, "no data unless zero is a value"},
-        {9, 0x00ABCDEF, "selected"},
+        {9, 0x00ABCDEF, "selected: the host's selection colour as held"},
         {5, 0xFF000001, "a code equal to a bound is in that class"},
         {6, 0xFF000002, "second class"},
         {7, 0xFF000003, "last bound"},
@@ -206,14 +200,14 @@ TEST_F(LegendTest, CellColourOrder) {
 
     Theme.ZeroIsValue = true;
     EXPECT_EQ(Legend.CellColor(65535), 0xFF000001u);
-    Legend.Visible[1] = false;
+    Legend.SetClassVisible(1, false);
     EXPECT_EQ(Legend.CellColor(6), 0xFFFFFFFFu) << "a hidden class is opaque white";
-    Legend.Visible[2] = false;
+    Legend.SetClassVisible(2, false);
     EXPECT_EQ(Legend.CellColor(8), 0x00FFFFFFu) << "above every bound with the last class hidden";
-    Legend.NumClasses = 0;
+    Legend.SetNumClasses(0);
     EXPECT_EQ(Legend.CellColor(5), 0x00FFFFFFu) << "no classes";
     Host.HasLookup = false;
-    Legend.NumClasses = 3;
+    Legend.SetNumClasses(3);
     EXPECT_EQ(Legend.CellColor(5), 0x00FFFFFFu) << "no database";
 }
 
@@ -221,33 +215,39 @@ TEST_F(LegendTest, TheColourTableAgreesWithCellColourForEveryValue) {
     for (int smu = 1; smu < 65535; smu += 3)
         Host.Lookup.Codes[smu] = smu % 50;
     Host.Lookup.Selected = {4, 400, 40000};
-    Legend.NumClasses = 4;
-    Legend.Breaks = {};
-    Legend.Breaks[0] = 5;
-    Legend.Breaks[1] = 20;
-    Legend.Breaks[2] = 30;
-    Legend.Breaks[3] = 40;
-    for (int i = 0; i < 4; ++i)
-        Legend.ClassColors[i] = 0xFF102030 + i;
-    Legend.Visible[2] = false;
+    Change([](TClassFields& c) {
+        c.NumClasses = 4;
+        c.Breaks = {};
+        c.Breaks[0] = 5;
+        c.Breaks[1] = 20;
+        c.Breaks[2] = 30;
+        c.Breaks[3] = 40;
+        for (int i = 0; i < 4; ++i)
+            c.ClassColors[i] = 0xFF102030 + i;
+        c.Visible[2] = false;
+    });
     const std::vector<QRgb>& table = Legend.RebuildColorTable();
     ASSERT_EQ(table.size(), 65536u);
     for (int v = 0; v < 65536; ++v)
         ASSERT_EQ(table[v], Legend.CellColor(std::uint16_t(v)) | 0xFF000000u) << v;
-    // A change of the selection shows at the next rebuild.
+    // A change of the selection or of its colour shows at the next rebuild.
+    Host.SelectColor = 0x00123456;
+    EXPECT_EQ(Legend.RebuildColorTable()[400], 0xFF123456u);
     Host.Lookup.Selected.clear();
     EXPECT_EQ(Legend.RebuildColorTable()[4], Legend.CellColor(4) | 0xFF000000u);
-    EXPECT_NE(Legend.ColorTable()[4], 0xFFABCDEFu);
+    EXPECT_NE(Legend.ColorTable()[4], 0xFF123456u);
 }
 
 // The codes of the SMUs are kept between drawings; a new index, even one that takes the place of
 // the old lookup in memory, is read again.
 TEST_F(LegendTest, TheColourTableFollowsANewIndexAtTheSameAddress) {
-    Legend.NumClasses = 2;
-    Legend.Breaks[0] = 100;
-    Legend.Breaks[1] = 1000;
-    Legend.ClassColors[0] = 0xFF0000AA;
-    Legend.ClassColors[1] = 0xFF00BB00;
+    Change([](TClassFields& c) {
+        c.NumClasses = 2;
+        c.Breaks[0] = 100;
+        c.Breaks[1] = 1000;
+        c.ClassColors[0] = 0xFF0000AA;
+        c.ClassColors[1] = 0xFF00BB00;
+    });
     Host.Lookup.Codes = {{5, 50}};
     EXPECT_EQ(Legend.RebuildColorTable()[5], 0xFF0000AAu);
 
@@ -265,14 +265,17 @@ TEST_F(LegendTest, TheColourTableFollowsANewIndexAtTheSameAddress) {
 }
 
 TEST_F(LegendTest, RampsColourTheClasses) {
-    TRampRecord distinct = Host.ColorRamp(0); // colour k is 0xFF000000 + k
-    Legend.NumClasses = 5;
+    TRampRecord distinct{};
+    distinct[0] = 1;
+    for (int k = 0; k < 76; ++k)
+        distinct[kRampFirstColor + k] = static_cast<std::int32_t>(0xFF000000u + static_cast<unsigned>(k));
+    Legend.SetNumClasses(5);
     Legend.ApplyRamp(distinct);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(Legend.ClassColors[i], 0xFF000000u + std::uint32_t(i * 39 / 5)) << i; // 0, 7, 15, 23, 31
+        EXPECT_EQ(Classes().ClassColors[i], 0xFF000000u + std::uint32_t(i * 39 / 5)) << i; // 0, 7, 15, 23, 31
     TRampRecord continuous = distinct;
     continuous[0] = 0;
-    Legend.NumClasses = 4;
+    Legend.SetNumClasses(4);
     Legend.ApplyRamp(continuous);
-    EXPECT_EQ(Legend.ClassColors[3], 0xFF000000u + 56);
+    EXPECT_EQ(Classes().ClassColors[3], 0xFF000000u + 56);
 }

@@ -1,0 +1,72 @@
+#pragma once
+// The ground the map window tests stand on: a private settings store and program folder, a fake
+// frame, a small raster with its header in the cache folder beside an archive (so that the
+// cached copy is used), and a theme on it whose SMUs 1..N have the WRB2 codes 1..N.
+
+#include "MapFakes.h"
+#include "TestSupport.h"
+#include "map/MapExplorerForm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The grid of the map window tests' raster.
+inline constexpr int kMapCols = 400;
+inline constexpr int kMapRows = 200;
+
+class TMapWindowFixture : public ::testing::Test {
+protected:
+    TScopedEnvironment Env;
+    TTestResponder Responder;
+    TFakeHost Host;
+    TQEV_library Library;
+    TQEV_Class Classes; // the theme's class set once SetClassSet gave it one
+    TQEV_Layer Theme;
+    QString Cache; // the cache folder, with a slash
+
+    // Writes the raster, cell (col, row) holding cellOf(col, row), gives SMUs 1..units their own
+    // number as WRB2 code, and points the theme at the raster (no class set, Equal interval).
+    void MakeMapData(const std::function<std::uint32_t(int col, int row)>& cellOf, int units) {
+        Cache = Env.Folder() + "Cache/";
+        QDir().mkpath(Cache);
+        Preferences().DATA_CACHE = Cache;
+        Preferences().RASTER = Cache + "TAMO2.bil";
+        Library.Path = Env.Folder() + "TAMO2.zip";
+        WriteEmptyArchive(Library.Path);
+        WriteRaster(Cache + "TAMO2.bil", kMapCols, kMapRows, 2, cellOf, TRasterHeader::Beside);
+        for (int smu = 1; smu <= units; ++smu)
+            Host.Lookup.Codes[smu] = smu;
+        Theme.Library = &Library;
+        Theme.FileName = "TAMO2.bil";
+        Theme.LayerName = "Soils";
+        Theme.Bytes = 2;
+        Theme.DefaultMethod = cmEqualInterval;
+    }
+
+    // Gives the theme a class set (the default method Pre-defined): upper bounds, labels and
+    // opaque 0xAARRGGBB colours, one per class.
+    void SetClassSet(const std::vector<double>& dividers, const QStringList& labels,
+                     const std::vector<QRgb>& colors) {
+        Classes.ClassCount = static_cast<int>(dividers.size());
+        for (int i = 0; i < Classes.ClassCount; ++i) {
+            Classes.Dividers[i] = dividers[i];
+            Classes.Labels[i] = labels[i];
+            const QRgb c = colors[i];
+            Classes.Colors[i] = qRed(c) | qGreen(c) << 8 | qBlue(c) << 16; // window colours
+        }
+        Theme.DefaultMethod = cmPredefined;
+        Theme.ClassSet = &Classes;
+    }
+
+    // A map window of the fake frame, shown at `size`, no theme open yet.
+    std::unique_ptr<TMapExplorerForm> ShownForm(QSize size = {600, 300}) {
+        auto form = std::make_unique<TMapExplorerForm>(Host);
+        form->resize(size);
+        form->show();
+        QCoreApplication::processEvents();
+        return form;
+    }
+};
