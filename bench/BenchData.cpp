@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLockFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -193,4 +194,18 @@ const QString& DemoConnection() {
 
 QString DemoRasterPath() {
     return RasterIn(DemoDataFolder());
+}
+
+QString DemoRasterForGdal() {
+    static QTemporaryDir dir;
+    const QString bil = dir.filePath("TAMO2.bil");
+    if (!QFileInfo::exists(bil)) {
+        QFile::link(QFileInfo(DemoRasterPath()).absoluteFilePath(), bil);
+        QFile hdr(dir.filePath("TAMO2.hdr"));
+        hdr.open(QIODevice::WriteOnly);
+        hdr.write("BYTEORDER I\nLAYOUT BIL\nNROWS 21600\nNCOLS 43200\nNBANDS 1\nNBITS 16\n"
+                  "ULXMAP -179.995833333333\nULYMAP 89.995833333333\n"
+                  "XDIM 0.008333333333333\nYDIM 0.008333333333333\nNODATA 0\n");
+    }
+    return bil;
 }

@@ -22,3 +22,7 @@ const QString& DemoConnection();
 
 // The extracted raster, 43200 x 21600 two-byte cells.
 QString DemoRasterPath();
+
+// The extracted raster as GDAL's raw-raster driver opens it: a link to it beside an .hdr (no data
+// 0), in a folder kept for the run. The peer of the benchmarks that read the whole raster.
+QString DemoRasterForGdal();

@@ -195,17 +195,7 @@ BENCHMARK(BM_ReadoutTexts)->Unit(benchmark::kMicrosecond);
 // The same 1920 x 1080 nearest-neighbour sampling of the whole raster by GDAL's raw-raster driver,
 // through an .hdr written beside a link to the raster, without any colouring.
 void BM_GdalRasterIOWorld(benchmark::State& state) {
-    const QString raster = DemoRasterPath();
-    static QTemporaryDir dir;
-    const QString bil = dir.filePath("TAMO2.bil");
-    if (!QFileInfo::exists(bil)) {
-        QFile::link(QFileInfo(raster).absoluteFilePath(), bil);
-        QFile hdr(dir.filePath("TAMO2.hdr"));
-        hdr.open(QIODevice::WriteOnly);
-        hdr.write("BYTEORDER I\nLAYOUT BIL\nNROWS 21600\nNCOLS 43200\nNBANDS 1\nNBITS 16\n"
-                  "ULXMAP -179.995833333333\nULYMAP 89.995833333333\n"
-                  "XDIM 0.008333333333333\nYDIM 0.008333333333333\n");
-    }
+    const QString bil = DemoRasterForGdal();
     GDALAllRegister();
     std::unique_ptr<GDALDataset> dataset(
         static_cast<GDALDataset*>(GDALOpen(bil.toLocal8Bit().constData(), GA_ReadOnly)));

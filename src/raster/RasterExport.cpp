@@ -146,9 +146,16 @@ void TExportBand::MakeRow(int row, int col, int count, void* out) const {
     case TExportLayer::Units:
         if (s.Bytes == 2) {
             auto* o = static_cast<std::uint16_t*>(out);
-            std::memcpy(o, p, std::size_t(present) * 2);
-            if (topIsNoData)
-                std::replace(o, o + present, std::uint16_t(kNoDataValue), std::uint16_t(kNoDataCell));
+            if (topIsNoData) {
+                // One pass without branches, which the compiler turns into vector code.
+                const auto* cells = reinterpret_cast<const std::uint16_t*>(p);
+                for (int i = 0; i < present; ++i) {
+                    const std::uint16_t v = cells[i];
+                    o[i] = v == kNoDataValue ? std::uint16_t(kNoDataCell) : v;
+                }
+            } else {
+                std::memcpy(o, p, std::size_t(present) * 2);
+            }
             std::fill(o + present, o + count, std::uint16_t(0));
         } else if (s.Bytes == 1) {
             auto* o = static_cast<std::uint8_t*>(out);
