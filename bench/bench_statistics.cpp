@@ -22,7 +22,7 @@ namespace {
 // The per-unit and per-class statistics of the world, as the statistics window computes them:
 // the tally on every core, then the sums by class and unit.
 void BM_StatisticsWorld(benchmark::State& state) {
-    std::unique_ptr<TRasterFile> raster;
+    std::shared_ptr<const TRasterSource> raster;
     TCellClasses classes;
     try {
         EnsureBenchApplication();
@@ -31,12 +31,12 @@ void BM_StatisticsWorld(benchmark::State& state) {
         database.BuildWrbIndex();
         InitColorRamps();
         classes = DefaultCellClasses(*library.FirstTheme(), database, ToRampRecord(ColorRamps().at(0)));
-        raster = TRasterFile::Open(DemoRasterPath());
+        raster = TRasterSource::Open(DemoRasterPath(), 2);
     } catch (const std::exception& error) {
         return state.SkipWithError(error.what());
     }
-    const TTallySource source{raster.get(), 2, kWorldCols, kWorldRows};
-    const TCellWindow world{0, 0, kWorldCols, kWorldRows};
+    const TTallySource source = TallySourceOf(*raster);
+    const TCellWindow world{0, 0, source.Cols, source.Rows};
     // Warm: the raster's pages are mapped once before the timing.
     TallyCells(source, world);
     std::size_t units = 0;
@@ -53,8 +53,8 @@ BENCHMARK(BM_StatisticsWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 // values in a table.
 void BM_GdalHistogramWorld(benchmark::State& state) {
     GDALAllRegister();
-    std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(DemoRasterForGdal().toLocal8Bit().constData(),
-                                                           GDAL_OF_RASTER | GDAL_OF_READONLY));
+    std::unique_ptr<GDALDataset> dataset(
+        GDALDataset::Open(DemoRasterForGdal().toLocal8Bit().constData(), GDAL_OF_RASTER | GDAL_OF_READONLY));
     if (!dataset)
         return state.SkipWithError("GDAL cannot open the raster");
     GDALRasterBand* band = dataset->GetRasterBand(1);
@@ -65,8 +65,8 @@ void BM_GdalHistogramWorld(benchmark::State& state) {
         std::fill(counts.begin(), counts.end(), 0);
         for (int row = 0; row < kWorldRows; row += kRowsPerRead) {
             const int rows = std::min(kRowsPerRead, kWorldRows - row);
-            if (band->RasterIO(GF_Read, 0, row, kWorldCols, rows, buffer.data(), kWorldCols, rows, GDT_UInt16, 0,
-                               0, nullptr) != CE_None)
+            if (band->RasterIO(GF_Read, 0, row, kWorldCols, rows, buffer.data(), kWorldCols, rows, GDT_UInt16,
+                               0, 0, nullptr) != CE_None)
                 return false;
             for (std::size_t i = 0, n = std::size_t(rows) * kWorldCols; i < n; ++i)
                 ++counts[buffer[i]];

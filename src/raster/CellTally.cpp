@@ -157,7 +157,7 @@ std::optional<TCellTally> TallyCells(const TTallySource& source, TCellWindow win
                     stopped = true;
                     return;
                 }
-                const std::int64_t firstCell = std::int64_t(row) * source.Cols + window.Col0;
+                const std::int64_t firstCell = CellOffset(window.Col0, row, source.Cols, 1);
                 const std::int64_t cells =
                     std::min<std::int64_t>(window.Col1 - window.Col0, fileCells - firstCell);
                 if (cells <= 0)

@@ -4,6 +4,7 @@
 
 #include "raster/JobControl.h"
 #include "raster/RasterFile.h"
+#include "raster/RasterSource.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,6 +31,11 @@ struct TTallySource {
     int Cols = 0;
     int Rows = 0;
 };
+
+// The raster a map window or a tool has opened, as a tally reads it.
+inline TTallySource TallySourceOf(const TRasterSource& raster) {
+    return {&raster.File(), raster.Grid().Bytes, raster.Grid().Cols, raster.Grid().Rows};
+}
 
 // Cell counts and areas per cell value (kCellValueCount entries each).
 struct TCellTally {

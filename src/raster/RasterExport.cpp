@@ -134,8 +134,9 @@ std::uint32_t TExportBand::Cell(const unsigned char* p) const {
 
 void TExportBand::MakeRow(int row, int col, int count, void* out) const {
     const TTallySource& s = m_request.Source;
-    const std::int64_t first =
-        (std::int64_t(m_request.Window.Row0) + row) * s.Cols + m_request.Window.Col0 + col;
+    // Counted in cells: the offset of a 1-byte cell is its number.
+    const std::int64_t first = CellOffset(std::int64_t(m_request.Window.Col0) + col,
+                                          std::int64_t(m_request.Window.Row0) + row, s.Cols, 1);
     const std::int64_t fileCells = s.Raster->Size() / s.Bytes;
     // Cells beyond the end of the file have no data.
     const int present = static_cast<int>(std::clamp<std::int64_t>(fileCells - first, 0, count));

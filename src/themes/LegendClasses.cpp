@@ -53,7 +53,8 @@ TCellClasses CellClassesOf(const TQEVmanager& legend, const TSmuLookup& lookup) 
     for (int v = 1; v < kCellValueCount; ++v) {
         if (v == kNoDataValue && !topIsValue)
             continue;
-        cells.ClassOf[static_cast<std::size_t>(v)] = static_cast<std::int16_t>(ClassOfCode(classes, lookup.WrbCodeOf(v)));
+        cells.ClassOf[static_cast<std::size_t>(v)] =
+            static_cast<std::int16_t>(ClassOfCode(classes, lookup.WrbCodeOf(v)));
     }
     return cells;
 }

@@ -116,7 +116,7 @@ const TQEV_Layer& TSoilDataSet::Theme(const QString& name) const {
     throw TAMOError(QString("There is no theme \"%1\"; the themes are %2.").arg(name, names.join(", ")));
 }
 
-std::unique_ptr<TRasterFile> TSoilDataSet::OpenRaster(const TQEV_Layer& theme) const {
+std::shared_ptr<const TRasterSource> TSoilDataSet::OpenRaster(const TQEV_Layer& theme) const {
     const TRasterRequest request = RasterRequestOf(theme);
     TReportedExtraction extraction(m_report);
     extraction.m_total = static_cast<long long>(theme.Bytes) * kWorldCells;
@@ -126,5 +126,5 @@ std::unique_ptr<TRasterFile> TSoilDataSet::OpenRaster(const TQEV_Layer& theme) c
             QString("The raster of the theme \"%1\" was not found, nor could it be extracted from "
                     "\"%2\".")
                 .arg(theme.LayerName, QDir::toNativeSeparators(request.ArchivePath)));
-    return TRasterFile::Open(path);
+    return TRasterSource::Open(path, theme.Bytes);
 }

@@ -3,8 +3,8 @@
 // attribute database with its SMU index, the theme catalogue, and a theme's raster (extracted into
 // the cache folder when needed).
 
-#include "raster/RasterFile.h"
 #include "raster/RasterLocator.h"
+#include "raster/RasterSource.h"
 #include "themes/QEVLibraryManager.h"
 
 #include <QString>
@@ -35,8 +35,8 @@ public:
     // The theme named `name` (without regard to case), the first theme when `name` is empty.
     // Raises TAMOError naming the themes there are when none has that name.
     const TQEV_Layer& Theme(const QString& name) const;
-    // The theme's raster, opened; raises TAMOError when it cannot be found or extracted.
-    std::unique_ptr<TRasterFile> OpenRaster(const TQEV_Layer& theme) const;
+    // The theme's raster, opened on its grid; raises TAMOError when it cannot be found or extracted.
+    std::shared_ptr<const TRasterSource> OpenRaster(const TQEV_Layer& theme) const;
 
 private:
     TReport m_report;

@@ -36,7 +36,8 @@ TRun RunTool(const QString& program, const QStringList& arguments, const QString
 class ToolsTest : public ::testing::Test {
 protected:
     static constexpr int kUnit = 7;
-    static constexpr int kRow0 = 2400, kCol0 = 24000, kSize = 60; // 70 N, 20 E; half a degree
+    // On the frame tests' grid of 1/6 degree: 70 N, 20 E, half a degree square.
+    static constexpr int kRow0 = 120, kCol0 = 1200, kSize = 3;
 
     void SetUp() override {
         CopySmallDemoData(Data());
@@ -107,7 +108,7 @@ TEST_F(ToolsTest, HelpVersionAndEveryFailureEndInOneLineAndTheirStatus) {
 }
 
 TEST_F(ToolsTest, StatisticsOfTheWorldAndOfAnExtentInKm2) {
-    const TCellAreas areas(kWorldCols, kWorldRows);
+    const TCellAreas areas(kFrameGridCols, kFrameGridRows);
     double unitArea = 0;
     for (int row = kRow0; row < kRow0 + kSize; ++row)
         unitArea += areas.Cell(row) * kSize;
@@ -120,18 +121,19 @@ TEST_F(ToolsTest, StatisticsOfTheWorldAndOfAnExtentInKm2) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_EQ(text, "\"SMU\",\"Class\",\"Legend\",\"Cells\",\"Area (km²)\",\"Share of land (%)\"\r\n" +
-                        QString("%1,%2,\"%3\",3600,%4,100.000000\r\n")
+                        QString("%1,%2,\"%3\",9,%4,100.000000\r\n")
                             .arg(kUnit)
                             .arg(cls)
                             .arg(name)
                             .arg(unitArea, 0, 'f', 3)
                             .toUtf8());
 
-    // A quarter of the block by class, on standard output; the existing file is kept.
+    // Four cells of the block by class (the edges move out to whole cells), on standard output;
+    // the existing file is kept.
     const TRun quarter = Stats({"--extent", "70", "69.75", "20", "20.25", "-"});
     ASSERT_EQ(quarter.Status, 0) << quarter.Err.toStdString();
     const QList<QByteArray> lines = quarter.Out.split('\n');
-    EXPECT_TRUE(lines.at(cls).startsWith(QString("%1,\"%2\",900,").arg(cls).arg(name).toUtf8()))
+    EXPECT_TRUE(lines.at(cls).startsWith(QString("%1,\"%2\",4,").arg(cls).arg(name).toUtf8()))
         << lines.at(cls).toStdString();
     EXPECT_TRUE(lines.at(cls).endsWith(",100.000000\r"));
 
@@ -149,21 +151,22 @@ TEST_F(ToolsTest, ExportOfTheClassesWithTheLegendReadsBackThroughGdal) {
     GDALAllRegister();
     std::unique_ptr<GDALDataset> data(GDALDataset::Open((tif + ".tif").toUtf8().constData(), GDAL_OF_RASTER));
     ASSERT_TRUE(data);
-    // 0.7 degrees of 30 arc-seconds, the block 12 cells in from the north-west corner.
-    ASSERT_EQ(data->GetRasterXSize(), 84);
-    ASSERT_EQ(data->GetRasterYSize(), 84);
+    // The edges move out to the grid's sixths of a degree: 5 x 5 cells, the block one cell in.
+    ASSERT_EQ(data->GetRasterXSize(), 5);
+    ASSERT_EQ(data->GetRasterYSize(), 5);
     double t[6];
     ASSERT_EQ(data->GetGeoTransform(t), CE_None);
-    EXPECT_NEAR(t[0], 19.9, 1e-12);
-    EXPECT_NEAR(t[3], 70.1, 1e-12);
+    EXPECT_NEAR(t[0], -180 + 1199 / 6.0, 1e-12);
+    EXPECT_NEAR(t[1], 1 / 6.0, 1e-12);
+    EXPECT_NEAR(t[3], 90 - 119 / 6.0, 1e-12);
     const auto [cls, name] = UnitClass();
-    std::vector<std::uint8_t> cells(84 * 84);
-    ASSERT_EQ(data->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 84, 84, cells.data(), 84, 84, GDT_Byte, 0, 0),
+    std::vector<std::uint8_t> cells(5 * 5);
+    ASSERT_EQ(data->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 5, 5, cells.data(), 5, 5, GDT_Byte, 0, 0),
               CE_None);
-    for (int r = 0; r < 84; ++r)
-        for (int c = 0; c < 84; ++c) {
-            const bool inside = r >= 12 && r < 72 && c >= 12 && c < 72;
-            ASSERT_EQ(cells[static_cast<std::size_t>(r * 84 + c)], inside ? cls : 0) << c << "," << r;
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c) {
+            const bool inside = r >= 1 && r < 4 && c >= 1 && c < 4;
+            ASSERT_EQ(cells[static_cast<std::size_t>(r * 5 + c)], inside ? cls : 0) << c << "," << r;
         }
     char** names = data->GetRasterBand(1)->GetCategoryNames();
     ASSERT_TRUE(names);

@@ -87,12 +87,13 @@ int Export() {
     if (layer == TExportLayer::Values)
         throw TAMOError(
             QString("the theme \"%1\" is no property map and has no values").arg(chosen.LayerName));
-    const std::unique_ptr<TRasterFile> raster = data.OpenRaster(chosen);
+    const std::shared_ptr<const TRasterSource> raster = data.OpenRaster(chosen);
+    const TRasterGrid& grid = raster->Grid();
     progress.End();
 
     TExportRequest request;
-    request.Source = {raster.get(), chosen.Bytes, kWorldCols, kWorldRows};
-    request.Window = CellsCovering(extent, kWorldCols, kWorldRows);
+    request.Source = TallySourceOf(*raster);
+    request.Window = CellsCovering(extent, grid.Cols, grid.Rows);
     request.Layer = layer;
     request.Format = format;
     request.Legend = legend;

@@ -78,15 +78,15 @@ int Statistics() {
             progress.Show(step, percent);
     });
     const TQEV_Layer& chosen = data.Theme(theme);
-    const std::unique_ptr<TRasterFile> raster = data.OpenRaster(chosen);
+    const std::shared_ptr<const TRasterSource> raster = data.OpenRaster(chosen);
     progress.End();
 
-    const TTallySource source{raster.get(), chosen.Bytes, kWorldCols, kWorldRows};
+    const TTallySource source = TallySourceOf(*raster);
     TJobControl control;
     control.Progress = [&](int percent) { progress.Show("Counting cells", percent); };
     // The world's table is the one the viewer keeps; a part of the world is counted.
     const std::optional<TCellTally> tally =
-        extent ? TallyCells(source, CellsCovering(*extent, kWorldCols, kWorldRows), control)
+        extent ? TallyCells(source, CellsCovering(*extent, source.Cols, source.Rows), control)
                : CachedUnitAreas(source, data.CacheFolder(), control);
     progress.End();
     const TCellClasses classes =
