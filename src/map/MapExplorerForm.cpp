@@ -190,7 +190,16 @@ void TMapExplorerForm::LegendReset() {
 }
 
 bool TMapExplorerForm::AddShapeLayer(const QString& path) {
-    return ::AddShapeLayer(*m_manager, path);
+    // A file that cannot be used is named with the reason; the other files chosen with it are
+    // still added.
+    bool added = false;
+    Guarded(
+        [&] {
+            ::AddShapeLayer(*m_manager, path);
+            added = true;
+        },
+        this);
+    return added;
 }
 
 void TMapExplorerForm::RecreateManager() {

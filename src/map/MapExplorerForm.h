@@ -96,7 +96,7 @@ public:
     TMapHost& Host() { return m_host; }
 
     // Appends the shapefile at `path` to this window's overlays (drawn from the next drawing on);
-    // false when it cannot be opened.
+    // false, after a message naming the file and the reason, when it cannot be used.
     bool AddShapeLayer(const QString& path);
 
     // Controls.

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 QMenu* Menu(const TTAMOForm& frame, const QString& title) {
@@ -110,6 +111,23 @@ TEST_F(FrameOnData, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) 
     ASSERT_EQ(responder.FileRequests.size(), 2u);
     EXPECT_EQ(responder.FileRequests[1].Folder, env.Folder() + "first/");
     EXPECT_EQ(map->Manager().ShapeLayers.size(), 4u);
+}
+
+TEST_F(FrameOnData, AddShapeLayerNamesAFileItCannotUseAndAddsTheOthers) {
+    Start();
+    for (const char* ext : {".shp", ".shx", ".dbf"})
+        ASSERT_TRUE(QFile::copy(QString(TAMO_DATA_DIR) + "/Country" + ext, env.Folder() + "outline" + ext));
+    const QString pipe = env.Folder() + "pipe.shp";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    responder.FileAnswers.push_back({pipe, env.Folder() + "outline.shp"});
+    frame->Action("aDataAddShape")->trigger();
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_EQ(responder.Messages[0].Caption, "Error");
+    EXPECT_EQ(responder.Messages[0].Text,
+              "The shapefile \"" + pipe + "\" cannot be added: \"" + pipe + "\" is not a regular file.");
+    ASSERT_EQ(map->Manager().ShapeLayers.size(), 2u);
+    EXPECT_EQ(map->Manager().ShapeLayers[1].ShapeFileName, env.Folder() + "outline.shp");
 }
 
 TEST_F(FrameOnData, CopyAndPrintTakeTheActiveMapOut) {

@@ -1,5 +1,6 @@
 // Shape overlays drawn over a map image, on small shapefiles written here with shapelib.
 #include "TestSupport.h"
+#include "common/TAMOError.h"
 #include "map/ShapeOverlays.h"
 #include "raster/RasterPainter.h"
 #include "themes/QEVmanager.h"
@@ -10,8 +11,11 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <shapefil.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,6 +31,43 @@ double LonAt(int x) {
 }
 double LatAt(int y) {
     return 90 - (y - 0.4);
+}
+
+// One object in degrees: its parts as longitude, latitude pairs.
+using TRawShape = std::vector<std::vector<std::pair<double, double>>>;
+
+// Writes a shapefile of `type` with an attribute table of three integer fields (ID, CODE,
+// STATUS), from objects in degrees.
+void WriteRawShapes(const QString& path, int type, const std::vector<TRawShape>& shapes, int status = 1) {
+    SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), type);
+    ASSERT_NE(shp, nullptr);
+    DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
+    ASSERT_NE(dbf, nullptr);
+    DBFAddField(dbf, "ID", FTInteger, 9, 0);
+    DBFAddField(dbf, "CODE", FTInteger, 9, 0);
+    DBFAddField(dbf, "STATUS", FTInteger, 9, 0);
+    for (size_t i = 0; i < shapes.size(); ++i) {
+        std::vector<double> x, y;
+        std::vector<int> starts;
+        for (const auto& part : shapes[i]) {
+            starts.push_back(static_cast<int>(x.size()));
+            for (const auto& [lon, lat] : part) {
+                x.push_back(lon);
+                y.push_back(lat);
+            }
+        }
+        const bool point = type == SHPT_POINT || type == SHPT_MULTIPOINT;
+        SHPObject* object = SHPCreateObject(type, -1, point ? 0 : static_cast<int>(starts.size()),
+                                            point ? nullptr : starts.data(), nullptr,
+                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
+        SHPWriteObject(shp, -1, object);
+        SHPDestroyObject(object);
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 0, static_cast<int>(i));
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 1, 7);
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 2, status);
+    }
+    SHPClose(shp);
+    DBFClose(dbf);
 }
 
 // Writes a shapefile of `type` with an attribute table of three integer fields (ID, CODE,
@@ -125,16 +166,15 @@ QStringList OpenFiles() {
 
 } // namespace
 
-TEST_F(ShapeOverlayTest, AddShapeLayerTakesTheTypeAndColourAndSkipsFilesThatCannotBeOpened) {
+TEST_F(ShapeOverlayTest, AddShapeLayerTakesTheTypeAndColour) {
     WriteShapes(File("lines.shp"), SHPT_ARC, {Shape({TLine{{10, 10}, {20, 10}}})});
     WriteShapes(File("areas.shp"), SHPT_POLYGON, {Shape({Square(1, 1, 5, 5)})});
     WriteShapes(File("multi.shp"), SHPT_MULTIPOINT, {Shape({TLine{{3, 3}, {4, 4}}})});
     WriteShapes(File("arcz.shp"), SHPT_ARCZ, {Shape({TLine{{3, 3}, {40, 4}}}, 3)});
-    EXPECT_TRUE(AddShapeLayer(Legend, File("lines.shp")));
-    EXPECT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
-    EXPECT_TRUE(AddShapeLayer(Legend, File("multi.shp")));
-    EXPECT_TRUE(AddShapeLayer(Legend, File("arcz.shp")));
-    EXPECT_FALSE(AddShapeLayer(Legend, File("missing.shp")));
+    EXPECT_NO_THROW(AddShapeLayer(Legend, File("lines.shp")));
+    EXPECT_NO_THROW(AddShapeLayer(Legend, File("areas.shp")));
+    EXPECT_NO_THROW(AddShapeLayer(Legend, File("multi.shp")));
+    EXPECT_NO_THROW(AddShapeLayer(Legend, File("arcz.shp")));
     ASSERT_EQ(Legend.ShapeLayers.size(), 4u);
     const std::vector<std::pair<int, QRgb>> expected = {{3, 0x0000FF}, {5, 0}, {8, 0}, {13, 0}};
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -158,7 +198,7 @@ TEST_F(ShapeOverlayTest, DrawsOutlinesLinesAndPointsInTheirColours) {
     WriteShapes(File("lines.shp"), SHPT_ARC, {Shape({TLine{{100, 150}, {200, 150}}})});
     WriteShapes(File("points.shp"), SHPT_POINT, {Shape({TLine{{300, 30}}})});
     for (const char* name : {"areas.shp", "lines.shp", "points.shp"})
-        ASSERT_TRUE(AddShapeLayer(Legend, File(name)));
+        ASSERT_NO_THROW(AddShapeLayer(Legend, File(name)));
     ASSERT_EQ(Draw(), TOverlayResult::Completed);
 
     // Polygon outlines: one pixel wide, black, closed, not filled.
@@ -208,7 +248,7 @@ TEST_F(ShapeOverlayTest, SinglePartObjectsWithStatusThreeOrFourAreDashedBlack) {
     WriteShapes(File("dashed.shp"), SHPT_ARC,
                 {Shape({TLine{{20, 100}, {120, 100}}}, 3), Shape({TLine{{20, 120}, {120, 120}}}, 4),
                  Shape({TLine{{20, 140}, {120, 140}}}, 2)});
-    ASSERT_TRUE(AddShapeLayer(Legend, File("dashed.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("dashed.shp")));
     Legend.ShapeLayers[0].Color = 0x00FF00; // the overlay colour is not used for dashes
     Draw();
     for (int row : {100, 120}) {
@@ -246,7 +286,7 @@ TEST_F(ShapeOverlayTest, ObjectsWhoseBoxMissesTheViewAreSkippedBeforeDrawing) {
     // A view of the north-west: both objects lie inside, the second is culled by its box.
     View.SetView(0, 89, 0, 44);
     ASSERT_TRUE(View.FitView());
-    ASSERT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("areas.shp")));
     Draw();
     const TPixel first = View.LonLatToPixel(LonAt(20), LatAt(10));
     const TPixel secondLeft = View.LonLatToPixel(LonAt(50), LatAt(10));
@@ -261,8 +301,8 @@ TEST_F(ShapeOverlayTest, AStopKeepsWhatWasDrawnAndClosesTheFiles) {
     for (int i = 0; i < 120; ++i)
         points.push_back(Shape({TLine{{10 + 2 * (i % 100), 20 + 10 * (i / 100)}}}));
     WriteShapes(File("many.shp"), SHPT_POINT, points);
-    ASSERT_TRUE(AddShapeLayer(Legend, File("many.shp")));
-    ASSERT_TRUE(AddShapeLayer(Legend, File("many.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("many.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("many.shp")));
 
     TStoppingMonitor full(1000000);
     EXPECT_EQ(Draw(&full), TOverlayResult::Completed);
@@ -288,7 +328,7 @@ TEST_F(ShapeOverlayTest, AShortOrMissingAttributeTableReadsAsZero) {
     const qint64 headerLength = 32 + 3 * 32 + 1;
     ASSERT_TRUE(dbf.resize(headerLength + (dbf.size() - headerLength - 1) / 2));
     dbf.close();
-    ASSERT_TRUE(AddShapeLayer(Legend, File("areas.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("areas.shp")));
     Draw();
     // The first object is dashed, the second (no record) drawn solid.
     int gaps = 0;
@@ -354,7 +394,11 @@ TEST_F(ShapeOverlayTest, DamagedShapefilesNeverCrashTheDrawing) {
             file.write(*data);
         }
         Legend.ShapeLayers.clear();
-        AddShapeLayer(Legend, base + ".shp");
+        try {
+            AddShapeLayer(Legend, base + ".shp");
+        } catch (const TAMOError&) {
+            // refused as damaged: nothing to draw
+        }
         Image.fill(Qt::white);
         EXPECT_EQ(Draw(), TOverlayResult::Completed) << i;
     }
@@ -367,8 +411,235 @@ TEST_F(ShapeOverlayTest, DamagedShapefilesNeverCrashTheDrawing) {
         file.write(*data);
     }
     Legend.ShapeLayers.clear();
-    ASSERT_TRUE(AddShapeLayer(Legend, File("partly.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("partly.shp")));
     Image.fill(Qt::white);
     Draw();
     EXPECT_EQ(Image.pixel(60, 40), 0xFF000000);
+}
+
+namespace {
+std::pair<double, double> Degrees(int x, int y) {
+    return {LonAt(x), LatAt(y)};
+}
+
+// Pixels with any ink in a rectangle of the image.
+int InkedPixels(const QImage& image, const QRect& area) {
+    int inked = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            inked += Ink(image, x, y) > 0;
+    return inked;
+}
+} // namespace
+
+TEST_F(ShapeOverlayTest, VerticesThatAreNoNumberBreakTheLineInsteadOfReachingTheEdge) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // Rings whose way from the second to the third corner passes a vertex that is no number.
+    const auto ring = [](int x0, std::pair<double, double> odd) {
+        return TRawShape{{Degrees(x0, 50), Degrees(x0 + 40, 50), odd, Degrees(x0 + 40, 80), Degrees(x0, 80),
+                          Degrees(x0, 50)}};
+    };
+    WriteRawShapes(File("areas.shp"), SHPT_POLYGON,
+                   {ring(100, {nan, 10.0}), ring(200, {inf, 10.0}), ring(20, {10.0, -inf})});
+    WriteRawShapes(File("points.shp"), SHPT_POINT,
+                   {{{Degrees(300, 30)}}, {{{nan, nan}}}, {{{inf, 0.0}}}, {{{0.0, nan}}}});
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("areas.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("points.shp")));
+    EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    for (int x0 : {20, 100, 200}) {
+        EXPECT_EQ(Image.pixel(x0 + 20, 50), 0xFF000000) << x0; // the sides around the break
+        EXPECT_EQ(Image.pixel(x0 + 20, 80), 0xFF000000) << x0;
+        EXPECT_EQ(Image.pixel(x0, 65), 0xFF000000) << x0;
+        EXPECT_EQ(InkedPixels(Image, QRect(x0 + 38, 55, 5, 20)), 0) << x0 << ": the side through the break";
+    }
+    EXPECT_EQ(Image.pixel(300, 30), 0xFF000000);
+    // Nothing runs off to the edges or the corner that such a vertex would project to.
+    EXPECT_EQ(InkedPixels(Image, QRect(0, 0, 360, 45)) - InkedPixels(Image, QRect(296, 26, 8, 8)), 0);
+    EXPECT_EQ(InkedPixels(Image, QRect(0, 85, 360, 95)), 0);
+    EXPECT_EQ(InkedPixels(Image, QRect(245, 45, 115, 40)), 0);
+}
+
+TEST_F(ShapeOverlayTest, AStopActsInsideAnObjectOfManyVertices) {
+    // One line of 100,000 vertices, back and forth along a row.
+    std::vector<std::pair<double, double>> line;
+    for (int i = 0; i < 100000; ++i)
+        line.push_back(Degrees(20 + i % 300, 100));
+    WriteRawShapes(File("long.shp"), SHPT_ARC, {TRawShape{line}});
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("long.shp")));
+    // The first look is before the object; the second is already inside it.
+    TStoppingMonitor stopping(1);
+    EXPECT_EQ(Draw(&stopping), TOverlayResult::Stopped);
+    TStoppingMonitor full(1000000);
+    EXPECT_EQ(Draw(&full), TOverlayResult::Completed);
+    EXPECT_EQ(Image.pixel(200, 100), 0xFF0000FF);
+}
+
+// Writes a line zig-zagging `repeats` times between A(k) and B(k), for k = 0 to 4, and beside it
+// what the line shows once thinned: A0 B0, then B(k-1) A(k) B(k), each a stroke of its own.
+void WriteZigZag(const QString& path, const QString& thinnedPath, int repeats) {
+    const auto a = [](int k) { return Degrees(20, 40 + k); };
+    const auto b = [](int k) { return Degrees(330, 140 - k); };
+    std::vector<std::pair<double, double>> zigzag;
+    for (int k = 0; k < 5; ++k)
+        for (int i = 0; i < repeats; ++i) {
+            zigzag.push_back(a(k));
+            zigzag.push_back(b(k));
+        }
+    WriteRawShapes(path, SHPT_ARC, {TRawShape{zigzag}});
+    std::vector<TRawShape> thinned{{{a(0), b(0)}}};
+    for (int k = 1; k < 5; ++k)
+        thinned.push_back({{b(k - 1), a(k), b(k)}});
+    WriteRawShapes(thinnedPath, SHPT_ARC, thinned);
+}
+
+// Drawn over and over, a line zig-zagging between two places would darken the edges of its
+// strokes; a segment between two pixels the object joined before is left out.
+TEST_F(ShapeOverlayTest, ALongLineIsThinnedToThePixelsItJoins) {
+    WriteZigZag(File("zigzag.shp"), File("thinned.shp"), 6000);
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("thinned.shp")));
+    Draw();
+    const QImage expected = Image;
+    Legend.ShapeLayers.clear();
+    Image.fill(Qt::white);
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("zigzag.shp")));
+    Draw();
+    EXPECT_EQ(Image, expected);
+}
+
+// An object of more than a million vertices (16 MB) is read in steps as it is drawn: the same
+// picture, a stop within it, and a file cut short drawn as far as it goes.
+TEST_F(ShapeOverlayTest, AnObjectOfMillionsOfVerticesIsReadAsItIsDrawn) {
+    WriteZigZag(File("huge.shp"), File("thinned.shp"), 110000);
+    ASSERT_GT(QFileInfo(File("huge.shp")).size(), 16 << 20);
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("thinned.shp")));
+    Draw();
+    const QImage expected = Image;
+    Legend.ShapeLayers.clear();
+    Image.fill(Qt::white);
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("huge.shp")));
+    EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    EXPECT_EQ(Image, expected);
+
+    TStoppingMonitor stopping(1);
+    EXPECT_EQ(Draw(&stopping), TOverlayResult::Stopped);
+
+    // Cut within the third level: the first two are drawn, the last not.
+    QFile shp(File("huge.shp"));
+    ASSERT_TRUE(shp.resize(shp.size() / 2));
+    Image.fill(Qt::white);
+    EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    EXPECT_EQ(Image.pixel(20, 40), expected.pixel(20, 40));
+    EXPECT_EQ(Image.pixel(20, 41), expected.pixel(20, 41));
+    EXPECT_EQ(Image.pixel(330, 136), 0xFFFFFFFF);
+}
+
+// Each case: how the shapefile "hostile" is made from a sound one, and the message that refuses
+// it ("" when it is taken and drawn as far as it is sound).
+TEST_F(ShapeOverlayTest, HostileShapefilesAreRefusedWithTheFileAndTheReasonNamed) {
+    WriteShapes(File("sound.shp"), SHPT_POLYGON, {Shape({Square(10, 10, 60, 40)}, 3)});
+    const QString base = File("hostile");
+    const auto put32 = [](const QString& path, qint64 at, quint32 value, bool bigEndian) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes(4, 0);
+        for (int k = 0; k < 4; ++k)
+            bytes[k] = char(bigEndian ? (value >> (24 - 8 * k)) & 0xFF : (value >> (8 * k)) & 0xFF);
+        file.seek(at);
+        file.write(bytes);
+    };
+    const auto fifo = [&](const char* ext) {
+        QFile::remove(base + ext);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(base + ext).constData(), 0600), 0);
+    };
+    const auto write = [&](const char* ext, const QByteArray& bytes) {
+        QFile file(base + ext);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    const QString refused = "The shapefile \"" + base + ".shp\" cannot be added: ";
+    struct TCase {
+        const char* Name;
+        std::function<void()> Make;
+        QString Expected; // a message starting with this, or "" when taken
+    };
+    const TCase cases[] = {
+        {"the .shp is a named pipe", [&] { fifo(".shp"); },
+         refused + "\"" + base + ".shp\" is not a regular file."},
+        {"the .shx is a named pipe", [&] { fifo(".shx"); },
+         refused + "\"" + base + ".shx\" is not a regular file."},
+        {"the .dbf is a named pipe", [&] { fifo(".dbf"); },
+         refused + "\"" + base + ".dbf\" is not a regular file."},
+        {"the .shp is a folder",
+         [&] {
+             QFile::remove(base + ".shp");
+             QDir().mkdir(base + ".shp");
+         },
+         refused + "\"" + base + ".shp\" is not a regular file."},
+        {"the .shp links to a named pipe",
+         [&] {
+             fifo(".pipe");
+             QFile::remove(base + ".shp");
+             QFile::link(base + ".pipe", base + ".shp");
+         },
+         refused + "\"" + base + ".shp\" is not a regular file."},
+        {"the .shp is missing", [&] { QFile::remove(base + ".shp"); },
+         refused + "\"" + base + ".shp\" does not exist."},
+        {"the .shx is missing", [&] { QFile::remove(base + ".shx"); },
+         refused + "\"" + base + ".shx\" does not exist."},
+        {"the .shp is empty", [&] { write(".shp", {}); }, refused + "it is damaged"},
+        {"the .shp holds text", [&] { write(".shp", QByteArray(200, 'x')); },
+         refused + "it is no shapefile."},
+        {"the .shx declares 2^31 bytes of records", [&] { put32(base + ".shx", 24, 0x7FFFFFFF, true); },
+         refused + "it is damaged"},
+        // Taken: drawn as far as they are sound.
+        {"the .dbf is missing", [&] { QFile::remove(base + ".dbf"); }, ""},
+        {"the .dbf declares 2^31 records", [&] { put32(base + ".dbf", 4, 0x7FFFFFFF, false); }, ""},
+        {"the object declares 2^31 vertices", [&] { put32(base + ".shp", 100 + 8 + 40, 0x7FFFFFFF, false); },
+         ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const char* ext : {".shp", ".shx", ".dbf", ".pipe"}) {
+            QFile::remove(base + ext);
+            QDir().rmdir(base + ext);
+            if (QString(ext) != ".pipe") {
+                ASSERT_TRUE(QFile::copy(File("sound") + ext, base + ext));
+            }
+        }
+        c.Make();
+        Legend.ShapeLayers.clear();
+        QString message;
+        try {
+            AddShapeLayer(Legend, base + ".shp");
+        } catch (const TAMOError& error) {
+            message = error.Message();
+        }
+        if (c.Expected.isEmpty()) {
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(Legend.ShapeLayers.size(), 1u);
+        } else {
+            EXPECT_TRUE(message.startsWith(c.Expected)) << message.toStdString();
+            EXPECT_TRUE(Legend.ShapeLayers.empty());
+        }
+        Image.fill(Qt::white);
+        EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    }
+}
+
+// Files that turn into named pipes after they were added are not waited for: the drawing goes on
+// without them (a table that cannot be read counts as none: the object is drawn solid).
+TEST_F(ShapeOverlayTest, ADrawingNeverWaitsForANamedPipe) {
+    WriteShapes(File("areas.shp"), SHPT_POLYGON, {Shape({Square(10, 10, 60, 40)}, 3)});
+    WriteShapes(File("lines.shp"), SHPT_ARC, {Shape({TLine{{100, 150}, {200, 150}}})});
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("areas.shp")));
+    ASSERT_NO_THROW(AddShapeLayer(Legend, File("lines.shp")));
+    for (const char* name : {"areas.dbf", "lines.shx"}) {
+        ASSERT_TRUE(QFile::remove(File(name)));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(File(name)).constData(), 0600), 0);
+    }
+    EXPECT_EQ(Draw(), TOverlayResult::Completed);
+    for (int x = 11; x < 60; ++x)
+        EXPECT_EQ(Image.pixel(x, 10), 0xFF000000) << x;
+    EXPECT_EQ(InkedPixels(Image, QRect(90, 140, 120, 20)), 0);
 }
