@@ -10,10 +10,13 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 constexpr char kRequest[] = "activate\n";
 constexpr char kAnswer[] = "ok\n";
+// How long a connection may stay silent before it is dropped.
+constexpr int kSilentClientMs = 10000;
 
 QString LockFilePath(const QString& name) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -72,17 +75,29 @@ bool TSingleInstance::Listen() {
         return false;
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            // Deleted only from the event loop, after its last read has returned.
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                if (socket->readLine() == kRequest) {
-                    socket->write(kAnswer);
-                    socket->flush();
-                    emit Activated();
-                }
-            });
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Answer(*socket); });
+            // A start that connects and never asks is not waited for.
+            QTimer::singleShot(kSilentClientMs, socket, [socket] { socket->abort(); });
         }
     });
     return true;
+}
+
+void TSingleInstance::Answer(QLocalSocket& socket) {
+    if (!socket.canReadLine()) {
+        // A request is one short line; a longer text comes from no viewer.
+        if (socket.bytesAvailable() >= qint64(sizeof kRequest))
+            socket.abort();
+        return;
+    }
+    if (socket.readLine(sizeof kRequest) == kRequest) {
+        socket.write(kAnswer);
+        // Coming forward restores and redraws the frame, which lets events run; inside this read
+        // handler they could delete the socket under it. So it happens once the handler is done.
+        QMetaObject::invokeMethod(this, &TSingleInstance::Activated, Qt::QueuedConnection);
+    }
+    // Closed once the answer is written; the other start has all it needs.
+    socket.disconnectFromServer();
 }

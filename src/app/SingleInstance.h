@@ -6,6 +6,7 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 class TSingleInstance : public QObject {
@@ -30,6 +31,9 @@ signals:
     void Activated();
 
 private:
+    // Reads the request of another start and answers it.
+    void Answer(QLocalSocket& socket);
+
     QString m_name;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QLocalServer> m_server;

@@ -2,6 +2,7 @@
 #include "CommandTable.h"
 #include "FrameFixture.h"
 #include "TestSupport.h"
+#include "app/SingleInstance.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
 #include "themes/QEVLibraryManager.h"
@@ -15,6 +16,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUuid>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -340,4 +343,34 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
         EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
     EXPECT_FALSE(frame->ColorRampBox()->isEnabled());
     frame->ColorRampBox()->setCurrentIndex(2);
+}
+
+// A second start while the frame is minimised: restoring it redraws the map, which lets events
+// run, among them the other start's reading of the answer and its going away. The viewer lives
+// on and answers the next start too.
+TEST_F(FrameOnData, AnotherStartRestoresAMinimisedFrameWhileItsMapRedraws) {
+    Start();
+    frame->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isMinimized(); }, 5000));
+    const QString name = "TAMO-test-" + QUuid::createUuid().toString(QUuid::Id128);
+    TSingleInstance instance(name);
+    ASSERT_TRUE(instance.Listen());
+    // As the program wires it.
+    QObject::connect(&instance, &TSingleInstance::Activated, frame.get(),
+                     [&] { frame->ActivateFromAnotherStart(); });
+    for (int start = 0; start < 2; ++start) {
+        QLocalSocket other;
+        QByteArray answer;
+        QObject::connect(&other, &QLocalSocket::readyRead, [&] {
+            answer += other.readAll();
+            other.disconnectFromServer();
+        });
+        other.connectToServer(name);
+        other.write("activate\n");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return answer == "ok\n" && !frame->isMinimized() && !frame->ActiveMap()->IsDrawing(); },
+            20000))
+            << start;
+        frame->showMinimized();
+    }
 }

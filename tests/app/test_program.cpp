@@ -13,7 +13,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUuid>
 #include <QtTest/QTest>
+#include <array>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -127,6 +129,40 @@ protected:
     QProcess first;
 };
 } // namespace
+
+// Two starts asking at once are both answered and bring the viewer forward once each; a
+// connection that sends anything but a request gets no answer and is dropped.
+TEST(SingleInstanceServer, EveryStartIsAnsweredAndAStrangerIsDropped) {
+    const QString name = "TAMO-test-" + QUuid::createUuid().toString(QUuid::Id128);
+    TSingleInstance server(name);
+    ASSERT_TRUE(server.Listen());
+    int activations = 0;
+    QObject::connect(&server, &TSingleInstance::Activated, [&] { ++activations; });
+    struct TStart {
+        QLocalSocket Socket;
+        QByteArray Answer;
+    };
+    std::array<TStart, 2> starts;
+    for (TStart& start : starts) {
+        QObject::connect(&start.Socket, &QLocalSocket::readyRead, [&start] {
+            start.Answer += start.Socket.readAll();
+            if (start.Answer.endsWith('\n'))
+                start.Socket.disconnectFromServer();
+        });
+        start.Socket.connectToServer(name);
+        start.Socket.write("activate\n");
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return activations == 2 && starts[0].Answer == "ok\n" && starts[1].Answer == "ok\n"; }, 10000));
+
+    QLocalSocket stranger;
+    stranger.connectToServer(name);
+    ASSERT_TRUE(stranger.waitForConnected(5000));
+    stranger.write(QByteArray(100, 'x'));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, 10000));
+    EXPECT_EQ(stranger.readAll(), QByteArray());
+    EXPECT_EQ(activations, 2);
+}
 
 TEST_F(SingleInstanceTest, ASecondViewerHandsOverToTheFirstAndExits) {
     QProcess second;
