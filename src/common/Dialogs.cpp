@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace Dialogs {
 namespace {
@@ -37,8 +38,10 @@ QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const 
     if (gResponder)
         if (const auto answer = gResponder->AnswerMessage(text, caption))
             return *answer;
-    QMessageBox box(caption == "Error" ? QMessageBox::Critical : QMessageBox::Information, caption, text,
-                    buttons, parent);
+    const QMessageBox::Icon icon = caption == "Error"                   ? QMessageBox::Critical
+                                   : buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Question
+                                                                        : QMessageBox::Information;
+    QMessageBox box(icon, caption, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -55,11 +58,21 @@ QStringList ChooseFiles(QWidget* parent, const TFileRequest& request) {
     case TFileMode::OpenExistingMany:
         return QFileDialog::getOpenFileNames(parent, request.Title, request.Folder, filter);
     case TFileMode::Save: {
-        const QString file = QFileDialog::getSaveFileName(parent, request.Title, request.Folder, filter);
+        // The caller asks about the file it actually writes (ConfirmReplace), which may be named
+        // otherwise than the one typed.
+        const QString file = QFileDialog::getSaveFileName(parent, request.Title, request.Folder, filter,
+                                                          nullptr, QFileDialog::DontConfirmOverwrite);
         return file.isEmpty() ? QStringList() : QStringList{file};
     }
     }
     return {};
+}
+
+bool ConfirmReplace(QWidget* parent, const QString& path, const QString& caption) {
+    if (!QFileInfo::exists(path))
+        return true;
+    const QString text = QFileInfo(path).fileName() + " already exists.\nDo you want to replace it?";
+    return Message(parent, text, caption, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void UseDialogFrame(QDialog& dialog) {

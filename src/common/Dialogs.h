@@ -46,8 +46,12 @@ inline void ShowMessage(QWidget* parent, const QString& text) {
 }
 
 // File dialogs. Filters come in the form "Description|*.EXT" (several pairs joined by "|").
-// An empty list means the user cancelled.
+// An empty list means the user cancelled. The save dialog asks nothing about an existing file:
+// the caller asks with ConfirmReplace for the name it writes.
 QStringList ChooseFiles(QWidget* parent, const TFileRequest& request);
+
+// True when `path` does not exist or the user agrees to replace it (a Yes/No question).
+bool ConfirmReplace(QWidget* parent, const QString& path, const QString& caption);
 
 // Gives a dialog the frame of a dialog: a caption and a close box, no minimise or maximise
 // buttons. Exec does this for every dialog it shows; frameless windows keep their look.

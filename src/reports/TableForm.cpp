@@ -426,6 +426,9 @@ void TTableForm::btnCopyClick() {
     if (chosen.isEmpty())
         return;
     const QString path = SmuCsvFileName(chosen.first());
+    // Asked for the file written ("unit" and "unit.txt" write "unit.CSV"), not the name typed.
+    if (!Dialogs::ConfirmReplace(this, path, "Save As"))
+        return;
     const QStringList captions{lblCover->text(), lblMu_global->text(), Label11->text(), Label2->text()};
     WriteFileReplacing(path, SmuCsvText(m_content, Decode(), captions));
     Dialogs::ShowMessage(this, " TAMO2 SMU data saved as " + QFileInfo(path).fileName() + ".");

@@ -165,6 +165,43 @@ TEST_F(ReportWindows, SaveAsWritesTheTableAsCsv) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
 }
 
+TEST_F(ReportWindows, SaveAsAsksBeforeReplacingTheFileItWrites) {
+    ASSERT_TRUE(table->ShowSMU(3, TAddToList::Yes));
+    QTemporaryDir folder;
+    const QString victim = folder.path() + "/victim.CSV";
+    const auto writeVictim = [&] {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    };
+    const auto victimText = [&] {
+        QFile file(victim);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    struct {
+        const char* Typed;
+        QMessageBox::StandardButton Answer;
+        bool Replaced;
+    } cases[] = {{"victim", QMessageBox::No, false},
+                 {"victim.txt", QMessageBox::No, false},
+                 {"victim", QMessageBox::Yes, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        writeVictim();
+        responder.Messages.clear();
+        responder.FileAnswers.push_back({folder.path() + "/" + c.Typed});
+        responder.MessageAnswers.push_back(c.Answer);
+        QTest::mouseClick(table->btnCopy, Qt::LeftButton);
+        ASSERT_GE(responder.Messages.size(), 1u);
+        EXPECT_EQ(responder.Messages[0].Text, "victim.CSV already exists.\nDo you want to replace it?");
+        EXPECT_EQ(responder.Messages[0].Caption, "Save As");
+        EXPECT_EQ(victimText() != "keep me", c.Replaced);
+        // Declined: nothing written, no success message.
+        EXPECT_EQ(responder.Messages.size(), c.Replaced ? 2u : 1u);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"victim.CSV"});
+    }
+}
+
 TEST_F(ReportWindows, AFailedExportShowsTheReasonAndNoSuccess) {
     ASSERT_TRUE(table->ShowSMU(3, TAddToList::Yes));
     QTemporaryDir folder;

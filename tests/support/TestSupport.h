@@ -81,6 +81,7 @@ public:
     ~TTestResponder() override { Dialogs::SetResponder(nullptr); }
 
     std::vector<TShownMessage> Messages;
+    std::deque<QMessageBox::StandardButton> MessageAnswers; // in turn; Ok once they are used up
     std::vector<Dialogs::TFileRequest> FileRequests;
     std::deque<QStringList> FileAnswers;                    // empty list: the user cancels
     std::deque<std::function<int(QDialog&)>> DialogAnswers; // run against the shown dialog
@@ -88,7 +89,11 @@ public:
     std::optional<QMessageBox::StandardButton> AnswerMessage(const QString& text,
                                                              const QString& caption) override {
         Messages.push_back({text, caption});
-        return QMessageBox::Ok;
+        if (MessageAnswers.empty())
+            return QMessageBox::Ok;
+        const QMessageBox::StandardButton answer = MessageAnswers.front();
+        MessageAnswers.pop_front();
+        return answer;
     }
     std::optional<QStringList> AnswerFiles(const Dialogs::TFileRequest& request) override {
         FileRequests.push_back(request);
