@@ -16,10 +16,9 @@ void RestoreOrCentre(QWidget& window) {
     } catch (const std::exception&) {
         stored = false;
     }
-    if (stored) {
-        RestoreWindowPlacement(window);
+    // A stored place with a damaged size counts as none.
+    if (stored && RestoreWindowPlacement(window))
         return;
-    }
     // A first opening: over the middle of the frame, like any dialog.
     QRect area;
     if (const QWidget* parent = window.parentWidget(); parent && parent->isVisible())

@@ -66,14 +66,14 @@ QRect KeptWithin(const QPoint& position, const QSize& size, const QRect& area) {
     return {int(left), int(top), width, height};
 }
 
-void RestoreWindowPlacement(QWidget& window) {
-    RestoreWindowPlacement(window, TSettingsStore::Global());
+bool RestoreWindowPlacement(QWidget& window) {
+    return RestoreWindowPlacement(window, TSettingsStore::Global());
 }
 void SaveWindowPlacement(QWidget& window) {
     SaveWindowPlacement(window, TSettingsStore::Global());
 }
 
-void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
+bool RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
     QWidget& placed = PlacedWidget(window);
     auto* sub = qobject_cast<QMdiSubWindow*>(&placed);
     // A stored placement never puts a window outside the area it can be seen in, nor makes it
@@ -94,15 +94,22 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         if (!registry.OpenKey(FormKey(window), TKeyAccess::OpenExisting))
             throw TSettingsError("no placement");
         const QPoint position(registry.ReadInteger("Left"), registry.ReadInteger("Top"));
+        const bool sized = !HasDialogBorder(window);
+        const bool maximized = sized && registry.ReadBool("Maximized");
+        QSize size = sized && !maximized
+                         ? QSize(registry.ReadInteger("Width"), registry.ReadInteger("Height"))
+                         : placed.size();
+        // No window is that small: the stored place is damaged and taken as none.
+        if (size.width() <= 0 || size.height() <= 0)
+            throw TSettingsError("no size");
         placed.move(keepWithin(position, placed.size()).topLeft());
-        if (HasDialogBorder(window))
-            return;
-        if (registry.ReadBool("Maximized")) {
+        if (!sized)
+            return true;
+        if (maximized) {
             // Only the state: the window is shown by its owner when it is ready.
             placed.setWindowState(placed.windowState() | Qt::WindowMaximized);
-            return;
+            return true;
         }
-        QSize size(registry.ReadInteger("Width"), registry.ReadInteger("Height"));
         if (sub && sub->mdiArea()) {
             const QSize client = sub->mdiArea()->viewport()->size();
             if (client.width() < size.width())
@@ -113,6 +120,7 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         const QRect kept = keepWithin(position, size);
         placed.resize(kept.size());
         placed.move(kept.topLeft());
+        return true;
     } catch (const std::exception&) {
         if (!sub && window.isWindow() && window.parentWidget()) {
             // A dialog without a stored place: Qt centres it on its parent when it is shown.
@@ -122,6 +130,7 @@ void RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         else
             placed.setWindowState(placed.windowState() | Qt::WindowMaximized);
     }
+    return false;
 }
 
 void SaveWindowPlacement(QWidget& window, TSettingsStore& store) {

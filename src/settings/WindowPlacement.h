@@ -11,9 +11,11 @@ class TSettingsStore;
 
 // The window's objectName is its name in the store. Dialog-style windows (fixed size) keep only
 // their position. A child window of the frame's MDI area is kept inside the frame's client area.
-void RestoreWindowPlacement(QWidget& window);
+// Restoring gives false when no sound placement was stored (none, or a width or height of 0 or
+// less): the window keeps its design size and takes the first-start place.
+bool RestoreWindowPlacement(QWidget& window);
 void SaveWindowPlacement(QWidget& window);
-void RestoreWindowPlacement(QWidget& window, TSettingsStore& store);
+bool RestoreWindowPlacement(QWidget& window, TSettingsStore& store);
 void SaveWindowPlacement(QWidget& window, TSettingsStore& store);
 
 // A window at `position` of `size`, moved and shrunk as little as needed to lie inside `area`

@@ -244,6 +244,27 @@ TEST_F(ReportWindows, PlacementIsKeptUnderItsName) {
     EXPECT_EQ(second.size(), QSize(700, 600));
 }
 
+TEST_F(ReportWindows, AStoredSizeOfZeroOrLessOpensTheWindowAtItsDesignSizeAndPlace) {
+    const QSize designSize = table->size();
+    const QPoint designPlace = table->pos();
+    const QString key = QString(kFormsKey) + "\\" + table->objectName();
+    for (const QSize stored : {QSize(0, 0), QSize(0, 600), QSize(700, -5), QSize(-2147483647 - 1, 600)}) {
+        SCOPED_TRACE(QString("%1 x %2").arg(stored.width()).arg(stored.height()).toStdString());
+        {
+            TRegistry registry;
+            ASSERT_TRUE(registry.OpenKey(key, TKeyAccess::CreateIfMissing));
+            registry.WriteInteger("Left", 0);
+            registry.WriteInteger("Top", 0);
+            registry.WriteBool("Maximized", false);
+            registry.WriteInteger("Width", stored.width());
+            registry.WriteInteger("Height", stored.height());
+        }
+        TTableForm window(host);
+        EXPECT_EQ(window.size(), designSize);
+        EXPECT_EQ(window.pos(), designPlace);
+    }
+}
+
 // ---- Overview ----------------------------------------------------------------------------------
 
 class OverviewWindow : public ReportWindows {
