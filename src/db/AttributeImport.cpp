@@ -15,6 +15,10 @@
 #include <QTimer>
 
 namespace {
+// Renewed whenever the import writes its copies differently (2: numbers under NUMERIC affinity,
+// Doubles read back to their shortest form), so that copies made before are made again.
+constexpr int kCopyFormat = 2;
+
 // The lines of the import program that show it is getting on; anything else it prints is not.
 const QStringList kProtocolWords = {"tables", "table", "progress", "finishing", "done"};
 
@@ -76,7 +80,8 @@ QStringList SoilDatabaseTables() {
 QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     const QFileInfo source(mdbPath);
     const QString stamp = source.absoluteFilePath() + "|" + QString::number(source.size()) + "|" +
-                          QString::number(source.lastModified().toMSecsSinceEpoch());
+                          QString::number(source.lastModified().toMSecsSinceEpoch()) + "|" +
+                          QString::number(kCopyFormat);
     return WithSlash(cacheFolder) + CopyPrefix(source) + ShortHash(stamp) + ".sqlite";
 }
 

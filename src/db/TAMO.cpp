@@ -37,6 +37,20 @@ bool IsBlank(const QString& text) {
     return text.trimmed().isEmpty();
 }
 
+// A whole number below zero, written as an integer ("-9") or with a fraction of zeros ("-9.0"),
+// as a source that keeps every number as a real gives it.
+bool IsWholeBelowZero(const QString& text) {
+    const qsizetype point = text.indexOf('.');
+    if (point >= 0) {
+        const QString fraction = text.mid(point + 1);
+        if (fraction.isEmpty() || fraction.count('0') != fraction.size())
+            return false;
+    }
+    bool whole = false;
+    const qlonglong number = (point < 0 ? text : text.left(point)).toLongLong(&whole);
+    return whole && number < 0;
+}
+
 } // namespace
 
 TTAMO::TTAMO(const QString& connectionString)
@@ -193,9 +207,7 @@ QString TTAMO::LayerFieldText(const T_SU_Record& record, int attribute, TLayerKi
         return "-";
     if (decode == TDecode::Yes && m_layerMeta->DomainLists[attribute])
         return DecodeDomain(m_layerMeta->DomainLists[attribute].get(), s);
-    bool whole = false;
-    const qlonglong number = s.toLongLong(&whole);
-    if (whole && number < 0)
+    if (IsWholeBelowZero(s))
         return "N.A";
     switch (kind) {
     case TLayerKind::AsText:

@@ -3,6 +3,7 @@
 
 #include "settings/Preferences.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +29,17 @@ inline void ExecSql(const QString& path, const QStringList& statements) {
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// Runs the statements of a SQL file (one per line ending in ";"; lines of "--" are comments).
+inline void ExecSqlFile(const QString& path, const QString& sqlFile) {
+    QFile file(sqlFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << sqlFile.toStdString();
+    QStringList statements;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+        if (!line.startsWith("--") && !line.trimmed().isEmpty())
+            statements << line.trimmed().chopped(line.trimmed().endsWith(';') ? 1 : 0);
+    ExecSql(path, statements);
 }
 
 inline QString ScalarSql(const QString& path, const QString& sql) {

@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTimer>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 namespace {
@@ -164,6 +167,55 @@ TEST_F(MdbImport, ValuesEqualWhatTheReferenceReaderPrints) {
     EXPECT_GT(lower, 0);
     query.Open("select count(*) from Products where Discontinued not in (0, 1)");
     EXPECT_EQ(query.AsInteger(0), 0) << "Yes/No columns hold 0 or 1";
+}
+
+// The Access file of tests/data was made from the SQLite file of the same name, where measured
+// values are NUMERIC (Doubles in Access). The copy holds every value as the source did: whole
+// numbers as integers (-9, not -9.0), fractions exactly (80.6, which the reader prints as
+// 80.59999999999999), texts unchanged except an empty one, which comes back as NULL.
+TEST_F(MdbImport, NumbersComeBackAsTheSqliteSourceHeldThem) {
+    const QString source = Out("source.sqlite");
+    ExecSqlFile(source, TestDataFile("access-numbers.sql"));
+    const QString copy = Out("copy.sqlite");
+    const TRun run = RunProgram(TAMO_MDB_IMPORT, {TestDataFile("access-numbers.mdb"), copy});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    const QString name = "compare-" + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(copy);
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("ATTACH DATABASE '" + source + "' AS source"));
+        ASSERT_TRUE(query.exec("select name from source.sqlite_master where type = 'table'"));
+        QStringList tables;
+        while (query.next())
+            tables << query.value(0).toString();
+        EXPECT_EQ(tables.size(), 14);
+        for (const QString& table : tables) {
+            QSqlQuery columns(db);
+            ASSERT_TRUE(columns.exec("select name from pragma_table_info('" + table + "', 'source')"));
+            while (columns.next()) {
+                const QString column = "\"" + columns.value(0).toString() + "\"";
+                const QString wanted = "nullif(s." + column + ", '')";
+                QSqlQuery differing(db);
+                ASSERT_TRUE(
+                    differing.exec(QString("select count(*), (select count(*) from source.%1) from %1 c join "
+                                           "source.%1 s on c.rowid = s.rowid where not (c.%2 is %3 and "
+                                           "typeof(c.%2) = typeof(%3))")
+                                       .arg(table, column, wanted)))
+                    << differing.lastError().text().toStdString();
+                ASSERT_TRUE(differing.next());
+                EXPECT_EQ(differing.value(0).toInt(), 0)
+                    << table.toStdString() << "." << column.toStdString();
+                EXPECT_GT(differing.value(1).toInt(), 0) << table.toStdString();
+            }
+        }
+        QSqlQuery found(db);
+        ASSERT_TRUE(found.exec("select count(*) from TAMO2_LAYERS where OC_STOCK = 80.6"));
+        ASSERT_TRUE(found.next());
+        EXPECT_EQ(found.value(0).toInt(), 28);
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {

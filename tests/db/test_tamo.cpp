@@ -183,6 +183,28 @@ TEST_F(Tamo, LayerFieldTexts) {
     EXPECT_EQ(tamo.LayerFieldText(4, 1, TLayerKind::Decimals1, TDecode::No), "0.0") << "no \"-0.0\"";
 }
 
+// Missing values (-9) come as integers from SQLite and may come as whole reals ("-9.0") from a
+// source that keeps every number as a real.
+TEST_F(Tamo, AWholeNumberBelowZeroShowsNotAvailableInEitherForm) {
+    const struct {
+        const char* Stored;
+        TLayerKind Kind;
+        const char* Expected;
+    } cases[] = {
+        {"-9", TLayerKind::Decimals1, "N.A"},     {"-9.0", TLayerKind::Decimals1, "N.A"},
+        {"-9.00", TLayerKind::Decimals0, "N.A"},  {" -9.0 ", TLayerKind::AsText, "N.A"},
+        {"-9.5", TLayerKind::Decimals1, "-9.5"},  {"-9.05", TLayerKind::Decimals2, "-9.05"},
+        {"-0.0", TLayerKind::Decimals1, "0.0"},   {"-9.", TLayerKind::Decimals0, "-9"},
+        {"9.0", TLayerKind::Decimals0, "9"},      {"-9.0x", TLayerKind::AsText, "-9.0x"},
+        {"-1e3", TLayerKind::Decimals0, "-1000"}, {"--9.0", TLayerKind::AsText, "--9.0"},
+    };
+    T_SU_Record record;
+    for (const auto& c : cases) {
+        record.Values[3] = c.Stored;
+        EXPECT_EQ(tamo.LayerFieldText(record, 3, c.Kind, TDecode::No), c.Expected) << "stored " << c.Stored;
+    }
+}
+
 TEST_F(Tamo, SelectSmusKeepsASortedActiveSelection) {
     int count = -1;
     EXPECT_TRUE(tamo.SelectSmus("TAMO2_SMU", "WRB2_Code >= 110", count));

@@ -22,6 +22,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -221,7 +222,9 @@ const char* DeclaredType(const MdbColumn& col, TTarget target) {
     case TTarget::Integer:
         return "INTEGER";
     case TTarget::Real:
-        return "REAL";
+        // Under NUMERIC affinity SQLite keeps a whole number as an integer: -9 and 26 read back
+        // as "-9" and "26" as in a database made by SQLite itself, not as "-9.0".
+        return "NUMERIC";
     case TTarget::Blob:
         return "BLOB";
     case TTarget::Text:
@@ -249,6 +252,28 @@ struct TMdb {
     }
 };
 
+// The reader prints a Double with 16 significant digits, one short of what tells every Double
+// apart: 80.6 comes out as "80.59999999999999", which reads back as a neighbour of 80.6. Of the
+// numbers that print as the same text, the one with the fewest digits is taken: the values of a
+// database were typed or computed to a few decimals, and it gives back exactly those.
+double ShortestReading(double value, const char* printed) {
+    if (!std::isfinite(value) || std::strlen(printed) < 17)
+        return value; // fewer than 16 digits: the text is exact already
+    char again[64];
+    std::snprintf(again, sizeof again, "%.16g", value);
+    if (std::strcmp(again, printed) != 0)
+        return value; // not the reader's 16-digit form
+    for (int digits = 1; digits < 16; ++digits) {
+        char shorter[64];
+        std::snprintf(shorter, sizeof shorter, "%.*g", digits, value);
+        const double candidate = g_ascii_strtod(shorter, nullptr);
+        std::snprintf(again, sizeof again, "%.16g", candidate);
+        if (std::strcmp(again, printed) == 0)
+            return candidate;
+    }
+    return value;
+}
+
 void BindValue(sqlite3_stmt* insert, int parameter, MdbHandle* mdb, MdbColumn& col, TTarget target,
                const char* text, int length) {
     if (length <= 0 && col.col_type != MDB_BOOL) {
@@ -271,7 +296,7 @@ void BindValue(sqlite3_stmt* insert, int parameter, MdbHandle* mdb, MdbColumn& c
         char* end = nullptr;
         const double value = g_ascii_strtod(text, &end);
         if (end != text && *end == '\0')
-            sqlite3_bind_double(insert, parameter, value);
+            sqlite3_bind_double(insert, parameter, ShortestReading(value, text));
         else
             sqlite3_bind_text(insert, parameter, text, -1, SQLITE_TRANSIENT);
         return;
