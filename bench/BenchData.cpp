@@ -150,16 +150,9 @@ QString BenchProgramFolder() {
 }
 
 void EnsureBenchApplication() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "tamo-bench";
-    static char* argv[] = {name, nullptr};
-    // Windows are measured too (never shown): they need a widget application, which runs without
-    // a screen on the offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
+    // main() made it before any benchmark ran.
+    if (!QCoreApplication::instance())
+        Fail("tamo-bench runs without its application object");
 }
 
 const QString& DemoDataFolder() {

@@ -6,6 +6,7 @@
 #include "map/LegendPanel.h"
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
+#include "map/MapRenderJob.h"
 #include "map/ShapeOverlays.h"
 #include "map/frmProgress.h"
 #include "raster/RasterGrid.h"
@@ -56,29 +57,6 @@ QString ShortestText(double value) {
 }
 
 } // namespace
-
-// The drawing's link to the window: stop checks, and the partial map shown every 50 rows.
-class TScreenPaintMonitor : public TPaintMonitor {
-public:
-    TScreenPaintMonitor(TMapExplorerForm& form, TDrawingTakeover::TTicket ticket, TDrawTarget mode)
-        : m_form(form), m_takeover(form.m_takeover), m_ticket(ticket), m_mode(mode) {}
-
-    // Still the drawing in charge of this window, on the same bitmap and model.
-    bool Current() const { return m_takeover->Current(m_ticket); }
-    bool StopRequested() override { return !Current() || m_form.StopRequested; }
-    bool Progress(int) override {
-        if (m_mode == TDrawTarget::Screen)
-            m_form.Image32View->repaint();
-        QCoreApplication::processEvents();
-        return !StopRequested();
-    }
-
-private:
-    TMapExplorerForm& m_form;
-    std::shared_ptr<TDrawingTakeover> m_takeover;
-    TDrawingTakeover::TTicket m_ticket;
-    TDrawTarget m_mode;
-};
 
 TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
     setObjectName("MapExplorerForm");
@@ -153,7 +131,8 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
 }
 
 TMapExplorerForm::~TMapExplorerForm() {
-    m_takeover->Abandon();
+    // The job runs on with its own snapshot and drops its picture; nothing of it reaches here.
+    DropDrawing();
 }
 
 const TSmuLookup* TMapExplorerForm::SmuLookup() const {
@@ -203,7 +182,7 @@ bool TMapExplorerForm::AddShapeLayer(const QString& path) {
 }
 
 void TMapExplorerForm::RecreateManager() {
-    InvalidateDrawing();
+    CancelDrawing();
     // The window shows nothing of the former theme: no raster, no grid.
     m_raster.reset();
     m_view = TViewGeometry();
@@ -224,7 +203,7 @@ bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme) {
 }
 
 bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view) {
-    InvalidateDrawing();
+    CancelDrawing();
     ExtractedBytes = 0;
     TExtractionProgress progress(this, ExtractedBytes);
     const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme), &progress) : QString();
@@ -257,7 +236,8 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
 }
 
 void TMapExplorerForm::PrepareView() {
-    InvalidateDrawing();
+    // A drawing in progress is of the bitmap replaced here: its picture is dropped.
+    DropDrawing();
     m_view.SetOrigin(0, 0);
     m_view.SetTarget(MapPanel->width(), MapPanel->height());
     Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
@@ -279,7 +259,9 @@ void TMapExplorerForm::PlaceStopButton() {
 
 void TMapExplorerForm::DrawIfFits() {
     if (m_view.FitView())
-        DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
+        DrawMap();
+    else if (Drawing)
+        EndDrawing(); // the drawing PrepareView dropped is not followed by another
 }
 
 void TMapExplorerForm::Redraw() {
@@ -299,72 +281,94 @@ void TMapExplorerForm::SetViewAndDraw(int col0, int col1, int row0, int row1) {
 }
 
 void TMapExplorerForm::RequestStop() {
-    if (Drawing)
-        StopRequested = true;
+    if (!Drawing)
+        return;
+    StopRequested = true;
+    if (m_cancel)
+        m_cancel->store(true);
 }
 
-void TMapExplorerForm::DrawMap(QImage& target, TDrawTarget mode) {
-    DrawMap(target, m_view, mode);
-}
-
-void TMapExplorerForm::DrawMap(QImage& target, const TViewGeometry& shownView, TDrawTarget mode) {
+TRenderSnapshot TMapExplorerForm::Snapshot(const TViewGeometry& view, QSize imageSize,
+                                           qreal devicePixelRatio) {
     TQEVmanager& legend = *m_manager;
-    // A copy: events processed during the drawing may change the window's view.
-    const TViewGeometry view = shownView;
-    const std::shared_ptr<const TRasterSource> raster = m_raster;
+    TRenderSnapshot snapshot;
+    snapshot.View = view;
+    if (legend.RasterVisible && legend.ThemeOpen && m_raster) {
+        snapshot.Raster = m_raster;
+        snapshot.ColorTable = legend.RebuildColorTable();
+    }
+    snapshot.Overlays = legend.ShapeLayers;
+    snapshot.ImageSize = imageSize;
+    snapshot.DevicePixelRatio = devicePixelRatio;
+    snapshot.BeforeRow = m_beforeRow;
+    return snapshot;
+}
+
+void TMapExplorerForm::DrawMap() {
+    DropDrawing();
     m_host.ShowStatusText("Drawing Map ...");
     StopRequested = false;
     Drawing = true;
     btnStop->show();
-    const TDrawingTakeover::TTicket ticket = m_takeover->Begin();
-    TScreenPaintMonitor monitor(*this, ticket, mode);
-    const std::shared_ptr<TDrawingTakeover> takeover = m_takeover;
-
-    // Whatever happens (stop, read error), the drawing ends here.
-    try {
-        if (mode == TDrawTarget::Screen) {
-            BuildLegendTree(legend, *LegendTreeView);
-            FitLegendPanel();
-            LegendTreeView->repaint();
-        }
-        Image32View->update();
-        if (legend.RasterVisible && legend.ThemeOpen && raster) {
-            raster->File().CheckUnchanged(TRasterFile::TReport::Once);
-            if (PaintRaster(PaintRequestOf(*raster, view, legend.RebuildColorTable().data()), target,
-                            &monitor) == TPaintResult::Stopped) {
-                if (takeover->Alive())
-                    EndDrawing(ticket);
-                return;
-            }
-        }
-        if (monitor.Current() && !StopRequested) {
-            m_host.ShowStatusText("Loading Shape files ...");
-            DrawShapeLayers(target, legend.ShapeLayers, view, &monitor);
-        }
-        if (mode == TDrawTarget::Screen && monitor.Current())
-            Image32View->repaint();
-    } catch (...) {
-        if (takeover->Alive())
-            EndDrawing(ticket);
-        throw;
-    }
-    if (takeover->Alive())
-        EndDrawing(ticket);
+    BuildLegendTree(*m_manager, *LegendTreeView);
+    FitLegendPanel();
+    const TRenderSnapshot snapshot =
+        Snapshot(m_view, Image32View->Bitmap.size(), Image32View->Bitmap.devicePixelRatio());
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    // A watcher per drawing: an older drawing's result never arrives once a newer one started.
+    m_watcher = std::make_unique<QFutureWatcher<TRenderResult>>();
+    QFutureWatcher<TRenderResult>* watcher = m_watcher.get();
+    connect(watcher, &QFutureWatcherBase::finished, this,
+            [this, watcher] { Guarded([this, watcher] { DrawingDone(watcher->result()); }, this); });
+    watcher->setFuture(StartRenderMap(snapshot, m_cancel, RenderBands()));
 }
 
-// A drawing that a newer one replaced leaves the ending to the newer one.
-void TMapExplorerForm::EndDrawing(const TDrawingTakeover::TTicket& ticket) {
-    if (!m_takeover->End(ticket))
-        return;
+void TMapExplorerForm::DropDrawing() {
+    if (m_cancel)
+        m_cancel->store(true);
+    m_cancel.reset();
+    if (m_watcher) {
+        m_watcher->disconnect(this);
+        // Deleted later: its finished signal may be on its way.
+        m_watcher.release()->deleteLater();
+    }
+}
+
+void TMapExplorerForm::CancelDrawing() {
+    DropDrawing();
+    if (Drawing)
+        EndDrawing();
+}
+
+void TMapExplorerForm::DrawingDone(const TRenderResult& result) {
+    m_cancel.reset();
+    if (m_watcher)
+        m_watcher.release()->deleteLater();
+    // A stopped drawing shows the rows drawn so far; a finished one the whole map.
+    if (result.Outcome != TRenderOutcome::Failed) {
+        Image32View->Bitmap = result.Image;
+        Image32View->update();
+    }
+    EndDrawing();
+    if (result.Error)
+        std::rethrow_exception(result.Error);
+}
+
+QImage TMapExplorerForm::RenderPage(const TViewGeometry& view, QSize pageSize) {
+    const std::atomic<bool> never{false};
+    TRenderResult result = RenderMap(Snapshot(view, pageSize, 1), never, RenderBands());
+    if (result.Error)
+        std::rethrow_exception(result.Error);
+    return result.Image;
+}
+
+void TMapExplorerForm::EndDrawing() {
     m_host.ShowStatusText({});
     Drawing = false;
+    StopRequested = false;
     btnStop->hide();
     emit DrawingFinished();
     RefreshDataPoint();
-    if (m_closePending)
-        QTimer::singleShot(0, this, [this] { Guarded([this] { FinishClose(); }, this); });
-    else if (m_releasePending)
-        QTimer::singleShot(0, this, [this] { Guarded([this] { FinishPendingRelease(); }, this); });
 }
 
 void TMapExplorerForm::ShowView(const TViewRect& view) {
@@ -393,7 +397,7 @@ void TMapExplorerForm::PanBy(int dx, int dy) {
     m_view.SetView(next.View);
     m_view.SetOrigin(next.OriginX, next.OriginY);
     // The scale of the last fit stays: a pan never changes the zoom.
-    DrawMap(Image32View->Bitmap, TDrawTarget::Screen);
+    DrawMap();
 }
 
 void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {
@@ -485,14 +489,14 @@ void TMapExplorerForm::SynchronizeIfWanted() {
 void TMapExplorerForm::btnStopClick() {
     if (!Drawing)
         return;
-    StopRequested = true;
+    RequestStop();
     ResetTool();
 }
 
 void TMapExplorerForm::Image32ViewMouseDown(Qt::MouseButton button, int x, int y) {
     if (Drawing) {
         if (button == Qt::RightButton) {
-            StopRequested = true;
+            RequestStop();
             ResetTool();
         }
         return;
@@ -574,14 +578,8 @@ void TMapExplorerForm::FitLegendPanel() {
 void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
     if (button == Qt::RightButton)
         return;
-    // The press of a click usually starts a drawing that is still running when the button comes
-    // up: the release is carried out when the drawing has ended.
-    if (Drawing) {
-        m_releasePending = true;
-        return;
-    }
-    m_releasePending = false;
-    // Only a drag that began on this map ends here (a press during a drawing started none).
+    // The drawing runs off the user-interface thread: the release of a click whose press started
+    // a drawing is carried out at once. Only a drag that began on this map ends here.
     if (Tool == mtZoomRectangle && Dragging) {
         Image32View->Rubber.reset();
         Image32View->update();
@@ -593,14 +591,6 @@ void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
     }
     SynchronizeIfWanted();
     ResetTool();
-}
-
-void TMapExplorerForm::FinishPendingRelease() {
-    if (!m_releasePending || Drawing)
-        return;
-    // A drag in progress when the button came up ends where the pointer last was.
-    const QPoint at = Tool == mtZoomRectangle ? RubberEnd : QPoint();
-    Image32ViewMouseUp(Qt::LeftButton, at.x(), at.y());
 }
 
 void TMapExplorerForm::ShowSmuOverviewAt(int x, int y) {
@@ -653,34 +643,18 @@ bool TMapExplorerForm::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-bool TMapExplorerForm::AllowClose() {
-    if (Drawing) {
-        // The drawing's frame is still on the stack: end it first, then close.
-        StopRequested = true;
-        m_closePending = true;
-        return false;
-    }
-    // A closing window draws no more: a resize that is still waiting would start a drawing in which
-    // the window's deferred deletion could run.
+void TMapExplorerForm::PrepareClose() {
+    // A closing window draws no more: its drawing is cancelled and its picture dropped, and a
+    // redraw still waiting for the end of a resize is dropped too.
     m_resizeTimer.stop();
-    return true;
-}
-
-void TMapExplorerForm::FinishClose() {
-    m_closePending = false;
-    if (m_watchedParent)
-        m_watchedParent->close();
-    else
-        close();
+    CancelDrawing();
 }
 
 void TMapExplorerForm::closeEvent(QCloseEvent* e) {
-    if (!m_watchedParent && !AllowClose()) {
-        e->ignore();
-        return;
-    }
-    if (!m_watchedParent)
+    if (!m_watchedParent) {
+        PrepareClose();
         SaveWindowPlacement(*this);
+    }
     QWidget::closeEvent(e);
 }
 
@@ -695,10 +669,7 @@ void TMapExplorerForm::showEvent(QShowEvent* e) {
 
 bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
     if (watched == m_watchedParent && e->type() == QEvent::Close) {
-        if (!AllowClose()) {
-            e->ignore();
-            return true;
-        }
+        PrepareClose();
         Guarded([this] { SaveWindowPlacement(*m_watchedParent); }, this);
         return false;
     }
@@ -708,7 +679,7 @@ bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
     }
     if (watched == LegendTreeView && e->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape && Drawing) {
-            StopRequested = true;
+            RequestStop();
             return true;
         }
         return false;

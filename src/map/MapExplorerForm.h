@@ -3,9 +3,9 @@
 // the mouse tools (zoom, pan, zoom rectangle, the SMU click tools), the click marker, the
 // progressive drawing that can be stopped, and the legend tree beside the map.
 
-#include "map/DrawingTakeover.h"
 #include "map/Image32View.h"
 #include "map/MapHost.h"
+#include "map/MapRenderJob.h"
 #include "map/MapTool.h"
 #include "raster/RasterSource.h"
 #include "raster/ViewGeometry.h"
@@ -13,6 +13,7 @@
 #include "themes/LegendHost.h"
 #include "themes/QEVmanager.h"
 
+#include <QFutureWatcher>
 #include <QImage>
 #include <QPoint>
 #include <QTimer>
@@ -30,7 +31,6 @@ class QTreeWidget;
 class TLegendPanel;
 
 enum class TMarkAction { Draw, Erase };
-enum class TDrawTarget { Screen, Printing };
 enum class TCellAddress { Cell, Pixel };
 
 // The map window: it owns the view, the raster it shows and its legend model, and hears from the
@@ -65,17 +65,22 @@ public:
 
     // The bitmap takes the map panel's size, white, and the image control is put back in place.
     void PrepareView();
-    // Paints the raster at the current view into `target` (then the overlays). On the screen the
-    // legend tree is rebuilt first and the map shown every 50 rows while events are processed.
-    void DrawMap(QImage& target, TDrawTarget mode);
-    // The same at `view`, a view of this window's raster (the page of a print).
-    void DrawMap(QImage& target, const TViewGeometry& view, TDrawTarget mode);
+    // Starts drawing the raster at the current view, then the overlays, off the user-interface
+    // thread, after rebuilding the legend tree; the finished picture replaces the map's bitmap.
+    // A drawing in progress is cancelled first.
+    void DrawMap();
+    // The picture of `view` (a view of this window's raster: the page of a print) at `pageSize`,
+    // drawn now; the window's own view and bitmap are not touched.
+    QImage RenderPage(const TViewGeometry& view, QSize pageSize);
+    // Tests serve the rows of later drawings slowly through this (called from the painting threads).
+    void SetRowGate(std::function<void(int row)> gate) { m_beforeRow = std::move(gate); }
     void ZoomInAt(int x, int y);
     void ZoomOutAt(int x, int y);
     void ZoomToRectangle();
     // The map moved with a pan drag by (dx, dy) pixels: the view follows by the same distance.
     void PanBy(int dx, int dy);
-    // Ends the drawing in progress at its next check (the Stop button, the right mouse button).
+    // Ends the drawing in progress at its next row (the Stop button, the right mouse button, Esc);
+    // the rows drawn so far are shown.
     void RequestStop();
 
     // The legend panel's operations, which the frame's legend commands, colour-ramp box and
@@ -131,7 +136,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    friend class TScreenPaintMonitor;
     // The legend model's host: the frame's lookup and selection colour, the raster's histogram,
     // and the frame's controls following the classification.
     const TSmuLookup* SmuLookup() const override;
@@ -149,13 +153,11 @@ private:
     // Widens the legend panel where its texts need more than its usual width.
     void FitLegendPanel();
     void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
-    void FinishPendingRelease();
     void btnStopClick();
     void MapPanelResize();
     void ResizeEnded();
-    // True when the close may go on; during a drawing the close is postponed until it has ended.
-    bool AllowClose();
-    void FinishClose();
+    // The window closes: its drawing is cancelled.
+    void PrepareClose();
     void PlaceStopButton();
     void ShowSmuOverviewAt(int x, int y);
     void ShowSmuTableAt(int x, int y);
@@ -164,9 +166,13 @@ private:
     void SetCursorOfTool(int cursor);
     // The view the tools chose: set, prepared, and drawn when it fits.
     void ShowView(const TViewRect& view);
-    // Ends any drawing in progress without painting further (its bitmap or model is replaced).
-    void InvalidateDrawing() { m_takeover->Invalidate(); }
-    void EndDrawing(const TDrawingTakeover::TTicket& ticket);
+    // Cancels the drawing in progress and drops its picture; CancelDrawing also ends the drawing
+    // state (no other drawing follows).
+    void DropDrawing();
+    void CancelDrawing();
+    TRenderSnapshot Snapshot(const TViewGeometry& view, QSize imageSize, qreal devicePixelRatio);
+    void DrawingDone(const TRenderResult& result);
+    void EndDrawing();
     void WatchParent();
     bool OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view);
 
@@ -174,11 +180,11 @@ private:
     std::unique_ptr<TQEVmanager> m_manager;
     TViewGeometry m_view;
     std::shared_ptr<const TRasterSource> m_raster;
-    std::shared_ptr<TDrawingTakeover> m_takeover = std::make_shared<TDrawingTakeover>();
+    TCancelFlag m_cancel; // of the drawing in progress
+    std::unique_ptr<QFutureWatcher<TRenderResult>> m_watcher;
+    std::function<void(int row)> m_beforeRow;
     TLegendPanel* m_legendPanel = nullptr; // owned as a Qt child
     bool m_shownOnce = false;
-    bool m_closePending = false;
-    bool m_releasePending = false; // a button came up during a drawing
     QWidget* m_watchedParent = nullptr;
     int m_legendWidth = 0; // the width FitLegendPanel last gave the panel
     QTimer m_resizeTimer;

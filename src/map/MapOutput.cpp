@@ -17,10 +17,7 @@ QImage RenderPrintPage(TMapExplorerForm& form, QSize pageSize) {
         return {};
     page.SetOrigin(0, 0);
     page.SetTarget(pageSize.width(), pageSize.height());
-    QImage picture(pageSize, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    form.DrawMap(picture, page, TDrawTarget::Printing);
-    return picture;
+    return form.RenderPage(page, pageSize);
 }
 
 bool PrintMap(TMapExplorerForm& form, QPrinter& printer) {

@@ -3,9 +3,12 @@
 #include "common/TAMOError.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
     std::unique_ptr<TRasterFile> raster(new TRasterFile);
@@ -22,6 +25,11 @@ std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
             throw TAMOError(QString("Cannot read file \"%1\". %2").arg(path, raster->m_file.errorString()));
         raster->m_guard =
             std::make_unique<TMappingGuard>(raster->m_data, static_cast<std::size_t>(raster->m_size));
+        // A view samples a few cells of rows far apart: the kernel's read-ahead around each fault
+        // would read most of the file for a world view. The rows a drawing needs are asked for
+        // ahead instead (WillNeed).
+        ::madvise(const_cast<unsigned char*>(raster->m_data), static_cast<std::size_t>(raster->m_size),
+                  MADV_RANDOM);
     }
     return raster;
 }
@@ -31,6 +39,16 @@ TRasterFile::~TRasterFile() {
         m_file.unmap(const_cast<unsigned char*>(m_data));
     // The guard goes after the mapping: no read of this range can happen any more.
     m_guard.reset();
+}
+
+void TRasterFile::WillNeed(std::int64_t offset, std::int64_t length) const {
+    if (!m_data || length <= 0 || offset < 0 || offset >= m_size)
+        return;
+    static const std::int64_t page = ::sysconf(_SC_PAGESIZE);
+    const std::int64_t first = offset / page * page;
+    const std::int64_t end = std::min(m_size, offset + length);
+    ::madvise(const_cast<unsigned char*>(m_data) + first, static_cast<std::size_t>(end - first),
+              MADV_WILLNEED);
 }
 
 bool TRasterFile::ChangedOnDisk() const {

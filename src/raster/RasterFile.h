@@ -49,6 +49,10 @@ public:
     // scanline being read when one is given.
     void CheckIntact(TReport report, std::int64_t scanline = -1) const;
 
+    // Asks the kernel to read the bytes [offset, offset + length) ahead, at once and in parallel
+    // with other such requests (the mapping itself is read at random: no read-ahead around faults).
+    void WillNeed(std::int64_t offset, std::int64_t length) const;
+
     // The cell at (row, col) of a grid `cols` wide with `bytes` per cell: 1 and 2 bytes unsigned,
     // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size. A read of a
     // cell the file lost raises the read error once (CheckIntact); afterwards lost cells read as 0.

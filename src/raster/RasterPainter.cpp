@@ -2,9 +2,15 @@
 
 #include "common/TAMOError.h"
 
+#include <QRunnable>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <memory>
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the mapped cells are read in the host's byte order");
 
@@ -43,13 +49,36 @@ std::vector<int> SampleOffsets(int count, double start, double step, int limit) 
     return offsets;
 }
 
-TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
+namespace {
+
+void CheckFormat(const QImage& image) {
     // Pixels are written as whole 0xAARRGGBB words; in any other layout they would land as wrong
     // colours or beyond the end of a line.
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         throw TAMOError(QString("The map cannot be drawn into a picture of format %1; it needs 32-bit "
                                 "RGB or ARGB pixels.")
                             .arg(static_cast<int>(image.format())));
+}
+
+// Output lines of the target (the sampled area beyond a negative origin included).
+int LinesOf(const TPaintRequest& request) {
+    return request.TargetHeight + std::max(0, -request.OriginY);
+}
+
+// The pixels of an image, addressed by the painting threads without touching the QImage.
+struct TPixels {
+    uchar* Bits = nullptr;
+    qsizetype BytesPerLine = 0;
+    int Width = 0;
+    int Height = 0;
+    QRgb* Line(int y) const { return reinterpret_cast<QRgb*>(Bits + y * BytesPerLine); }
+};
+
+// Paints output lines [firstLine, endLine). A range that starts after line 0 first takes the row
+// the lines before it hold, so that every range paints exactly what one painting of all lines
+// paints there.
+TPaintResult PaintLines(const TPaintRequest& request, const TPixels& image, int firstLine, int endLine,
+                        TPaintMonitor* monitor) {
     const int cols = request.RasterCols;
     // Nothing to sample without a grid, a file or a usable scale (never divide by zero).
     if (request.TargetWidth <= 0 || request.TargetHeight <= 0 || cols <= 0 || request.RasterRows <= 0 ||
@@ -59,7 +88,9 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
     // An origin left of or above the image (a view panned by part of a cell) is sampled from there,
     // so that the target stays covered to its far edges.
     const int width = request.TargetWidth + std::max(0, -request.OriginX);
-    const int height = request.TargetHeight + std::max(0, -request.OriginY);
+    const int height = LinesOf(request);
+    firstLine = std::max(0, firstLine);
+    endLine = std::min(height, endLine);
 
     const double step = 1.0 / request.Scale;
     const unsigned char* data = request.Raster->Data();
@@ -84,17 +115,52 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
     const std::uint16_t* row = buffer.data();
     bool rowInBuffer = true;
     int heldRow = -1;
+    int version = 0;
+
+    // Takes source row r into the row pointer (in place in the mapping, or into the buffer).
+    auto hold = [&](int r) {
+        // The row's own cells must exist; the overhang into the next row may be cut at the end.
+        if (CellOffset(0, r + 1, cols, bytes) > fileSize)
+            throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid; scanline %2 "
+                                    "lies beyond its end.")
+                                .arg(request.Raster->Path())
+                                .arg(r));
+        const std::int64_t offset = CellOffset(request.Col0, r, cols, bytes);
+        const std::int64_t available = std::max<std::int64_t>(0, fileSize - offset);
+        const std::int64_t count = std::min({rowBytes, available, bufferBytes});
+        if (bytes == 2 && count == rowBytes) {
+            row = reinterpret_cast<const std::uint16_t*>(data + offset);
+            rowInBuffer = false;
+        } else {
+            if (!rowInBuffer) {
+                // Keep what the previous read left beyond this shorter one.
+                std::memcpy(buffer.data(), row, static_cast<std::size_t>(std::min(rowBytes, bufferBytes)));
+                rowInBuffer = true;
+            }
+            if (count > 0)
+                std::memcpy(buffer.data(), data + offset, static_cast<std::size_t>(count));
+            row = buffer.data();
+        }
+        heldRow = r;
+        ++version;
+    };
+    // The row the lines before this range left held.
+    for (int k = firstLine - 1; k >= 0; --k) {
+        if (rows[k] < request.RasterRows) {
+            hold(rows[k]);
+            break;
+        }
+    }
 
     const QRgb* table = request.ColorTable;
     const int ox = request.OriginX;
     const int oy = request.OriginY;
     const int jBegin = std::max(0, -ox);
-    const int jEnd = std::min(width, image.width() - ox);
-    int version = 0;
+    const int jEnd = std::min(width, image.Width - ox);
     int paintedVersion = -1;
     int paintedLine = -1;
 
-    for (int k = 0; k < height; ++k) {
+    for (int k = firstLine; k < endLine; ++k) {
         if ((k + 1) % 50 == 0) {
             // The file may be cut while it is drawn: the guarded mapping reads its lost pages as
             // zeros, and the error is told here (once per file).
@@ -109,37 +175,15 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         const int r = rows[k];
         const bool southOfRaster = r >= request.RasterRows;
         if (r != heldRow && !southOfRaster) {
-            // The row's own cells must exist; the overhang into the next row may be cut at the end.
-            if (CellOffset(0, r + 1, cols, bytes) > fileSize)
-                throw TAMOError(QString("Stream read error: \"%1\" is shorter than its grid; scanline %2 "
-                                        "lies beyond its end.")
-                                    .arg(request.Raster->Path())
-                                    .arg(r));
-            const std::int64_t offset = CellOffset(request.Col0, r, cols, bytes);
-            const std::int64_t available = std::max<std::int64_t>(0, fileSize - offset);
-            const std::int64_t count = std::min({rowBytes, available, bufferBytes});
-            if (bytes == 2 && count == rowBytes) {
-                row = reinterpret_cast<const std::uint16_t*>(data + offset);
-                rowInBuffer = false;
-            } else {
-                if (!rowInBuffer) {
-                    // Keep what the previous read left beyond this shorter one.
-                    std::memcpy(buffer.data(), row,
-                                static_cast<std::size_t>(std::min(rowBytes, bufferBytes)));
-                    rowInBuffer = true;
-                }
-                if (count > 0)
-                    std::memcpy(buffer.data(), data + offset, static_cast<std::size_t>(count));
-                row = buffer.data();
-            }
-            heldRow = r;
-            ++version;
+            if (request.BeforeRow)
+                request.BeforeRow(r);
+            hold(r);
         }
 
         const int y = oy + k;
-        if (y < 0 || y >= image.height() || jBegin >= jEnd)
+        if (y < 0 || y >= image.Height || jBegin >= jEnd)
             continue;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y)) + ox;
+        QRgb* out = image.Line(y) + ox;
         if (southOfRaster) {
             std::fill(out + jBegin, out + jEnd, kOutsideRasterColor);
             paintedLine = -1;
@@ -147,7 +191,7 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         }
         if (paintedVersion == version && paintedLine == y - 1) {
             // Same source row as the line above: the pixels are the same.
-            const auto* above = reinterpret_cast<const QRgb*>(image.constScanLine(y - 1)) + ox;
+            const QRgb* above = image.Line(y - 1) + ox;
             std::memcpy(out + jBegin, above + jBegin, static_cast<std::size_t>(jEnd - jBegin) * sizeof(QRgb));
         } else {
             const int validEnd = std::min(validColumns, jEnd);
@@ -168,6 +212,101 @@ TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMoni
         paintedVersion = version;
         paintedLine = y;
     }
-    request.Raster->CheckIntact(TRasterFile::TReport::Once);
+    if (endLine == height)
+        request.Raster->CheckIntact(TRasterFile::TReport::Once);
     return TPaintResult::Completed;
+}
+
+TPixels PixelsOf(QImage& image) {
+    // bits() detaches once, here, on the calling thread; the bands then write through the pointer.
+    return {image.bits(), image.bytesPerLine(), image.width(), image.height()};
+}
+
+// One band of lines, run by the thread pool or taken back and run by the waiting thread.
+class TBandTask : public QRunnable {
+public:
+    TBandTask(std::function<void()> work, QSemaphore& done) : m_work(std::move(work)), m_done(done) {
+        setAutoDelete(false);
+    }
+    void run() override {
+        m_work();
+        m_done.release();
+    }
+
+private:
+    std::function<void()> m_work;
+    QSemaphore& m_done;
+};
+
+} // namespace
+
+void AdviseSampledRows(const TPaintRequest& request) {
+    if (!request.Raster || request.RasterCols <= 0 || !(request.Scale > 0) || !std::isfinite(request.Scale) ||
+        request.Row0 < 0 || request.Col0 < 0 || request.Col0 >= request.RasterCols)
+        return;
+    const double step = 1.0 / request.Scale;
+    const int width = request.TargetWidth + std::max(0, -request.OriginX);
+    // The cells of a row the columns sample: from Col0 to the last sampled column.
+    const std::vector<int> columns = SampleOffsets(width, 0.0, step, request.RasterCols);
+    const std::int64_t span =
+        std::min<std::int64_t>(request.RasterCols - request.Col0, columns.empty() ? 0 : columns.back() + 1);
+    int previous = -1;
+    for (const int r : SampleOffsets(LinesOf(request), request.Row0, step, INT32_MAX)) {
+        if (r >= request.RasterRows)
+            break;
+        if (r == previous)
+            continue;
+        previous = r;
+        request.Raster->WillNeed(CellOffset(request.Col0, r, request.RasterCols, request.Bytes),
+                                 span * request.Bytes);
+    }
+}
+
+TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
+    CheckFormat(image);
+    return PaintLines(request, PixelsOf(image), 0, LinesOf(request), monitor);
+}
+
+TPaintResult PaintRasterInBands(const TPaintRequest& request, QImage& image, int bands,
+                                TPaintMonitor* monitor) {
+    CheckFormat(image);
+    const TPixels pixels = PixelsOf(image);
+    const int lines = LinesOf(request);
+    bands = std::clamp(bands, 1, std::max(1, lines));
+    if (bands == 1)
+        return PaintLines(request, pixels, 0, lines, monitor);
+    std::vector<TPaintResult> results(static_cast<std::size_t>(bands), TPaintResult::Completed);
+    std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
+    auto paintBand = [&](int band) {
+        const int first = static_cast<int>(static_cast<long long>(lines) * band / bands);
+        const int end = static_cast<int>(static_cast<long long>(lines) * (band + 1) / bands);
+        try {
+            results[band] = PaintLines(request, pixels, first, end, monitor);
+        } catch (...) {
+            errors[band] = std::current_exception();
+        }
+    };
+    QSemaphore done;
+    std::vector<std::unique_ptr<TBandTask>> tasks;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    for (int band = 1; band < bands; ++band) {
+        tasks.push_back(std::make_unique<TBandTask>([&paintBand, band] { paintBand(band); }, done));
+        pool->start(tasks.back().get());
+    }
+    paintBand(0);
+    // Bands no thread has taken yet run here: a drawing that itself runs in the pool never waits
+    // for threads that are all busy waiting.
+    int waiting = 0;
+    for (const auto& task : tasks) {
+        if (pool->tryTake(task.get()))
+            task->run();
+        ++waiting;
+    }
+    done.acquire(waiting);
+    for (const std::exception_ptr& error : errors)
+        if (error)
+            std::rethrow_exception(error);
+    const bool stopped = std::any_of(results.begin(), results.end(),
+                                     [](TPaintResult r) { return r == TPaintResult::Stopped; });
+    return stopped ? TPaintResult::Stopped : TPaintResult::Completed;
 }

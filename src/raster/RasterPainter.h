@@ -8,12 +8,14 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The painter reports progress before every this many output lines.
 inline constexpr int kProgressLines = 50;
 
-// What the painter asks of the drawing it serves, before each output line.
+// What the painter asks of the drawing it serves, before each output line (from the painting
+// threads).
 class TPaintMonitor {
 public:
     virtual ~TPaintMonitor() = default;
@@ -37,6 +39,8 @@ struct TPaintRequest {
     int TargetWidth = 0; // pixels painted; writes outside the image are dropped
     int TargetHeight = 0;
     const QRgb* ColorTable = nullptr; // 65,536 entries
+    // Called (from the painting thread) before each source row is read; tests serve rows slowly.
+    std::function<void(int row)> BeforeRow;
 };
 
 // What the painter needs to draw `view` of `raster` with the colours of `colorTable`.
@@ -53,6 +57,16 @@ inline constexpr QRgb kOutsideRasterColor = 0xFFFFFFFF;
 // its last row are no data (kOutsideRasterColor). Raises TAMOError when a row lies beyond the end
 // of the file (a file shorter than its grid).
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor = nullptr);
+
+// The same in `bands` horizontal bands of lines painted at once on the thread pool, each band
+// sampling exactly as the single painting does there, so that every pixel is the same whatever
+// the split. The monitor is asked from every band's thread and must be thread-safe.
+TPaintResult PaintRasterInBands(const TPaintRequest& request, QImage& image, int bands,
+                                TPaintMonitor* monitor = nullptr);
+
+// Asks the kernel ahead for the byte ranges of the rows a painting of `request` samples, so that a
+// cold file is read in parallel and only where the view needs it.
+void AdviseSampledRows(const TPaintRequest& request);
 
 // The running sum of sampling: entry k is the integer part of start + step + step + ... (step added
 // k times, not k x step), saturated at `limit`. Rows (start = first row) and columns (start = 0)

@@ -63,9 +63,11 @@ protected:
                     {std::begin(kClassColors), std::end(kClassColors)});
         Form = ShownForm();
         ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows));
+        WaitForDrawing(*Form);
     }
     // True when the outline along the top of the map is drawn at column x.
     bool TopEdgeDrawn(int x) {
+        WaitForDrawing(*Form);
         for (int y = 0; y < 3; ++y)
             if (qRed(Form->Image32View->Bitmap.pixel(x, y)) < 128)
                 return true;
@@ -80,6 +82,7 @@ protected:
 
     // The map pixel in the middle of row band `band`.
     QRgb BandPixel(int band) {
+        WaitForDrawing(*Form);
         const double scale = Form->View().Scale();
         return Form->Image32View->Bitmap.pixel(int(20 * scale), int((40 * band + 20) * scale));
     }
@@ -91,7 +94,11 @@ protected:
     }
 
     // A click on the check mark or on the colour button of a node.
-    void ClickNode(QTreeWidgetItem* node, TStatePart part) {
+    // A click on the finished map, or (During) at once, during a drawing.
+    enum class TWhen { AfterDrawing, During };
+    void ClickNode(QTreeWidgetItem* node, TStatePart part, TWhen when = TWhen::AfterDrawing) {
+        if (when == TWhen::AfterDrawing)
+            WaitForDrawing(*Form);
         const QRect state = TLegendPanel::StateImageRect(Tree(), *node);
         ASSERT_FALSE(state.isEmpty());
         const int x = part == TStatePart::CheckMark ? state.left() + 7 : state.left() + 24;
@@ -183,6 +190,7 @@ TEST_F(LegendPanelTest, ARampGivesClassIItsColourNumberAndTheMapIsRedrawn) {
     for (const TCase& c : {TCase{1, {14, 21, 29, 37, 45}}, TCase{0, {14, 29, 44, 59, 74}}}) {
         ramp[0] = c.Distinct;
         Form->ApplyColourRamp(ramp);
+        WaitForDrawing(*Form);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(legend.Classes().ClassColors[i], 0xFF000000u + c.Numbers[i]) << "class " << i;
         EXPECT_EQ(Form->RampCopy, ramp);
@@ -233,14 +241,15 @@ TEST_F(LegendPanelTest, CancellingThePickerLeavesTheLegendAndStartsNoDrawing) {
 
 TEST_F(LegendPanelTest, ClicksDuringADrawingAreIgnoredAndEscapeStopsIt) {
     Form->resize(600, 450);
-    QCoreApplication::processEvents();
-    QTimer::singleShot(0, Form.get(), [this] {
-        ASSERT_TRUE(Form->IsDrawing());
-        ClickNode(ClassNode(0), TStatePart::CheckMark);
-        QTest::keyClick(&Tree(), Qt::Key_Escape);
-    });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Form->IsDrawing() && Form->Image32View->Bitmap.size() == Form->MapPanel->size(); },
+        5000));
+    Form->SetRowGate(SlowRows());
     Form->Redraw();
-    EXPECT_FALSE(Form->IsDrawing());
+    ASSERT_TRUE(Form->IsDrawing());
+    ClickNode(ClassNode(0), TStatePart::CheckMark, TWhen::During);
+    QTest::keyClick(&Tree(), Qt::Key_Escape);
+    WaitForDrawing(*Form);
     EXPECT_TRUE(Form->Manager().Classes().Visible[0]);
     EXPECT_EQ(Form->Image32View->Bitmap.pixel(5, 400), kWhite); // never reached
 }
@@ -284,6 +293,7 @@ TEST_F(LegendPanelTest, ShowClassificationRedrawsOnOkOnly) {
         return classification->result();
     });
     EXPECT_TRUE(Form->ShowClassification());
+    WaitForDrawing(*Form);
     EXPECT_EQ(drawn.count(), 1);
     EXPECT_EQ(BandPixel(1), kWhite);
 }

@@ -25,7 +25,10 @@ protected:
         MakeMapData([](int c, int r) { return 1u + (c / 50 + r / 50) % 8; }, 8);
         Form = ShownForm();
     }
-    void Open() { ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows)); }
+    void Open() {
+        ASSERT_TRUE(Form->OpenTheme(&Theme, 0, kCols, 0, kRows));
+        WaitForDrawing(*Form);
+    }
 };
 
 int PageCount(const QByteArray& pdf) {
@@ -50,7 +53,7 @@ TEST_F(MapOutputTest, ThePageShowsTheMapAtTheScreensCellSizeFromTheTopLeft) {
 
     // A zoomed view: the page starts at the same cell as the screen.
     Form->SetViewAndDraw(120, 220, 60, 110);
-    ASSERT_FALSE(Form->IsDrawing());
+    WaitForDrawing(*Form);
     const QImage zoomed = RenderPrintPage(*Form, QSize(1400, 900));
     EXPECT_EQ(zoomed.copy(Form->Image32View->Bitmap.rect()),
               Form->Image32View->Bitmap.convertToFormat(zoomed.format()));

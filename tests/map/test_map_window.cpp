@@ -10,8 +10,10 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,13 +53,21 @@ protected:
     TMapExplorerForm& OpenWindow(QSize size = {600, 300}) {
         TMapExplorerForm& form = NewWindow(size);
         EXPECT_TRUE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
+        WaitForDrawing(form);
         return form;
     }
-    static QRgb Pixel(TMapExplorerForm& form, int x, int y) { return form.Image32View->Bitmap.pixel(x, y); }
+    // A pixel of the map once the drawing in progress has shown its picture.
+    static QRgb Pixel(TMapExplorerForm& form, int x, int y) {
+        WaitForDrawing(form);
+        return form.Image32View->Bitmap.pixel(x, y);
+    }
+    // A click as a user makes it: on the finished map (a press during a drawing is ignored).
     static void Click(TMapExplorerForm& form, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        WaitForDrawing(form);
         QTest::mouseClick(form.Image32View, button, {}, at);
     }
     static void Drag(TMapExplorerForm& form, QPoint from, QPoint to) {
+        WaitForDrawing(form);
         QTest::mousePress(form.Image32View, Qt::LeftButton, {}, from);
         QTest::mouseMove(form.Image32View, to);
         QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, to);
@@ -120,6 +130,7 @@ TEST_F(MapWindowTest, ReadoutTextsAndThePointerReport) {
     EXPECT_EQ(form.CellValueText(45, 0), "2 ");
     EXPECT_EQ(form.ReadCellValue(TCellAddress::Pixel, 0, 0), 1);
 
+    WaitForDrawing(form); // the pointer is not reported during a drawing
     QTest::mouseMove(form.Image32View, QPoint(1, 1));
     ASSERT_FALSE(Host.DataPoints.empty());
     EXPECT_EQ(Host.DataPoints.back().Col, 1);
@@ -175,21 +186,19 @@ TEST_F(MapWindowTest, WithoutPersistentViewTheToolEndsAfterOneClick) {
 }
 
 // A real click: the button comes up while the drawing started by the press is still running.
-TEST_F(MapWindowTest, AReleaseDuringTheDrawingOfItsPressIsCarriedOutAfterwards) {
+TEST_F(MapWindowTest, AReleaseDuringTheDrawingOfItsPressIsCarriedOutAtOnce) {
     Preferences().PersistentView = false;
     Preferences().SynchronizeWindows = true;
     TMapExplorerForm& first = OpenWindow({600, 450});
     TMapExplorerForm& second = OpenWindow({500, 350});
+    WaitForDrawing(first);
+    first.SetRowGate(SlowRows());
     first.SetTool(mtZoomIn);
     const int synchronizationsBefore = Host.Synchronizations;
-    bool releasedWhileDrawing = false;
-    QTimer::singleShot(0, &first, [&] {
-        releasedWhileDrawing = first.IsDrawing();
-        QTest::mouseRelease(first.Image32View, Qt::LeftButton, {}, QPoint(120, 80));
-    });
     QTest::mousePress(first.Image32View, Qt::LeftButton, {}, QPoint(120, 80));
-    ASSERT_TRUE(releasedWhileDrawing);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return first.Tool == mtNoAction; }, 5000));
+    ASSERT_TRUE(first.IsDrawing());
+    QTest::mouseRelease(first.Image32View, Qt::LeftButton, {}, QPoint(120, 80));
+    EXPECT_EQ(first.Tool, mtNoAction);
     EXPECT_GT(Host.Synchronizations, synchronizationsBefore);
     EXPECT_EQ(second.GetView().Col0, first.GetView().Col0);
     EXPECT_FALSE(first.Dragging);
@@ -248,6 +257,7 @@ TEST_F(MapWindowTest, PanningMovesTheViewAndNeverBeyondTheNorthWestCorner) {
     const TViewRect before = form.GetView();
     const double scale = form.View().Scale();
     form.SetTool(mtPan);
+    WaitForDrawing(form);
     QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
     QTest::mouseMove(form.Image32View, QPoint(150, 120));
     EXPECT_EQ(form.Image32View->pos(), QPoint(-50, -30)); // the map slides with the mouse
@@ -330,59 +340,72 @@ TEST_F(MapWindowTest, TheSmuToolsOpenTheClickedUnit) {
     EXPECT_EQ(Host.Tables, (std::vector<int>{12, 21}));
 }
 
+// A drawing whose rows come slowly leaves the event loop free, and Stop ends it at its next row
+// with the rows drawn so far shown.
 TEST_F(MapWindowTest, TheStopButtonEndsADrawingAndLeavesTheDrawnRows) {
     TMapExplorerForm& form = OpenWindow({600, 450});
-    bool buttonShown = false;
-    QTimer::singleShot(0, &form, [&] {
-        buttonShown = form.btnStop->isVisible();
-        QTest::mouseClick(form.btnStop, Qt::LeftButton);
-    });
+    WaitForDrawing(form);
+    std::atomic<int> rows{0};
+    form.SetRowGate(SlowRows(&rows));
     form.Redraw();
-    EXPECT_TRUE(buttonShown);
+    ASSERT_TRUE(form.IsDrawing());
+    EXPECT_TRUE(form.btnStop->isVisible());
     EXPECT_GE(form.btnStop->width(), form.btnStop->fontMetrics().horizontalAdvance("Stop Drawing"));
-    EXPECT_FALSE(form.IsDrawing());
+    // Timers fire while the map is drawn.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3 && rows >= 10; }, 5000));
+    ASSERT_TRUE(form.IsDrawing());
+    QTest::mouseClick(form.btnStop, Qt::LeftButton);
+    const int rowsAtStop = rows;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.IsDrawing(); }, 5000));
+    // Each band stops before its next row: at most one row more per band.
+    EXPECT_LE(rows - rowsAtStop, RenderBands());
     EXPECT_FALSE(form.btnStop->isVisible());
     EXPECT_EQ(Host.StatusTexts.last(), "");
     EXPECT_EQ(Pixel(form, 5, 10), kRed);         // drawn before the stop
-    EXPECT_EQ(Pixel(form, 5, 300), 0xFFFFFFFFu); // never reached
+    EXPECT_EQ(Pixel(form, 5, 220), 0xFFFFFFFFu); // never reached
 }
 
 TEST_F(MapWindowTest, TheRightButtonStopsADrawing) {
     TMapExplorerForm& form = OpenWindow({600, 450});
+    WaitForDrawing(form);
+    form.SetRowGate(SlowRows());
     form.SetTool(mtZoomIn);
-    QTimer::singleShot(0, &form,
-                       [&] { QTest::mousePress(form.Image32View, Qt::RightButton, {}, QPoint(5, 5)); });
     const TViewRect view = form.GetView();
     form.Redraw();
-    EXPECT_EQ(Pixel(form, 5, 300), 0xFFFFFFFFu);
-    EXPECT_EQ(form.GetView(), view);
+    QTest::mousePress(form.Image32View, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(Pixel(form, 5, 220), 0xFFFFFFFFu);
+    EXPECT_EQ(form.GetView(), view) << "the press only stops";
     EXPECT_FALSE(form.IsDrawing());
 }
 
 TEST_F(MapWindowTest, ARedrawDuringADrawingEndsTheOlderOne) {
     TMapExplorerForm& form = OpenWindow({600, 450});
+    WaitForDrawing(form);
+    form.SetRowGate(SlowRows());
     QSignalSpy finished(&form, &TMapExplorerForm::DrawingFinished);
-    int nested = 0;
-    QTimer::singleShot(0, &form, [&] {
-        ++nested;
-        form.Manager().RasterVisible = false; // the newer drawing paints nothing
-        form.Redraw();
-    });
     form.Redraw();
-    EXPECT_EQ(nested, 1);
-    // The older drawing did not go on painting after the newer one.
+    ASSERT_TRUE(form.IsDrawing());
+    form.Manager().RasterVisible = false; // the newer drawing paints nothing
+    form.Redraw();
+    WaitForDrawing(form);
+    // The older drawing's picture never replaces the newer one's, not even once it ends.
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(5000));
+    QCoreApplication::processEvents();
     const QImage& bitmap = form.Image32View->Bitmap;
     bool allWhite = true;
     for (int y = 0; y < bitmap.height() && allWhite; y += 7)
         for (int x = 0; x < bitmap.width() && allWhite; x += 7)
             allWhite = bitmap.pixel(x, y) == 0xFFFFFFFFu;
     EXPECT_TRUE(allWhite);
-    EXPECT_FALSE(form.IsDrawing());
     EXPECT_FALSE(form.btnStop->isVisible());
     EXPECT_EQ(finished.count(), 1);
 }
 
-TEST_F(MapWindowTest, ClosingDuringADrawingWaitsForItsEnd) {
+TEST_F(MapWindowTest, ClosingDuringADrawingIsSafe) {
     QMdiArea area;
     area.resize(800, 600);
     area.show();
@@ -393,18 +416,23 @@ TEST_F(MapWindowTest, ClosingDuringADrawingWaitsForItsEnd) {
     sub->show();
     QCoreApplication::processEvents();
     ASSERT_TRUE(form->OpenTheme(&Theme, 0, kCols, 0, kRows));
-    bool closedAtOnce = true;
-    QTimer::singleShot(0, form, [&] { closedAtOnce = sub->close(); });
+    WaitForDrawing(*form);
+    std::atomic<int> rows{0};
+    form->SetRowGate(SlowRows(&rows));
     form->Redraw();
-    EXPECT_FALSE(closedAtOnce);
-    ASSERT_FALSE(sub.isNull());
-    EXPECT_FALSE(form->IsDrawing());
+    ASSERT_TRUE(form->IsDrawing());
+    EXPECT_TRUE(sub->close()) << "a drawing does not hold the window";
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             return sub.isNull();
         },
         5000));
+    // The cancelled job ends on its own; nothing of it reaches the freed window.
+    const int rowsAtClose = rows;
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(5000));
+    QCoreApplication::processEvents();
+    EXPECT_LE(rows - rowsAtClose, RenderBands());
 }
 
 TEST_F(MapWindowTest, ResizingRedrawsAtTheNewSizeOnceSizingEnds) {
@@ -450,11 +478,13 @@ TEST_F(MapWindowTest, APanDragMovesTheMapByTheDraggedDistance) {
     TMapExplorerForm& form = OpenWindow();
     // A view of another shape than the panel's: the map shows more rows than were asked for.
     form.SetViewAndDraw(100, 199, 50, 99);
+    WaitForDrawing(form);
     const QImage before = form.Image32View->Bitmap;
     form.SetTool(mtPan);
     QTest::mousePress(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
     QTest::mouseMove(form.Image32View, QPoint(150, 120));
     QTest::mouseRelease(form.Image32View, Qt::LeftButton, {}, QPoint(200, 150));
+    WaitForDrawing(form);
     const QImage& after = form.Image32View->Bitmap;
     ASSERT_EQ(after.size(), before.size());
     // Every pixel shows what was 50 pixels right and 30 below it, but where a cell edge falls

@@ -86,14 +86,17 @@ protected:
         return request;
     }
 
-    QImage Paint(const TRasterFile& raster, const TCase& c) {
+    // Painted at once (bands 0) or in that many bands on the thread pool.
+    QImage Paint(const TRasterFile& raster, const TCase& c, int bands = 0) {
         QImage image(c.Width, c.Height, QImage::Format_RGB32);
         image.fill(0xFF123456);
         TPaintRequest request = Request(raster, c.Scale, c.Width, c.Height);
         request.Bytes = c.Bytes;
         request.Col0 = c.Col0;
         request.Row0 = c.Row0;
-        EXPECT_EQ(PaintRaster(request, image), TPaintResult::Completed);
+        const TPaintResult result =
+            bands == 0 ? PaintRaster(request, image) : PaintRasterInBands(request, image, bands);
+        EXPECT_EQ(result, TPaintResult::Completed);
         return image;
     }
 };
@@ -122,6 +125,9 @@ TEST_F(RasterPainterTest, MatchesTheRowBufferDrawingForEveryKindOfView) {
         const QImage expected =
             ReferencePaint(bytes, c.Bytes, kCols, kRows, c.Col0, c.Row0, c.Scale, c.Width, c.Height);
         EXPECT_EQ(Paint(*raster, c), expected) << c.Name;
+        // Any split into bands paints the same pixels.
+        for (const int bands : {1, 2, 7})
+            EXPECT_EQ(Paint(*raster, c, bands), expected) << c.Name << ", " << bands << " bands";
     }
 }
 

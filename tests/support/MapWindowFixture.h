@@ -9,9 +9,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTest>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 // The grid of the map window tests' raster.
 inline constexpr int kMapCols = 400;
@@ -59,6 +63,20 @@ protected:
         }
         Theme.DefaultMethod = cmPredefined;
         Theme.ClassSet = &Classes;
+    }
+
+    // Waits until the drawing in progress has shown its picture.
+    static void WaitForDrawing(const TMapExplorerForm& form) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form.IsDrawing(); }, 20000));
+    }
+    // A raster served slowly: every source row a drawing reads takes 3 ms more (on the painting
+    // thread), and is counted in `served` when given.
+    static std::function<void(int)> SlowRows(std::atomic<int>* served = nullptr) {
+        return [served](int) {
+            if (served)
+                ++*served;
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        };
     }
 
     // A map window of the fake frame, shown at `size`, no theme open yet.
