@@ -9,6 +9,7 @@
 #include "app/DataPointText.h"
 #include "db/TAMO.h"
 #include "map/MapHost.h"
+#include "map/MapRenderJob.h"
 #include "raster/RasterPainter.h"
 #include "settings/Preferences.h"
 #include "themes/QEVLibraryManager.h"
@@ -67,9 +68,10 @@ TBenchMap& Map() {
     return map;
 }
 
-// Paints one drawing as a map window does: colour table, then the raster.
+// Paints one drawing as a map window's job does: colour table, then the raster in one band per core.
 void PaintView(TBenchMap& map, QImage& image) {
-    PaintRaster(PaintRequestOf(*map.Raster, map.View, map.Legend->RebuildColorTable().data()), image);
+    PaintRasterInBands(PaintRequestOf(*map.Raster, map.View, map.Legend->RebuildColorTable().data()), image,
+                       RenderBands());
 }
 
 // Paints the map's current view into 1920 x 1080 once to warm the page cache, then times it.
