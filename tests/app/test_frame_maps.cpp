@@ -369,7 +369,7 @@ TEST_F(FrameOnData, AnotherStartRestoresAMinimisedFrameWhileItsMapRedraws) {
         other.connectToServer(name);
         other.write("activate\n");
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return answer == "ok\n" && !frame->isMinimized() && !frame->ActiveMap()->IsDrawing(); },
+            [&] { return answer == "ok\n" && !frame->isMinimized() && !map->IsDrawing(); },
             20000))
             << start;
         frame->showMinimized();
