@@ -29,12 +29,35 @@
 #include <QThread>
 #include <benchmark/benchmark.h>
 #include <memory>
+#include <shapefil.h>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
 QString CountryOutlines() {
     return DemoDataFolder() + "/Country.shp";
+}
+
+// A polygon of `vertices` vertices zig-zagging from the west edge of the world to the east and
+// back, a little further south at every turn (32 MB for 2 million), written into `path`.
+bool WriteZigZagPolygon(const QString& path, int vertices) {
+    std::vector<double> x(static_cast<std::size_t>(vertices)), y(x.size());
+    for (int i = 0; i < vertices; ++i) {
+        x[i] = i % 2 ? 179.9 : -179.9;
+        y[i] = 80 - 160.0 * i / vertices;
+    }
+    x.back() = x.front();
+    y.back() = y.front();
+    SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), SHPT_POLYGON);
+    if (!shp)
+        return false;
+    SHPObject* object = SHPCreateObject(SHPT_POLYGON, -1, 0, nullptr, nullptr, vertices, x.data(), y.data(),
+                                        nullptr, nullptr);
+    const bool written = SHPWriteObject(shp, -1, object) >= 0;
+    SHPDestroyObject(object);
+    SHPClose(shp);
+    return written;
 }
 
 // The outlines alone over a view of the whole grid.
@@ -83,6 +106,22 @@ void BM_DrawShapesZoomed(benchmark::State& state) {
     TimeOverlays(state, view);
 }
 BENCHMARK(BM_DrawShapesZoomed)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One polygon of 2 million vertices zig-zagging over the world view: read as it is drawn, and
+// thinned to the pixel pairs it joins.
+void BM_DrawShapesZigZag(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("zigzag.shp");
+    if (!WriteZigZagPolygon(path, 2000000))
+        return state.SkipWithError("the zig-zag polygon cannot be written");
+    TOverlayView view;
+    view.Legend.ShapeLayers.clear();
+    AddShapeLayer(view.Legend, path);
+    view.View.SetView(0, kWorldCols, 0, kWorldRows);
+    view.View.FitView();
+    TimeOverlays(state, view);
+}
+BENCHMARK(BM_DrawShapesZigZag)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A 600-dpi A4 page of a map window showing the world (1920 x 1080 window) into a PDF file.
 void BM_PrintWorldPdf(benchmark::State& state) {
