@@ -37,8 +37,10 @@ double LatAt(int y) {
 using TRawShape = std::vector<std::vector<std::pair<double, double>>>;
 
 // Writes a shapefile of `type` with an attribute table of three integer fields (ID, CODE,
-// STATUS), from objects in degrees.
-void WriteRawShapes(const QString& path, int type, const std::vector<TRawShape>& shapes, int status = 1) {
+// STATUS), from objects in degrees; `statuses` gives each object's third attribute (1 where it
+// holds none).
+void WriteRawShapes(const QString& path, int type, const std::vector<TRawShape>& shapes,
+                    const std::vector<int>& statuses = {}) {
     SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), type);
     ASSERT_NE(shp, nullptr);
     DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
@@ -64,44 +66,26 @@ void WriteRawShapes(const QString& path, int type, const std::vector<TRawShape>&
         SHPDestroyObject(object);
         DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 0, static_cast<int>(i));
         DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 1, 7);
-        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 2, status);
+        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 2, i < statuses.size() ? statuses[i] : 1);
     }
     SHPClose(shp);
     DBFClose(dbf);
 }
 
-// Writes a shapefile of `type` with an attribute table of three integer fields (ID, CODE,
-// STATUS); `records` < 0 writes every object's record.
+// The same from objects in pixels of the one-degree-per-pixel world view.
 void WriteShapes(const QString& path, int type, const std::vector<TTestShape>& shapes) {
-    SHPHandle shp = SHPCreate(QFile::encodeName(path).constData(), type);
-    ASSERT_NE(shp, nullptr);
-    DBFHandle dbf = DBFCreate(QFile::encodeName(path).constData());
-    ASSERT_NE(dbf, nullptr);
-    DBFAddField(dbf, "ID", FTInteger, 9, 0);
-    DBFAddField(dbf, "CODE", FTInteger, 9, 0);
-    DBFAddField(dbf, "STATUS", FTInteger, 9, 0);
-    for (size_t i = 0; i < shapes.size(); ++i) {
-        std::vector<double> x, y;
-        std::vector<int> starts;
-        for (const auto& part : shapes[i].Parts) {
-            starts.push_back(static_cast<int>(x.size()));
-            for (const QPoint& p : part) {
-                x.push_back(LonAt(p.x()));
-                y.push_back(LatAt(p.y()));
-            }
+    std::vector<TRawShape> raw;
+    std::vector<int> statuses;
+    for (const TTestShape& shape : shapes) {
+        TRawShape& parts = raw.emplace_back();
+        for (const auto& part : shape.Parts) {
+            auto& degrees = parts.emplace_back();
+            for (const QPoint& p : part)
+                degrees.emplace_back(LonAt(p.x()), LatAt(p.y()));
         }
-        const bool point = type == SHPT_POINT || type == SHPT_MULTIPOINT;
-        SHPObject* object = SHPCreateObject(type, -1, point ? 0 : static_cast<int>(starts.size()),
-                                            point ? nullptr : starts.data(), nullptr,
-                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
-        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 0, static_cast<int>(i));
-        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 1, 7);
-        DBFWriteIntegerAttribute(dbf, static_cast<int>(i), 2, shapes[i].Status);
+        statuses.push_back(shape.Status);
     }
-    SHPClose(shp);
-    DBFClose(dbf);
+    WriteRawShapes(path, type, raw, statuses);
 }
 
 using TLine = std::vector<QPoint>;
