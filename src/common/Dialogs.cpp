@@ -34,7 +34,8 @@ void SetResponder(TResponder* responder) {
 }
 
 QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
-                                    QMessageBox::StandardButtons buttons) {
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton) {
     if (gResponder)
         if (const auto answer = gResponder->AnswerMessage(text, caption))
             return *answer;
@@ -42,6 +43,8 @@ QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const 
                                    : buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Question
                                                                         : QMessageBox::Information;
     QMessageBox box(icon, caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -72,7 +75,8 @@ bool ConfirmReplace(QWidget* parent, const QString& path, const QString& caption
     if (!QFileInfo::exists(path))
         return true;
     const QString text = QFileInfo(path).fileName() + " already exists.\nDo you want to replace it?";
-    return Message(parent, text, caption, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return Message(parent, text, caption, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void UseDialogFrame(QDialog& dialog) {

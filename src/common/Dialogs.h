@@ -36,8 +36,10 @@ public:
 // Installs a responder (not owned; null removes it).
 void SetResponder(TResponder* responder);
 
+// `defaultButton` is the one Enter presses (none given: the box's own choice).
 QMessageBox::StandardButton Message(QWidget* parent, const QString& text, const QString& caption,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 inline void ShowError(QWidget* parent, const QString& text) {
     Message(parent, text, "Error");
 }
@@ -50,7 +52,8 @@ inline void ShowMessage(QWidget* parent, const QString& text) {
 // the caller asks with ConfirmReplace for the name it writes.
 QStringList ChooseFiles(QWidget* parent, const TFileRequest& request);
 
-// True when `path` does not exist or the user agrees to replace it (a Yes/No question).
+// True when `path` does not exist or the user agrees to replace it (a Yes/No question; Enter
+// answers No).
 bool ConfirmReplace(QWidget* parent, const QString& path, const QString& caption);
 
 // Gives a dialog the frame of a dialog: a caption and a close box, no minimise or maximise
