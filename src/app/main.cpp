@@ -4,12 +4,14 @@
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "app/TAMOForm.h"
+#include "app/ViewerCommandLine.h"
 #include "classify/ColorRamp.h"
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -31,6 +33,18 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Read before the window system is reached: --help works without a display and never reaches
+    // a running viewer.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TViewerCommandLine commandLine = ParseViewerCommandLine(arguments);
+    if (commandLine.Action != TViewerCommandLine::TAction::Run) {
+        std::FILE* out = commandLine.ExitCode == 0 ? stdout : stderr;
+        std::fputs(commandLine.Text.toLocal8Bit().constData(), out);
+        return commandLine.ExitCode;
+    }
+
     TApplication app(argc, argv);
     // The name the window system shows for the program.
     app.setApplicationName("TAMO-Viewer v2");

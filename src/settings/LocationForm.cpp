@@ -1,7 +1,9 @@
 #include "settings/LocationForm.h"
 
+#include "common/DataLocations.h"
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
+#include "settings/DemoDataForm.h"
 #include "settings/Preferences.h"
 
 #include <QCheckBox>
@@ -66,6 +68,11 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
     if (chkDelete->width() + 16 > width())
         setFixedWidth(chkDelete->width() + 16);
 
+    // Without data at hand the user can make the demo set and go on with it.
+    btnDemoData = new QPushButton("Make Demo Data", this);
+    btnDemoData->setObjectName("btnDemoData");
+    btnDemoData->setGeometry(8, 160, std::max(100, btnDemoData->sizeHint().width()), 25);
+
     btnCancel = new QPushButton("&Cancel", this);
     btnCancel->setObjectName("btnCancel");
     btnCancel->setGeometry(144, 160, 75, 25);
@@ -90,6 +97,8 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
             [this] { Browse(edtShape, m_prefs.DATA_WORLD_MAP, "Shape File Overlay", "Shape File | *.SHP"); },
             this);
     });
+    connect(btnDemoData, &QPushButton::clicked, this,
+            [this] { Guarded([this] { btnDemoDataClick(); }, this); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(OKBtn, &QPushButton::clicked, this, [this] { Guarded([this] { OKBtnClick(); }, this); });
 
@@ -137,6 +146,30 @@ void TLocationForm::OKBtnClick() {
         return;
     }
     Dialogs::Message(this, "Please select the TAMO database files, or Cancel.", "Not all TAMO files found");
+}
+
+// Runs the generator into the user's data folder behind a progress window and goes on with the
+// new set as if the user had picked its files and pressed OK.
+void TLocationForm::btnDemoDataClick() {
+    TDemoDataMaker maker(DemoDataCommand, CurrentDataLocations().UserDataFolder);
+    maker.Start();
+    if (maker.Outcome() == TDemoDataMaker::TOutcome::Running) {
+        TDemoDataForm progress(maker, maker.DataFolder(), this);
+        Dialogs::Exec(progress);
+    }
+    switch (maker.Outcome()) {
+    case TDemoDataMaker::TOutcome::Done:
+        m_prefs.ATTRIB_MDB = maker.DataFolder() + "TAMO2.sqlite";
+        m_prefs.DATA_WORLD_MAP = maker.DataFolder() + "Country.shp";
+        FormActivate();
+        OKBtnClick();
+        break;
+    case TDemoDataMaker::TOutcome::Failed:
+        Dialogs::ShowError(this, "The demo data set could not be made.\n" + maker.ErrorText());
+        break;
+    default: // cancelled; a maker still running is stopped by its destructor
+        break;
+    }
 }
 
 bool ShowDataLocation(QWidget* parent) {

@@ -2,6 +2,8 @@
 // The dialog in which the user points the program at its data files: the attribute database, the
 // raster and the default shape overlay. It edits the preferences record directly.
 
+#include "settings/DemoDataMaker.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -25,8 +27,12 @@ public:
     QLineEdit* edtShape = nullptr;
     QPushButton* btnShape = nullptr;
     QCheckBox* chkDelete = nullptr;
+    QPushButton* btnDemoData = nullptr;
     QPushButton* btnCancel = nullptr;
     QPushButton* OKBtn = nullptr;
+
+    // What "Make Demo Data" runs; tests give a smaller set or a stand-in.
+    TDemoDataMaker::TCommand DemoDataCommand = DefaultDemoDataCommand();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,6 +41,7 @@ private:
     void FormActivate();
     void Browse(QLineEdit* edit, QString& preference, const QString& title, const QString& filter);
     void OKBtnClick();
+    void btnDemoDataClick();
     static void ShowPath(QLineEdit* edit, const QString& path);
 
     TPreferences& m_prefs;

@@ -39,7 +39,8 @@ inline constexpr const char* kFormsKey = "\\software\\TAMO\\v2.00\\Forms";
 TPreferences& Preferences();
 
 // The cache folder of the preferences with a trailing "/": the default cache folder
-// (common/DataLocations) when DATA_CACHE is not set. Extracted rasters, imported databases and histograms live there.
+// (common/DataLocations) when DATA_CACHE is not set. Extracted rasters, imported databases and histograms
+// live there.
 QString CacheFolder();
 
 // The screen size the window defaults are computed from (the primary screen; 1024 x 768 without one).

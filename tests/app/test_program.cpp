@@ -3,6 +3,7 @@
 #include "app/ProgramEnd.h"
 #include "app/SingleInstance.h"
 #include "app/SplashForm.h"
+#include "app/ViewerCommandLine.h"
 
 #include <QFile>
 #include <QLabel>
@@ -189,4 +190,63 @@ TEST_F(SingleInstanceTest, ASecondStartWaitsForABusyViewerAndNeverStartsItsOwn) 
     ASSERT_TRUE(third.waitForFinished(15000));
     EXPECT_EQ(third.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+TEST(ViewerCommandLine, TakesHelpVersionAndQtsOwnOptionsOnly) {
+    using TAction = TViewerCommandLine::TAction;
+    const struct {
+        QStringList Arguments;
+        TAction Action;
+    } cases[] = {
+        {{}, TAction::Run},
+        {{"-platform", "offscreen"}, TAction::Run},
+        {{"--style=fusion", "-reverse", "-geometry", "800x600+0+0"}, TAction::Run},
+        {{"-h"}, TAction::ShowHelp},
+        {{"--version"}, TAction::ShowVersion},
+        {{"-platform"}, TAction::Reject},                  // its value is missing
+        {{"map.tif"}, TAction::Reject},                    // the viewer opens no files
+        {{"-hv"}, TAction::Reject},                        // no bundled letters
+        {{"--help", "--no-such-option"}, TAction::Reject}, // a wrong line is wrong even with --help
+    };
+    for (const auto& c : cases) {
+        const TViewerCommandLine line = ParseViewerCommandLine(QStringList("tamo-viewer") << c.Arguments);
+        EXPECT_EQ(line.Action, c.Action) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(line.ExitCode, c.Action == TAction::Reject ? 2 : 0) << c.Arguments.join(' ').toStdString();
+    }
+}
+
+TEST(ViewerCommandLine, HelpAndVersionNeverReachARunningViewer) {
+    ExpectTheStandardCommandLine(TAMO_VIEWER_PROGRAM, "tamo-viewer");
+
+    // This test process plays the running viewer of a private settings folder.
+    QTemporaryDir home;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    TSingleInstance running;
+    qputenv("XDG_CONFIG_HOME", saved);
+    ASSERT_TRUE(running.Acquire());
+    ASSERT_TRUE(running.Listen());
+    QSignalSpy activated(&running, &TSingleInstance::Activated);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+
+    for (const QString argument : {"--help", "--version", "--no-such-option"}) {
+        QProcess viewer;
+        viewer.setProcessEnvironment(environment);
+        viewer.start(TAMO_VIEWER_PROGRAM, {argument});
+        // The running viewer answers while the other one waits for it: keep its events going.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.state() == QProcess::NotRunning; }, 15000));
+        EXPECT_FALSE(viewer.readAllStandardOutput().isEmpty() && viewer.readAllStandardError().isEmpty());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(activated.count(), 0);
+
+    // A plain start does reach it: the check above can see a handover.
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(TAMO_VIEWER_PROGRAM, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(activated.count() == 1 || activated.wait(5000));
 }

@@ -3,12 +3,14 @@
 #include "app/SplashForm.h"
 #include "app/StartupLoad.h"
 #include "common/TAMOError.h"
+#include "settings/LocationForm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QWidget>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,4 +86,22 @@ TEST_F(StartupLoadTest, MissingDataFilesAndCancelEndTheProgramWithOneMessage) {
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
     EXPECT_EQ(load.Splash(), nullptr);
+}
+
+TEST_F(StartupLoadTest, AFirstStartWithoutDataGoesOnWithTheDemoDataItMakes) {
+    responder.DialogAnswers = {[&](QDialog& dialog) {
+                                   auto& form = dynamic_cast<TLocationForm&>(dialog);
+                                   form.DemoDataCommand = {WriteGenerator(env.Folder(), kWritesTheSet), {}};
+                                   QTest::mouseClick(form.btnDemoData, Qt::LeftButton);
+                                   return form.result();
+                               },
+                               WaitForTheMaker(),
+                               [](QDialog&) { return int(QDialog::Accepted); }}; // the splash
+    TStartupLoad load(frame, RecordingSteps());
+    load.Run();
+    EXPECT_EQ(load.Outcome(), TStartupLoad::TOutcome::Loaded);
+    EXPECT_EQ(steps, QStringList({"load", "open"}));
+    EXPECT_TRUE(responder.Messages.empty());
+    EXPECT_EQ(Preferences().ATTRIB_MDB, env.DataHome() + "TAMO/TAMO2.sqlite");
+    EXPECT_EQ(ProgramState().ConnectionString, BuildConnectionString(Preferences().ATTRIB_MDB));
 }

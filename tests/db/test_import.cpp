@@ -19,21 +19,6 @@
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    QString Out;
-    QString Err;
-};
-
-TRun RunProgram(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 QByteArray FileHash(const QString& path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -80,7 +65,8 @@ QList<QStringList> ParseCsv(const QString& text) {
 
 // Every row of `table` in the copy equals what mdb-export prints (numbers compared as numbers).
 void ExpectSameRows(const QString& mdb, const QString& copy, const QString& table, const QString& orderBy) {
-    const TRun exported = RunProgram("mdb-export", {"-D", "%Y-%m-%d", "-T", "%Y-%m-%d %H:%M:%S", mdb, table});
+    const TProgramRun exported =
+        RunProgram("mdb-export", {"-D", "%Y-%m-%d", "-T", "%Y-%m-%d %H:%M:%S", mdb, table});
     ASSERT_EQ(exported.ExitCode, 0) << exported.Err.toStdString();
     QList<QStringList> expected = ParseCsv(exported.Out);
     ASSERT_FALSE(expected.isEmpty());
@@ -125,7 +111,7 @@ TEST_F(MdbImport, CopiesEveryTableWithTheRowCountsOfTheAccessFile) {
         const QString mdb = TestDataFile(name);
         const QByteArray before = FileHash(mdb);
         const QString copy = Out(name + ".sqlite");
-        const TRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
+        const TProgramRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
         ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
         EXPECT_TRUE(run.Out.contains("progress ")) << run.Out.toStdString();
         EXPECT_FALSE(QFile::exists(copy + ".part"));
@@ -177,7 +163,7 @@ TEST_F(MdbImport, NumbersComeBackAsTheSqliteSourceHeldThem) {
     const QString source = Out("source.sqlite");
     ExecSqlFile(source, TestDataFile("access-numbers.sql"));
     const QString copy = Out("copy.sqlite");
-    const TRun run = RunProgram(TAMO_MDB_IMPORT, {TestDataFile("access-numbers.mdb"), copy});
+    const TProgramRun run = RunProgram(TAMO_MDB_IMPORT, {TestDataFile("access-numbers.mdb"), copy});
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     const QString name = "compare-" + QUuid::createUuid().toString();
     {
@@ -251,7 +237,7 @@ TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {
         file.write(damage.Bytes);
         file.close();
         const QString copy = Out(QString(damage.Name) + ".sqlite");
-        const TRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
+        const TProgramRun run = RunProgram(TAMO_MDB_IMPORT, {mdb, copy});
         EXPECT_EQ(run.ExitCode, 1) << damage.Name;
         EXPECT_TRUE(run.Err.contains("error: ") && run.Err.contains(damage.Message))
             << damage.Name << ": " << run.Err.toStdString();
@@ -260,6 +246,22 @@ TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {
     }
     EXPECT_NE(RunProgram(TAMO_MDB_IMPORT, {Out("missing.mdb"), Out("missing.sqlite")}).ExitCode, 0);
     EXPECT_EQ(RunProgram(TAMO_MDB_IMPORT, {}).ExitCode, 2);
+}
+
+TEST(MdbImportCommandLine, AnswersHelpAndVersionAndRefusesWrongArguments) {
+    ExpectTheStandardCommandLine(TAMO_MDB_IMPORT, "tamo-mdb-import");
+    const struct {
+        QStringList Arguments;
+        const char* Said;
+    } wrong[] = {{{"--stall-seconds"}, "Missing value after '--stall-seconds'"},
+                 {{"--memory-limit-mb", "lots", "a.mdb", "b.sqlite"},
+                  "'--memory-limit-mb' needs a positive whole number"},
+                 {{"only-one.mdb"}, "Give the Access file and the SQLite file"}};
+    for (const auto& c : wrong) {
+        const TProgramRun run = RunProgram(TAMO_MDB_IMPORT, c.Arguments);
+        EXPECT_EQ(run.ExitCode, 2) << c.Said;
+        EXPECT_TRUE(run.Err.contains(c.Said)) << run.Err.toStdString();
+    }
 }
 
 // The viewer's side: the cached copy, the watched process and the progress window.

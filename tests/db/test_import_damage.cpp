@@ -12,19 +12,8 @@
 
 namespace {
 
-struct TRun {
-    int ExitCode = -1;
-    QString Out;
-    QString Err;
-};
-
-TRun RunImport(const QStringList& arguments) {
-    QProcess process;
-    process.start(TAMO_MDB_IMPORT, arguments);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+TProgramRun RunImport(const QStringList& arguments) {
+    return RunProgram(TAMO_MDB_IMPORT, arguments);
 }
 
 QByteArray Hash(const QString& path) {
@@ -66,7 +55,7 @@ protected:
             bytes[page * kPage + 12 + b] = char((self >> (8 * b)) & 0xFF);
         return bytes;
     }
-    void ExpectFailedWithoutOutput(const TRun& run, const QString& out, const QString& words) const {
+    void ExpectFailedWithoutOutput(const TProgramRun& run, const QString& out, const QString& words) const {
         EXPECT_EQ(run.ExitCode, 1) << run.Err.toStdString();
         EXPECT_TRUE(run.Err.contains("error: ") && run.Err.contains(words)) << run.Err.toStdString();
         EXPECT_FALSE(run.Out.contains("done")) << run.Out.toStdString();
@@ -106,7 +95,7 @@ TEST_F(ImportDamage, AnOutputPathThatIsTheInputIsRefused) {
     const QStringList outputs = {mdb, m_folder.filePath("sub/../a.mdb"), m_folder.filePath("link.sqlite")};
     for (const QString& out : outputs) {
         SCOPED_TRACE(out.toStdString());
-        const TRun run = RunImport({mdb, out});
+        const TProgramRun run = RunImport({mdb, out});
         EXPECT_EQ(run.ExitCode, 1);
         EXPECT_TRUE(run.Err.contains("error: the output file is the Access file itself"))
             << run.Err.toStdString();
@@ -123,7 +112,7 @@ TEST_F(ImportDamage, AReaderCaughtInALoopIsEndedByTheNoProgressLimit) {
     const QString out = m_folder.filePath("loop.sqlite");
     QElapsedTimer clock;
     clock.start();
-    const TRun run = RunImport({"--stall-seconds", "2", "--memory-limit-mb", "8000", mdb, out});
+    const TProgramRun run = RunImport({"--stall-seconds", "2", "--memory-limit-mb", "8000", mdb, out});
     ExpectFailedWithoutOutput(run, out, "made no progress for 2 seconds");
     EXPECT_LT(clock.elapsed(), 60000);
 }
@@ -131,7 +120,7 @@ TEST_F(ImportDamage, AReaderCaughtInALoopIsEndedByTheNoProgressLimit) {
 TEST_F(ImportDamage, AReaderThatGrowsWithoutEndMeetsTheMemoryLimit) {
     const QString mdb = Write("grow.mdb", WithEndlessMemoChain());
     const QString out = m_folder.filePath("grow.sqlite");
-    const TRun run = RunImport({"--stall-seconds", "600", "--memory-limit-mb", "400", mdb, out});
+    const TProgramRun run = RunImport({"--stall-seconds", "600", "--memory-limit-mb", "400", mdb, out});
     ExpectFailedWithoutOutput(run, out, "the import ran out of memory (its limit is 400 MB)");
 }
 
@@ -139,7 +128,7 @@ TEST_F(ImportDamage, TheReaderMayPrintOnlyAsManyLinesAsTheLimitAllows) {
     // Cut short on a page boundary: the reader complains about every page it cannot find.
     const QString mdb = Write("cut.mdb", m_sound.left(100 * 4096));
     const QString out = m_folder.filePath("cut.sqlite");
-    const TRun run = RunImport({"--reader-line-limit", "5", mdb, out});
+    const TProgramRun run = RunImport({"--reader-line-limit", "5", mdb, out});
     ExpectFailedWithoutOutput(run, out, "reports problems without end (more than 5 lines)");
     EXPECT_LE(run.Err.count('\n'), 6) << run.Err.toStdString();
 }
@@ -148,7 +137,7 @@ TEST_F(ImportDamage, UsageErrorsAndASoundFileStillWork) {
     EXPECT_EQ(RunImport({"--stall-seconds", "0", "a.mdb", "b.sqlite"}).ExitCode, 2);
     EXPECT_EQ(RunImport({"--what", "a.mdb", "b.sqlite"}).ExitCode, 2);
     const QString out = m_folder.filePath("sound.sqlite");
-    const TRun run =
+    const TProgramRun run =
         RunImport({"--stall-seconds", "5", "--memory-limit-mb", "1000", TestDataFile("nwind.mdb"), out});
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.endsWith("done\n")) << run.Out.toStdString();

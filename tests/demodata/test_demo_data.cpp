@@ -1,5 +1,7 @@
 // The demo data set, made small: the files, tables, fields and content rules that the viewer's
 // windows rely on, the raster in its archive, the outlines, and the generator's determinism.
+#include "TestSupport.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -407,15 +409,28 @@ TEST_F(DemoData, CountryOutlinesArePolygonsWithAnIntegerThirdAttribute) {
     DBFClose(dbf);
 }
 
-TEST(DemoDataGenerator, SameOptionsGiveTheSameBytes) {
+TEST(DemoDataGenerator, SameOptionsGiveTheSameBytesAndProgressRisesTo100) {
     QTemporaryDir first, second;
     ASSERT_EQ(RunGenerator({"--small", first.path()}).ExitCode, 0);
-    ASSERT_EQ(RunGenerator({"--small", second.path()}).ExitCode, 0);
+    const TRun reporting = RunGenerator({"--small", "--progress", second.path()});
+    ASSERT_EQ(reporting.ExitCode, 0);
     for (const char* name : {"TAMO2.sqlite", "TAMO2.zip", "Country.shp"}) {
         const QByteArray a = FileHash(first.path() + "/" + name);
         EXPECT_FALSE(a.isEmpty()) << name;
         EXPECT_EQ(a, FileHash(second.path() + "/" + name)) << name;
     }
+    QList<int> percents;
+    for (const QString& line : reporting.Output.split('\n'))
+        if (line.startsWith("progress "))
+            percents << line.mid(9).toInt();
+    ASSERT_GE(percents.size(), 3);
+    EXPECT_TRUE(std::adjacent_find(percents.begin(), percents.end(), std::greater_equal<int>()) ==
+                percents.end());
+    EXPECT_EQ(percents.last(), 100);
+}
+
+TEST(DemoDataGenerator, AnswersHelpAndVersion) {
+    ExpectTheStandardCommandLine(TAMO_DEMO_GENERATOR, "tamo-make-demo-data");
 }
 
 TEST(DemoDataGenerator, ReplacesAnOldDataSetInPlace) {

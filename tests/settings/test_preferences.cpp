@@ -71,20 +71,14 @@ TEST(Preferences, DemoSqliteDatabaseIsTheDefaultOnlyWithoutAnAccessFile) {
 TEST(Preferences, AnInstalledProgramTakesItsDataAndCacheFromTheXdgFolders) {
     TScopedEnvironment env;
     QDir(env.Folder()).rmdir("Data"); // installed: nothing beside the program
-    QTemporaryDir xdg;
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME"), cacheHome = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
-    qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toUtf8());
-    QDir().mkpath(xdg.path() + "/data/TAMO");
-    QFile(xdg.path() + "/data/TAMO/TAMO2.sqlite").open(QIODevice::WriteOnly);
+    QDir().mkpath(env.DataHome() + "TAMO");
+    QFile(env.DataHome() + "TAMO/TAMO2.sqlite").open(QIODevice::WriteOnly);
 
     TPreferences prefs;
     SetDefaultPreferences(prefs);
-    qputenv("XDG_DATA_HOME", dataHome);
-    qputenv("XDG_CACHE_HOME", cacheHome);
-    EXPECT_EQ(prefs.ATTRIB_MDB, xdg.path() + "/data/TAMO/TAMO2.sqlite");
-    EXPECT_EQ(prefs.DATA_WORLD_MAP, xdg.path() + "/data/TAMO/Country.shp");
-    EXPECT_EQ(prefs.DATA_CACHE, xdg.path() + "/cache/TAMO/");
+    EXPECT_EQ(prefs.ATTRIB_MDB, env.DataHome() + "TAMO/TAMO2.sqlite");
+    EXPECT_EQ(prefs.DATA_WORLD_MAP, env.DataHome() + "TAMO/Country.shp");
+    EXPECT_EQ(prefs.DATA_CACHE, env.CacheHome() + "TAMO/");
     EXPECT_TRUE(QDir(prefs.DATA_CACHE).exists());
     EXPECT_FALSE(QFileInfo::exists(env.Folder() + "Cache"));
 }

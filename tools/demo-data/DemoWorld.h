@@ -8,6 +8,7 @@
 #include "UnitRegions.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,7 +19,9 @@ public:
     // Throws std::runtime_error when the raster size is not a multiple of the unit grid factor.
     TDemoWorld(const TWorldOptions& options, const TLandMask& land);
     ~TDemoWorld();
-    void Build(); // land, units, soils; prints nothing
+    // Land, units, soils; prints nothing. onProgress, when given, hears the share done (0 to 1)
+    // after each step.
+    void Build(const std::function<void(double done)>& onProgress = {});
 
     const TWorldOptions& Options() const { return m_options; }
     const std::vector<TMapUnit>& Units() const { return m_soils.Units; }

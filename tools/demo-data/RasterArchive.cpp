@@ -15,9 +15,10 @@ namespace {
 // Produces the raster rows on demand for libzip, which pulls them while it compresses.
 class TRowSource {
 public:
-    TRowSource(const TDemoWorld& world, const TLandMask& land, QImage* preview)
+    TRowSource(const TDemoWorld& world, const TLandMask& land, QImage* preview,
+               const std::function<void(double done)>& onProgress)
         : m_world(world), m_land(land), m_cols(world.Options().Cols), m_rows(world.Options().Rows),
-          m_preview(preview) {
+          m_preview(preview), m_onProgress(onProgress) {
         m_row.resize(static_cast<std::size_t>(m_cols) * 2);
         if (m_preview) {
             m_previewRowOf.assign(m_rows, -1);
@@ -43,6 +44,8 @@ public:
                     break;
                 MakeRow(m_nextRow++);
                 m_offset = 0;
+                if (m_onProgress)
+                    m_onProgress(static_cast<double>(m_nextRow) / m_rows);
             }
             const std::size_t n = std::min(length - done, m_row.size() - m_offset);
             std::memcpy(out + done, m_row.data() + m_offset, n);
@@ -89,6 +92,7 @@ private:
     const TLandMask& m_land;
     int m_cols, m_rows;
     QImage* m_preview;
+    const std::function<void(double done)>& m_onProgress;
     std::vector<int> m_previewRowOf;
     std::unique_ptr<TLandMask::TSweep> m_sweep;
     TSpans m_spans;
@@ -158,14 +162,15 @@ void DrawOutlines(QImage& image, const TLandMask& land) {
 
 TRasterStats WriteRasterArchive(const QString& archivePath, const QString& memberName,
                                 const TDemoWorld& world, const TLandMask& land, int compressionLevel,
-                                QImage* preview, int previewWidth) {
+                                QImage* preview, int previewWidth,
+                                const std::function<void(double done)>& onProgress) {
     if (preview && previewWidth > 0) {
         *preview = QImage(previewWidth, previewWidth / 2, QImage::Format_RGB32);
         preview->fill(Qt::white);
     } else {
         preview = nullptr;
     }
-    TRowSource rows(world, land, preview);
+    TRowSource rows(world, land, preview, onProgress);
     TCallbackState state{&rows, {}};
     zip_error_init(&state.Error);
 

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 
 namespace Demo {
 
@@ -16,9 +17,11 @@ struct TRasterStats {
 };
 
 // Writes archivePath with the member memberName; an existing archive is replaced. previewWidth 0
-// makes no preview. Throws std::runtime_error.
+// makes no preview. onProgress, when given, hears the share written (0 to 1) at every percent.
+// Throws std::runtime_error.
 TRasterStats WriteRasterArchive(const QString& archivePath, const QString& memberName,
                                 const TDemoWorld& world, const TLandMask& land, int compressionLevel,
-                                QImage* preview, int previewWidth);
+                                QImage* preview, int previewWidth,
+                                const std::function<void(double done)>& onProgress = {});
 
 } // namespace Demo

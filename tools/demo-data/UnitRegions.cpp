@@ -96,7 +96,7 @@ void TUnitRegions::PlaceSeeds(const TClimate& climate) {
     m_seedSpacingKm = spacing;
 }
 
-void TUnitRegions::AssignRegions() {
+void TUnitRegions::AssignRegions(const std::function<void(double done)>& onProgress) {
     const std::size_t cells = static_cast<std::size_t>(m_coarseCols) * m_coarseRows;
     m_owner.assign(cells, -1);
     m_bestDistance.assign(cells, 1e30f);
@@ -140,8 +140,12 @@ void TUnitRegions::AssignRegions() {
         }
     }
 
-    for (int seed = 0; seed < static_cast<int>(m_seeds.size()); ++seed)
+    const int seeds = static_cast<int>(m_seeds.size());
+    for (int seed = 0; seed < seeds; ++seed) {
         Splat(seed);
+        if (onProgress && seed % 256 == 0)
+            onProgress(static_cast<double>(seed) / seeds);
+    }
     // Land that no seed reached (a remote island) gets seeds of its own.
     for (int r = 0; r < m_coarseRows; ++r)
         for (int c = 0; c < m_coarseCols; ++c) {

@@ -6,6 +6,7 @@
 #include "LandMask.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Demo {
@@ -35,7 +36,8 @@ public:
     // Places the seeds over the land, about TargetUnits of them outside the ice.
     void PlaceSeeds(const TClimate& climate);
     // Gives every land cell to its nearest seed; land that no seed reaches gets seeds of its own.
-    void AssignRegions();
+    // onProgress, when given, hears the share of the seeds placed (0 to 1) now and then.
+    void AssignRegions(const std::function<void(double done)>& onProgress = {});
 
     int CoarseCols() const { return m_coarseCols; }
     int CoarseRows() const { return m_coarseRows; }

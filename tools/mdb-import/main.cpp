@@ -1,4 +1,5 @@
 // tamo-mdb-import [--stall-seconds N] [--memory-limit-mb N] [--reader-line-limit N] IN.mdb OUT.sqlite
+// (--help lists the options and the exit codes)
 //
 // Copies every user table of an Access file, with its columns and rows, into a new SQLite file
 // that the viewer reads in place of the Access file. It writes OUT.sqlite.part and renames it to
@@ -27,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <getopt.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -520,39 +522,79 @@ bool ParseCount(const char* text, long& value) {
     return true;
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: tamo-mdb-import [--stall-seconds N] [--memory-limit-mb N] "
-                         "[--reader-line-limit N] IN.mdb OUT.sqlite\n");
+constexpr char kHelp[] =
+    "Usage: tamo-mdb-import [options] IN.mdb OUT.sqlite\n"
+    "Copies every table of an Access database into a new SQLite file (written as OUT.sqlite.part and\n"
+    "renamed when complete). Progress lines go to standard output, errors to standard error.\n"
+    "\n"
+    "Options:\n"
+    "  --stall-seconds N      end the import when nothing progresses for N seconds (default 20)\n"
+    "  --memory-limit-mb N    address space the import may use, in MiB (default 2048)\n"
+    "  --reader-line-limit N  warnings of the Access reader that count as a damaged file (default 100000)\n"
+    "  -h, --help             show this help and end\n"
+    "  -v, --version          show the version and end\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  the copy is complete\n"
+    "  1  the import failed (the message names the reason); no output file is left\n"
+    "  2  the command line is wrong\n";
+
+// A wrong command line: one line that says what is wrong and where to look.
+int Reject(const std::string& problem) {
+    std::fprintf(stderr, "tamo-mdb-import: %s Try 'tamo-mdb-import --help'.\n", problem.c_str());
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    enum { kStall = 1000, kMemory, kReaderLines };
+    const option options[] = {{"stall-seconds", required_argument, nullptr, kStall},
+                              {"memory-limit-mb", required_argument, nullptr, kMemory},
+                              {"reader-line-limit", required_argument, nullptr, kReaderLines},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, 'v'},
+                              {nullptr, 0, nullptr, 0}};
+    const auto optionName = [&](int code) {
+        for (const option& known : options)
+            if (known.name && known.val == code)
+                return "--" + std::string(known.name);
+        return std::string("-") + char(code);
+    };
     TImportLimits limits;
-    std::vector<std::string> paths;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
+    opterr = 0; // the messages are our own
+    for (int code; (code = getopt_long(argc, argv, ":hv", options, nullptr)) != -1;) {
         long value = 0;
-        if (argument == "--stall-seconds" || argument == "--memory-limit-mb" ||
-            argument == "--reader-line-limit") {
-            if (i + 1 >= argc || !ParseCount(argv[i + 1], value))
-                return Usage();
-            ++i;
-            if (argument == "--stall-seconds")
+        switch (code) {
+        case 'h':
+            std::fputs(kHelp, stdout);
+            return 0;
+        case 'v':
+            std::printf("tamo-mdb-import %s\n", TAMO_VERSION);
+            return 0;
+        case kStall:
+        case kMemory:
+        case kReaderLines:
+            if (!ParseCount(optarg, value))
+                return Reject("Option '" + optionName(code) + "' needs a positive whole number, not '" +
+                              optarg + "'.");
+            if (code == kStall)
                 limits.StallSeconds = static_cast<int>(std::min<long>(value, INT_MAX / 1000));
-            else if (argument == "--memory-limit-mb")
+            else if (code == kMemory)
                 limits.MemoryLimitMb = value;
             else
                 limits.ReaderLineLimit = value;
-        } else if (argument.rfind("--", 0) == 0) {
-            return Usage();
-        } else {
-            paths.push_back(argument);
+            break;
+        case ':':
+            return Reject("Missing value after '" + optionName(optopt) + "'.");
+        default: // an unknown long option leaves its text just before optind, a short one in optopt
+            return Reject("Unknown option '" + (optopt ? optionName(optopt) : std::string(argv[optind - 1])) +
+                          "'.");
         }
     }
+    const std::vector<std::string> paths(argv + optind, argv + argc);
     if (paths.size() != 2)
-        return Usage();
+        return Reject("Give the Access file and the SQLite file to write.");
     const std::string& inPath = paths[0];
     const std::string& outPath = paths[1];
     const std::string partPath = outPath + ".part";
