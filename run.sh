@@ -6,7 +6,8 @@ source "$TAMO_ROOT/scripts/setup.sh"
 
 tamo_install_packages
 BUILD="$TAMO_ROOT/build"
-tamo_build "$BUILD"
+# Only what this script runs; ./test.sh builds everything.
+tamo_build "$BUILD" tamo-viewer tamo-mdb-import tamo-make-demo-data
 
 BIN="$BUILD/bin"
 DATA="$BIN/Data"

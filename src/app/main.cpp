@@ -11,6 +11,7 @@
 #include "settings/Preferences.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <memory>
 
@@ -48,7 +49,10 @@ int main(int argc, char* argv[]) {
     TApplication app(argc, argv);
     // The name the window system shows for the program.
     app.setApplicationName("TAMO-Viewer v2");
-    app.setWindowIcon(CommandIcon("aViewReset"));
+    // The desktop entry and the icons are installed under the application id; without an
+    // installed icon the window takes one drawn in code.
+    app.setDesktopFileName(TAMO_APP_ID);
+    app.setWindowIcon(QIcon::fromTheme(TAMO_APP_ID, CommandIcon("aViewReset")));
 
     // Another viewer runs: it comes forward and this start ends, touching nothing.
     TSingleInstance instance;
