@@ -32,7 +32,7 @@ public:
         m_legend->Theme = m_library->FirstTheme();
     }
     TTAMO& Database() override { return *m_tamo; }
-    void RedrawActiveMap() override { benchmark::DoNotOptimize(m_legend->RebuildColorTable().data()); }
+    void SelectionChanged() override { benchmark::DoNotOptimize(m_legend->RebuildColorTable().data()); }
     void EraseClickMarker() override {}
     const TSmuLookup* SmuLookup() const override { return m_tamo.get(); }
     QRgb SelectionColor() const override { return 0xFF0000FF; }

@@ -230,7 +230,8 @@ const std::map<QString, TPainterFn>& Painters() {
          [](QPainter& p) {
              p.setPen(Pen(kInk, 1.1));
              p.setBrush(QColor(220, 234, 248));
-             p.drawPolygon(QPolygonF({{1.5, 2.0}, {14.5, 2.0}, {9.5, 8.0}, {9.5, 13.5}, {6.5, 15.0}, {6.5, 8.0}}));
+             p.drawPolygon(
+                 QPolygonF({{1.5, 2.0}, {14.5, 2.0}, {9.5, 8.0}, {9.5, 13.5}, {6.5, 15.0}, {6.5, 8.0}}));
              p.setPen(Qt::NoPen);
              p.setBrush(QColor(204, 0, 0));
              p.drawEllipse(QPointF(13.0, 12.5), 2.5, 2.5);
@@ -249,6 +250,39 @@ const std::map<QString, TPainterFn>& Painters() {
          [](QPainter& p) {
              const bool ticked[3] = {true, false, true};
              LegendRows(p, ticked);
+         }},
+        {"aDataSelect",
+         [](QPainter& p) {
+             // A tree of themes: a folder with two documents below it.
+             p.setPen(Pen(kInk, 0.9));
+             p.setBrush(QColor(236, 200, 96));
+             p.drawRect(QRectF(1.5, 1.5, 6, 4.5));
+             p.drawLine(QPointF(4, 6), QPointF(4, 13));
+             p.drawLine(QPointF(4, 9), QPointF(7, 9));
+             p.drawLine(QPointF(4, 13), QPointF(7, 13));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(7.5, 7.5, 7, 3));
+             p.drawRect(QRectF(7.5, 11.5, 7, 3));
+         }},
+        {"aViewGoTo",
+         [](QPainter& p) {
+             // A map pin.
+             QPainterPath pin;
+             pin.moveTo(8, 15);
+             pin.cubicTo(3, 9, 3, 8, 3, 6);
+             pin.arcTo(QRectF(3, 1, 10, 10), 180, -180);
+             pin.cubicTo(13, 8, 13, 9, 8, 15);
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(QColor(204, 40, 40));
+             p.drawPath(pin);
+             p.setBrush(Qt::white);
+             p.drawEllipse(QPointF(8, 6), 1.8, 1.8);
+         }},
+        {"aDataFindUnit",
+         [](QPainter& p) {
+             Magnifier(p, "");
+             p.setPen(Pen(kBlue, 1.2));
+             p.drawText(QRectF(2, 1.5, 9, 9), Qt::AlignCenter, "#");
          }},
         {"aDataClassification",
          [](QPainter& p) {

@@ -5,6 +5,7 @@
 #include "common/TAMOError.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QToolBar>
 #include <QWidget>
@@ -20,40 +21,43 @@ constexpr TCheckable kNoCheck = TCheckable::No;
 // clang-format off
 const std::vector<TCommandSpec> kCommands = {
     // File
-    {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always},
+    {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always, kNoCheck, nullptr, "Ctrl+N"},
     {"aFileCloseAll", "&Close All", "", Yes, Always},
-    {"aFilePrint", "&Print", "Print", Hidden, Always},
-    {"aFilePrintSetup", "Print &Setup", "", Hidden, Always},
-    {"aFileExit", "&Exit", "", Yes, Always},
-    // View: the map tools and commands of the active map window, and the toggles.
-    {"aNoAction", "&No action", "None", Yes, Map, kNoCheck, "&None"},
+    {"aFilePrint", "&Print", "Print", Yes, Always, kNoCheck, nullptr, "Ctrl+P"},
+    {"aFilePrintSetup", "Print &Setup", "", Yes, Always},
+    {"aFileExit", "&Exit", "", Yes, Always, kNoCheck, nullptr, "Ctrl+Q"},
+    // View: the map tools (one of them is active, in every map window), the commands of the
+    // active map window, and the toggles.
+    {"aNoAction", "&No action", "None", Yes, Map, kCheck, "&None"},
     {"aViewRedraw", "&Redraw View", "Redraw View", Yes, Map},
     {"aViewReset", "&View All", "View All", Yes, Map},
-    {"aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", Yes, Map},
-    {"aViewZoomIn", "Zoom &In", "Zoom In", Yes, Map},
-    {"aViewZoomOut", "Zoom &Out", "Zoom Out", Yes, Map},
-    {"aViewPan", "&Pan", "Pan", Yes, Map},
+    {"aViewZoomRectangle", "&Zoom Rectangle", "Zoom Rectangle", Yes, Map, kCheck},
+    {"aViewZoomIn", "Zoom &In", "Zoom In", Yes, Map, kCheck},
+    {"aViewZoomOut", "Zoom &Out", "Zoom Out", Yes, Map, kCheck},
+    {"aViewPan", "&Pan", "Pan", Yes, Map, kCheck},
+    {"aViewGoTo", "&Go To...", "Go To", Yes, Map, kNoCheck, nullptr, "Ctrl+G"},
     {"aViewPersistent", "P&ersistent View Operation", "", Yes, Always, kCheck},
     {"aViewSynchronize", "&Synchronize Views", "", Yes, Always, kCheck},
-    {"aNewWindow", "&Open New Window", "", Yes, Always, kCheck},
-    {"aDataSelect", "&Data Selector", "Data Selector", Hidden, Always, kCheck, "&Show Data Selector"},
+    {"aNewWindow", "Open &New Window", "", Yes, Always, kCheck},
+    {"aDataSelect", "&Data Selector", "Data Selector", Yes, Always, kCheck, "&Show Data Selector"},
     // Data
     {"aDataAddShape", "Add &Shape Layer", "Add Shape", Yes, Map},
     {"aZonalStatistics", "&Extract Statistics", "Extract Statistics", Hidden, Always},
-    {"aDataClassification", "&Classification", "Data Classification", Hidden, Map},
+    {"aDataClassification", "&Classification", "Data Classification", Yes, Map},
     {"aDataPoint", "Data &Point", "Data Point", Yes, Always, kCheck},
-    {"aSelectSMU", "&SMU Overview", "SMU Overview", Hidden, Map},
-    {"aSelectSMUtable", "SMU table", "SMU Table", Yes, Map},
+    {"aSelectSMU", "SMU &Overview", "SMU Overview", Yes, Map, kCheck},
+    {"aSelectSMUtable", "SMU &table", "SMU Table", Yes, Map, kCheck},
     {"aDataQuery", "Data &Query", "", Yes, Map},
+    {"aDataFindUnit", "&Find Unit...", "Find Unit", Yes, Map, kNoCheck, nullptr, "Ctrl+F"},
     {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
-    {"aExportData", "&Export Data", "Export Data", Hidden, Always},
+    {"aExportData", "E&xport Data", "Export Data", Hidden, Always},
     {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
     // Window
     {"aWindowCascade", "&Cascade", "Cascade Windows", Yes, Always},
     {"aWindowTileVert", "Tile &Vertical", "Tile Vertical", Yes, Always},
     {"aWindowTileHoriz", "&Tile Horizontal", "Tile Horizontal", Yes, Always},
     {"aWindowArrangeAll", "&Arrange All", "Arrange All", Yes, Always},
-    {"aCopyClipboard", "Copy &Map to Clipboard", "", Yes, Map},
+    {"aCopyClipboard", "Copy &Map to Clipboard", "", Yes, Map, kNoCheck, nullptr, "Ctrl+C"},
     // Toolbars and tool windows
     {"aToolMain", "&Main", "", PopUp, Always, kCheck},
     {"aToolView", "&View", "", PopUp, Always, kCheck},
@@ -64,7 +68,7 @@ const std::vector<TCommandSpec> kCommands = {
     {"aLegendNone", "Select None From Legend", "", Yes, Map},
     {"aLegendSwitch", "Switch Legend Selection", "", Yes, Map},
     // Help
-    {"aHelpContents", "&Contents", "Display the help contents screen", Yes, Always},
+    {"aHelpContents", "&Contents", "Display the help contents screen", Yes, Always, kNoCheck, nullptr, "F1"},
     {"aHelpSearch", "Soil Database", "Search help file for a topic", Hidden, Always},
     {"aHelpDisclaimer", "&Disclaimer", "", Yes, Always},
     {"aHelpAbout", "&About...", "Show program information", Yes, Always},
@@ -73,9 +77,9 @@ const std::vector<TCommandSpec> kCommands = {
 // Hidden commands keep their places, and the separators beside them stay.
 const TItemList kFileMenu = {"aFileNewWindow", "aFileCloseAll", "-", "aFilePrint", "aFilePrintSetup", "aFileExit"};
 const TItemList kViewMenu = {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
-                             "aViewPan", "-", "aCopyClipboard", "-", "aViewPersistent", "aViewSynchronize",
-                             "aNewWindow", "-", "aToolbars"};
-const TItemList kDataMenu = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect", "aDataPoint", "-",
+                             "aViewPan", "aViewGoTo", "-", "aCopyClipboard", "-", "aViewPersistent",
+                             "aViewSynchronize", "aNewWindow", "-", "aDataSelect", "aToolbars"};
+const TItemList kDataMenu = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPoint", "-",
                              "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation",
                              "aExportData", "aLibraryManager"};
 const TItemList kWindowMenu = {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"};
@@ -102,6 +106,8 @@ TFrameCommands::TFrameCommands(QWidget& owner) : m_owner(owner) {
         }
         if (spec.IconText)
             action->setIconText(spec.IconText);
+        if (spec.Shortcut)
+            action->setShortcut(QKeySequence(spec.Shortcut));
         action->setCheckable(spec.Checkable == TCheckable::Yes);
         action->setVisible(spec.Shown != TCommandShown::Hidden);
         m_actions << action;
@@ -148,6 +154,14 @@ void TFrameCommands::AddItems(QWidget& bar, const TItemList& items) const {
         // The classification controls: their values follow the active map, but they are not shown.
         toolbar->addWidget(control)->setVisible(false);
     }
+}
+
+QList<QAction*> TFrameCommands::SharedShortcuts() const {
+    QList<QAction*> shared;
+    for (QAction* action : m_actions)
+        if (!action->shortcut().isEmpty() && action->objectName() != "aCopyClipboard")
+            shared << action;
+    return shared;
 }
 
 void TFrameCommands::EnableMapCommands(bool maps) {

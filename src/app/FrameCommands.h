@@ -32,6 +32,7 @@ struct TCommandSpec {
     TCommandEnabled Enabled;
     TCheckable Checkable = TCheckable::No;
     const char* IconText = nullptr; // a toolbar button's own caption, when it differs
+    const char* Shortcut = nullptr; // in portable text ("Ctrl+N")
 };
 
 // Items of a menu or toolbar by name: a command, "-" for a separator, or (on a toolbar) the object
@@ -55,6 +56,9 @@ public:
     // and placed on toolbars only. Throws TAMOError, naming the item and `bar`, for an item that is
     // neither a command, a separator nor such a control.
     void AddItems(QWidget& bar, const TItemList& items) const;
+    // The commands with a shortcut that works from the frame's other windows too: all but the
+    // map's copy, whose Ctrl+C belongs to the text of those windows.
+    QList<QAction*> SharedShortcuts() const;
     // Enables the commands that need a map window, or disables them.
     void EnableMapCommands(bool maps);
 

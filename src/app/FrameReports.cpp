@@ -17,6 +17,11 @@ void Present(QWidget& window) {
 
 TFrameReports::TFrameReports(TTAMOForm& frame) : m_frame(frame) {}
 
+template <class TWindow> TWindow* TFrameReports::Shared(TWindow* window) const {
+    m_frame.ShareShortcuts(*window);
+    return window;
+}
+
 TFrameReports::~TFrameReports() {
     delete m_tableForm.data();
     delete m_soilPropsForm.data();
@@ -35,7 +40,7 @@ TQueryWindow* TFrameReports::QueryWindow() const {
 
 bool TFrameReports::ShowSmuTable(int smuId) {
     if (!m_tableForm)
-        m_tableForm = new TTableForm(*this, &m_frame);
+        m_tableForm = Shared(new TTableForm(*this, &m_frame));
     if (!m_tableForm->ShowSMU(smuId, TAddToList::Yes))
         return false;
     Present(*m_tableForm);
@@ -44,14 +49,14 @@ bool TFrameReports::ShowSmuTable(int smuId) {
 
 void TFrameReports::ShowSmuOverview(int smuId) {
     if (!m_soilPropsForm)
-        m_soilPropsForm = new TSoilPropsForm(*this, &m_frame);
+        m_soilPropsForm = Shared(new TSoilPropsForm(*this, &m_frame));
     if (m_soilPropsForm->ShowOverview(smuId))
         Present(*m_soilPropsForm);
 }
 
 void TFrameReports::ShowQueryWindow() {
     if (!m_queryWindow)
-        m_queryWindow = new TQueryWindow(*this, &m_frame);
+        m_queryWindow = Shared(new TQueryWindow(*this, &m_frame));
     Present(*m_queryWindow);
 }
 
@@ -62,8 +67,9 @@ TTAMO& TFrameReports::Database() {
     return *database;
 }
 
-void TFrameReports::RedrawActiveMap() {
-    m_frame.RedrawActiveMap();
+void TFrameReports::SelectionChanged() {
+    for (TMapExplorerForm* map : m_frame.MapWindows())
+        map->Redraw();
 }
 
 void TFrameReports::EraseClickMarker() {

@@ -34,10 +34,13 @@ public:
     TQueryWindow* QueryWindow() const;
 
     TTAMO& Database() override;
-    void RedrawActiveMap() override;
+    void SelectionChanged() override;
     void EraseClickMarker() override;
 
 private:
+    // A new window, given the frame's menu shortcuts.
+    template <class TWindow> TWindow* Shared(TWindow* window) const;
+
     TTAMOForm& m_frame;
     QPointer<TTableForm> m_tableForm;
     QPointer<TSoilPropsForm> m_soilPropsForm;

@@ -44,10 +44,17 @@ void TStartupLoad::Run() {
     QApplication::restoreOverrideCursor();
     m_outcome = TOutcome::Loaded;
 
-    // The user starts the first map with "Load TAMO".
+    // The user starts the first map with "Load TAMO"; closing the splash instead (its window's
+    // close command, Escape) ends the program.
     if (m_splash) {
         m_splash->hide();
-        Dialogs::Exec(*m_splash);
+        if (Dialogs::Exec(*m_splash) != QDialog::Accepted) {
+            m_outcome = TOutcome::Cancelled;
+            if (m_splash)
+                m_splash->deleteLater();
+            m_steps.EndProgram();
+            return;
+        }
     }
     m_steps.OpenFirstMap();
 }

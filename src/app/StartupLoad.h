@@ -13,11 +13,12 @@ class TSplashForm;
 struct TStartupSteps {
     std::function<void()> LoadCatalogueAndDatabase; // theme library, database object and its index
     std::function<void()> OpenFirstMap;             // the New Window command
-    std::function<void()> EndProgram;               // the data files are missing and the user gave up
+    std::function<void()> EndProgram; // the data files are missing and the user gave up, or closed the splash
 };
 
 class TStartupLoad {
 public:
+    // Cancelled: the user ended the program at the data location dialog or at the splash.
     enum class TOutcome { NotRun, Cancelled, Failed, Loaded };
 
     TStartupLoad(QWidget& frame, TStartupSteps steps);

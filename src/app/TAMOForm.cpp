@@ -98,6 +98,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     LoadToolbarLayout(*this, TSettingsStore::Global());
     m_restoringLayout = false;
     HideEmptyToolbars();
+    HoldBackFloatingToolWindows();
     // 7. The status bar.
     statusBar()->setVisible(Preferences().StatusBar);
     // 8. Check marks.
@@ -110,6 +111,9 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TTAMOForm::~TTAMOForm() {
+    // The tool windows are hidden as the widget goes, after the commands their signals update.
+    for (QDockWidget* dock : {m_dataPointWindow, m_themeWindow})
+        dock->disconnect(this);
     {
         // Everything saved from here on (map windows, placement, preferences, toolbars) reaches
         // the settings file in one write, together with what the closing saved.
@@ -138,6 +142,10 @@ QToolBar* TTAMOForm::Toolbar(const QString& name) const {
         if (bar->objectName() == name)
             return bar;
     throw TAMOError(QString("The frame has no toolbar named \"%1\".").arg(name));
+}
+
+void TTAMOForm::ShareShortcuts(QWidget& window) const {
+    window.addActions(m_commands->SharedShortcuts());
 }
 
 // The frame's own commands: windows, exit, the toggles and the bars. The other commands are
@@ -275,6 +283,8 @@ void TTAMOForm::CreateToolWindows() {
     connect(m_themeTree, &QTreeView::doubleClicked, this,
             [this] { Guarded([this] { OpenSelectedTheme(); }, this); });
     m_themeWindow->setWidget(treeHolder);
+    connect(m_themeWindow, &QDockWidget::visibilityChanged, this,
+            [this] { Action("aDataSelect")->setChecked(m_themeWindow->isVisible()); });
     m_themeWindow->installEventFilter(this);
     treeHolder->installEventFilter(this);
 }
@@ -327,8 +337,11 @@ void TTAMOForm::SetCheckMarksFromBars() {
     Action("aToolMain")->setChecked(m_mainToolbar->isVisibleTo(this));
     Action("aToolView")->setChecked(m_viewToolbar->isVisibleTo(this));
     Action("aToolData")->setChecked(m_dataToolbar->isVisibleTo(this));
-    Action("aDataSelect")->setChecked(m_themeWindow->isVisibleTo(this));
-    Action("aDataPoint")->setChecked(m_dataPointWindow->isVisibleTo(this));
+    const auto shown = [this](QDockWidget* dock) {
+        return dock->isVisibleTo(this) || m_heldBackToolWindows.contains(dock);
+    };
+    Action("aDataSelect")->setChecked(shown(m_themeWindow));
+    Action("aDataPoint")->setChecked(shown(m_dataPointWindow));
 }
 
 void TTAMOForm::aToggleBarExecute(QWidget* bar, QAction* action) {
@@ -351,7 +364,6 @@ void TTAMOForm::ShowNotImplemented() {
 
 void TTAMOForm::UpdateCommandStates() {
     const bool maps = MapWindowCount() > 0;
-    m_themeWindow->hide();
     m_commands->EnableMapCommands(maps);
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_classificationBox, m_classCountBox, m_colorRampBox})
@@ -362,6 +374,8 @@ void TTAMOForm::UpdateCommandStates() {
 
 void TTAMOForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!m_heldBackToolWindows.isEmpty())
+        QTimer::singleShot(0, this, [this] { ShowHeldBackToolWindows(); });
     // Shown again after a close: what was held back is written now.
     m_closingWrites.reset();
     // Half a second after the first showing, the start-up load runs; never again.
@@ -369,6 +383,23 @@ void TTAMOForm::showEvent(QShowEvent* event) {
         m_startupTimerStarted = true;
         m_startupTimer->start();
     }
+}
+
+// A floating tool window restored with the layout would appear before the frame, and the window
+// manager would stack the frame over it. It is held back until the frame is shown, so that it
+// appears after it, above the window it belongs to.
+void TTAMOForm::HoldBackFloatingToolWindows() {
+    for (QDockWidget* dock : {m_dataPointWindow, m_themeWindow})
+        if (dock->isFloating() && !dock->isHidden()) {
+            const QSignalBlocker quiet(dock); // its command stays checked
+            dock->hide();
+            m_heldBackToolWindows << dock;
+        }
+}
+
+void TTAMOForm::ShowHeldBackToolWindows() {
+    for (QDockWidget* dock : std::exchange(m_heldBackToolWindows, {}))
+        dock->show();
 }
 
 void TTAMOForm::Timer1Timer() {
@@ -432,11 +463,15 @@ void TTAMOForm::closeEvent(QCloseEvent* event) {
 
 void TTAMOForm::SaveLayout() {
     SaveToolbarLayout(*this, TSettingsStore::Global());
-    // A toolbar hidden only for being empty keeps the visibility the user gave it.
+    // A toolbar hidden only for being empty keeps the visibility the user gave it, and so does a
+    // tool window held back until the frame is shown.
     TRegistry registry(TSettingsStore::Global());
+    QList<QWidget*> shownByUser(m_heldBackToolWindows.begin(), m_heldBackToolWindows.end());
     for (QToolBar* bar : m_emptyToolbars)
-        if (!bar->isVisibleTo(this) &&
-            registry.OpenKey(QString(kToolbarsKey) + "\\" + bar->objectName(), TKeyAccess::OpenExisting))
+        if (!bar->isVisibleTo(this))
+            shownByUser << bar;
+    for (QWidget* bar : shownByUser)
+        if (registry.OpenKey(QString(kToolbarsKey) + "\\" + bar->objectName(), TKeyAccess::OpenExisting))
             registry.WriteString("Visible", "1");
     m_layoutSaved = true;
 }

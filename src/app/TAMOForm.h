@@ -16,6 +16,7 @@
 #include "settings/SettingsStore.h"
 
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QDockWidget;
 class QLabel;
@@ -48,6 +49,8 @@ public:
     // Toolbar throw TAMOError for a name the frame does not hold.
     QAction* Action(const QString& name) const;
     QToolBar* Toolbar(const QString& name) const; // TBMainToolbar, TBViewToolbar, TBDataToolbar
+    // Gives a window of the frame (report, query) the menu shortcuts: they work while it is active.
+    void ShareShortcuts(QWidget& window) const;
     QDockWidget* DataPointWindow() const { return m_dataPointWindow; }   // TBToolDataPoint
     QDockWidget* ThemeWindow() const { return m_themeWindow; }           // TBToolQEVData
     QTableWidget* DataPointGrid() const { return m_dataPointGrid; }      // StringGrid
@@ -131,6 +134,9 @@ private:
     // are stored as the user left them.
     void HideEmptyToolbars();
     void SaveLayout();
+    // Floating tool windows restored with the layout appear after the frame.
+    void HoldBackFloatingToolWindows();
+    void ShowHeldBackToolWindows();
     void Timer1Timer();
     void ShowNotImplemented();
 
@@ -141,7 +147,10 @@ private:
     // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
     void OpenThemeInNewWindow(const TQEV_Layer& theme);
     void aFileCloseAllExecute();
-    void SetToolOnActiveMap(TMapTool tool);
+    // The tool of every map window, checked among the tool commands.
+    void SelectTool(TMapTool tool);
+    // Redraw or View All on the active map window.
+    void RunOnActiveMap(TMapTool command);
     // The child windows that Tile and Cascade arrange: shown and not minimised.
     QList<QMdiSubWindow*> ArrangedSubWindows() const;
     void TileSubWindows(Qt::Orientation orientation);
@@ -176,6 +185,7 @@ private:
     void aExportDataExecute();
     void aHelpAboutExecute();
     void aHelpDisclaimerExecute();
+    bool IsUnitOrSaySo(int smuId);
 
     // Parts (Qt children of the frame).
     QMdiArea* m_mdiArea = nullptr;
@@ -192,6 +202,7 @@ private:
     QSpinBox* m_classCountBox = nullptr;
     QComboBox* m_colorRampBox = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QActionGroup* m_toolGroup = nullptr;
     QTimer* m_startupTimer = nullptr; // Timer1
     std::array<QLabel*, 5> m_statusPanels{};
     QStandardItemModel* m_themeModel = nullptr;
@@ -203,11 +214,13 @@ private:
     std::unique_ptr<TFrameReports> m_reports;
     std::unique_ptr<QPrinter> m_printer;
 
+    TMapTool m_tool = mtNoAction; // the tool of every map window
     bool m_openingTheme = false;
     bool m_startupTimerStarted = false;
     QString m_statusText; // the progress text of panel 0, shown when no hint is
     QString m_hintText;
-    QList<QToolBar*> m_emptyToolbars; // hidden by HideEmptyToolbars, not by the user
+    QList<QToolBar*> m_emptyToolbars;          // hidden by HideEmptyToolbars, not by the user
+    QList<QDockWidget*> m_heldBackToolWindows; // shown once the frame is
     bool m_layoutSaved = false;
     bool m_restoringLayout = false;
     // From the frame's close to the end of its destruction the settings file is written once.

@@ -15,6 +15,7 @@
 #include "themes/QEVLibraryManager.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
@@ -28,11 +29,11 @@
 #include <algorithm>
 
 void TTAMOForm::ConnectMapCommands() {
-    // Map tools and commands go to the active map window.
+    // One map tool is active, in every map window; its button and menu item show it.
+    m_toolGroup = new QActionGroup(this);
+    m_toolGroup->setExclusive(true);
     const std::pair<const char*, TMapTool> tools[] = {
         {"aNoAction", mtNoAction},
-        {"aViewRedraw", mtRedraw},
-        {"aViewReset", mtViewAll},
         {"aViewZoomRectangle", mtZoomRectangle},
         {"aViewZoomIn", mtZoomIn},
         {"aViewZoomOut", mtZoomOut},
@@ -40,8 +41,14 @@ void TTAMOForm::ConnectMapCommands() {
         {"aSelectSMU", mtSmuOverview},
         {"aSelectSMUtable", mtSmuTable},
     };
-    for (const auto& [name, tool] : tools)
-        m_commands->OnTriggered(name, [this, tool] { SetToolOnActiveMap(tool); });
+    for (const auto& [name, tool] : tools) {
+        m_toolGroup->addAction(Action(name))->setData(int(tool));
+        m_commands->OnTriggered(name, [this, tool] { SelectTool(tool); });
+    }
+    Action("aNoAction")->setChecked(true);
+    // Commands of the active map window.
+    m_commands->OnTriggered("aViewRedraw", [this] { RunOnActiveMap(mtRedraw); });
+    m_commands->OnTriggered("aViewReset", [this] { RunOnActiveMap(mtViewAll); });
     m_commands->OnTriggered("aWindowCascade", [this] { CascadeSubWindows(); });
     m_commands->OnTriggered("aWindowTileVert", [this] { TileSubWindows(Qt::Horizontal); });
     m_commands->OnTriggered("aWindowTileHoriz", [this] { TileSubWindows(Qt::Vertical); });
@@ -116,6 +123,8 @@ void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
     TMapExplorerForm* map = CreateMapWindow();
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
+    m_mdiArea->setActiveSubWindow(sub);
+    map->SetTool(m_tool);
     bool opened = false;
     try {
         opened = map->OpenTheme(&theme);
@@ -157,14 +166,28 @@ void TTAMOForm::aFileCloseAllExecute() {
     UpdateCommandStates();
 }
 
-void TTAMOForm::SetToolOnActiveMap(TMapTool tool) {
-    if (TMapExplorerForm* map = ActiveMap())
+void TTAMOForm::SelectTool(TMapTool tool) {
+    m_tool = tool;
+    for (QAction* action : m_toolGroup->actions())
+        if (action->data().toInt() == int(tool))
+            action->setChecked(true);
+    for (TMapExplorerForm* map : MapWindows())
         map->SetTool(tool);
+}
+
+void TTAMOForm::RunOnActiveMap(TMapTool command) {
+    if (TMapExplorerForm* map = ActiveMap())
+        map->SetTool(command);
+    // The command left the map without a tool unless tools persist: so are the others.
+    if (!Preferences().PersistentView)
+        SelectTool(mtNoAction);
 }
 
 void TTAMOForm::ResetMapTools() {
     for (TMapExplorerForm* map : MapWindows())
         map->ResetTool();
+    if (!Preferences().PersistentView)
+        SelectTool(mtNoAction);
 }
 
 void TTAMOForm::RedrawActiveMap() {

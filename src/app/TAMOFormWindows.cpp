@@ -10,6 +10,7 @@
 #include "app/TAMOForm.h"
 #include "app/ToolbarForm.h"
 #include "common/Dialogs.h"
+#include "map/MapExplorerForm.h"
 #include "settings/LocationForm.h"
 
 #include <QDockWidget>
@@ -54,10 +55,25 @@ void TTAMOForm::aExportDataExecute() {
     Dialogs::Exec(form);
 }
 
+// A click on the sea (no unit) opens nothing: the status bar says so and the marker goes.
+bool TTAMOForm::IsUnitOrSaySo(int smuId) {
+    static const QString noUnit = "No soil mapping unit here";
+    if (smuId > 0) {
+        if (m_statusText == noUnit)
+            ShowStatusText({});
+        return true;
+    }
+    ShowStatusText(noUnit);
+    if (TMapExplorerForm* map = ActiveMap())
+        map->MarkPoint(0, 0, TMarkAction::Erase);
+    return false;
+}
+
 void TTAMOForm::ShowSmuOverview(int smuId) {
-    m_reports->ShowSmuOverview(smuId);
+    if (IsUnitOrSaySo(smuId))
+        m_reports->ShowSmuOverview(smuId);
 }
 
 bool TTAMOForm::ShowSmuTable(int smuId) {
-    return m_reports->ShowSmuTable(smuId);
+    return IsUnitOrSaySo(smuId) && m_reports->ShowSmuTable(smuId);
 }

@@ -6,14 +6,19 @@
 #include <QCloseEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 
 TToolbarForm::TToolbarForm(QWidget* main, QWidget* view, QWidget* data, QWidget* dataPoint, QWidget* parent)
     : QDialog(parent), m_bars{main, view, data, dataPoint} {
     setObjectName("ToolbarForm");
     setWindowTitle("Toolbars");
-    // 150 pixels wide, or more where the caption and its close box need it in this font.
-    const int width = std::max(150, fontMetrics().horizontalAdvance(windowTitle()) + 80);
+    // 150 pixels wide, or more where the window manager's caption needs it: the title in a bold
+    // font (as most title bars draw it) beside an icon and up to three buttons.
+    QFont bold = font();
+    bold.setBold(true);
+    const int titleBar = std::max(24, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const int width = std::max(150, QFontMetrics(bold).horizontalAdvance(windowTitle()) + 4 * titleBar + 48);
     setFixedSize(width, 141);
 
     CheckListBox = new QListWidget(this);

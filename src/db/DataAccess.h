@@ -3,6 +3,7 @@
 // program's connection text. The database is a SQLite file, either the one named in the text or,
 // for an Access file, the copy that the import made in the cache folder. Opened read-only.
 
+#include "common/DatabaseKind.h"
 #include "common/TAMOError.h"
 
 #include <QHash>
@@ -22,8 +23,6 @@ public:
     using TAMOError::TAMOError;
 };
 
-enum class TDatabaseKind { Access, SQLite, Unknown };
-
 // The path after "Data Source=", up to the closing ";Persist Security Info=False" (or the next ";"
 // when the text does not end so). Throws when the text names no file.
 QString DatabasePathOf(const QString& connectionString);
@@ -31,8 +30,6 @@ QString DatabasePathOf(const QString& connectionString);
 // How long one step of a query may run before it is stopped with an error: no condition a user
 // types can hang the viewer. One minute unless a test sets it shorter.
 void SetQueryStepLimit(std::chrono::milliseconds limit);
-// Tells the file's format by its first bytes; a missing or unreadable file is Unknown.
-TDatabaseKind DetectDatabaseKind(const QString& path);
 // The SQLite file that serves the connection text: the named file itself, or for an Access file
 // its imported copy in the cache folder (which must exist). Throws when there is none.
 QString ResolveSqlitePath(const QString& connectionString);

@@ -30,6 +30,10 @@ TfrmProgress::TfrmProgress(QWidget* parent)
     btnCancel = new QPushButton("Cancel", this);
     btnCancel->setObjectName("btnCancel");
     connect(btnCancel, &QPushButton::clicked, this, [this] { reject(); });
+    // Enter never cancels the long task (a second Enter after "Load TAMO" would): only Escape and
+    // a click do.
+    btnCancel->setAutoDefault(false);
+    btnCancel->setDefault(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 8, 16, 10);

@@ -259,7 +259,7 @@ void TQueryWindow::btnRunClick() {
     int count = 0;
     // A condition the database rejects raises its message here; nothing below runs then.
     m_host.Database().SelectSmus(QueryTableName(table), QueryCondition(table, edtSQL->text()), count);
-    m_host.RedrawActiveMap();
+    m_host.SelectionChanged();
     QPalette palette = lblRecords->palette();
     palette.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(Preferences().SELECT_COLOR)));
     lblRecords->setPalette(palette);
@@ -275,7 +275,7 @@ void TQueryWindow::btnClearClick() {
 
 void TQueryWindow::btnCloseClick() {
     close();
-    m_host.RedrawActiveMap();
+    m_host.SelectionChanged();
 }
 
 void TQueryWindow::reject() {

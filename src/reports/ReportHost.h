@@ -1,6 +1,6 @@
 #pragma once
 // What the report and query windows need of the frame that holds them: the attribute database
-// and the active map window. With no map window open the map requests do nothing.
+// and the map windows. With no map window open the map requests do nothing.
 
 class TTAMO;
 
@@ -10,8 +10,8 @@ public:
     // The program's one database object (loaded before any map window, and so before these
     // windows, can exist).
     virtual TTAMO& Database() = 0;
-    // Draws the active map window again (its selection colours are taken afresh).
-    virtual void RedrawActiveMap() = 0;
+    // The selection of units changed: every map window draws it anew.
+    virtual void SelectionChanged() = 0;
     // Removes the click marker of the SMU tools from the active map window.
     virtual void EraseClickMarker() = 0;
 };

@@ -21,14 +21,16 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 namespace {
 constexpr int kRowHeight = 18;
-constexpr int kLabelColumnWidth = 200;
 constexpr int kValueColumnWidth = 130;
 constexpr int kValueLeft = 188;
 constexpr int kButtonWidth = 75;
@@ -130,7 +132,9 @@ public:
 // Lets the user drag the line between two columns to resize them (the grid shows no header).
 class TColumnLineSizer : public QObject {
 public:
-    explicit TColumnLineSizer(QTableView& grid) : QObject(&grid), m_grid(grid) {
+    // `sizedByUser` runs when the user starts dragging a column line.
+    TColumnLineSizer(QTableView& grid, std::function<void()> sizedByUser)
+        : QObject(&grid), m_grid(grid), m_sizedByUser(std::move(sizedByUser)) {
         grid.viewport()->setMouseTracking(true);
         grid.viewport()->installEventFilter(this);
     }
@@ -161,6 +165,7 @@ protected:
                 return false;
             m_startX = x;
             m_startWidth = m_grid.columnWidth(m_column);
+            m_sizedByUser();
             return true;
         }
         case QEvent::MouseButtonRelease:
@@ -190,6 +195,7 @@ private:
     }
 
     QTableView& m_grid;
+    std::function<void()> m_sizedByUser;
     int m_column = -1;
     int m_startX = 0;
     int m_startWidth = 0;
@@ -281,7 +287,8 @@ TTableForm::TTableForm(TReportHost& host, QWidget* parent)
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid->setWordWrap(false);
     StringGrid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    new TColumnLineSizer(*StringGrid);
+    new TColumnLineSizer(*StringGrid, [this] { m_columnsSizedByUser = true; });
+    StringGrid->viewport()->installEventFilter(this);
     // The heading cells above follow the grid's columns.
     connect(StringGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this] { PlaceGridHeader(); });
@@ -357,15 +364,16 @@ bool TTableForm::ShowSMU(int smuId, TAddToList add) {
 }
 
 void TTableForm::BuildGrid() {
-    // Widths the user gave the value columns stay from one unit to the next.
+    // Widths the user gave the columns stay from one unit to the next.
     std::vector<int> widths;
     for (int column = 1; column < m_model->columnCount(); ++column)
         widths.push_back(StringGrid->columnWidth(column));
     m_model->SetColumnCount(m_content.ColumnCount());
-    StringGrid->setColumnWidth(0, kLabelColumnWidth);
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        StringGrid->setColumnWidth(column,
-                                   column <= int(widths.size()) ? widths[column - 1] : kValueColumnWidth);
+    if (m_columnsSizedByUser) {
+        for (int column = 1; column < m_model->columnCount(); ++column)
+            StringGrid->setColumnWidth(column,
+                                       column <= int(widths.size()) ? widths[column - 1] : kValueColumnWidth);
+    }
 
     StringGridHeader->setColumnCount(3);
     const auto heading = [this](int column, const QString& text) {
@@ -378,8 +386,30 @@ void TTableForm::BuildGrid() {
     heading(1, "Associated Soils and Inclusions");
     StringGridHeader->setColumnWidth(0, kValueColumnWidth);
     StringGridHeader->setColumnWidth(1, 300);
-    FormResize();
     FillValues();
+    FitColumns();
+    FormResize();
+}
+
+// The caption column fits its longest caption, within a third of the window; the value columns
+// share the rest of the width, none narrower than their usual width (the grid scrolls then).
+void TTableForm::FitColumns() {
+    if (m_columnsSizedByUser || !m_model)
+        return;
+    const QFontMetrics metrics(StringGrid->font());
+    const int margins = 2 * (StringGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 6;
+    int longest = 0;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        longest = std::max(longest, metrics.horizontalAdvance(m_model->index(row, 0).data().toString()));
+    const int caption = std::clamp(longest + margins, 40, std::max(40, width() / 3));
+    StringGrid->setColumnWidth(0, caption);
+    const int values = m_model->columnCount() - 1;
+    if (values <= 0)
+        return;
+    const int free = StringGrid->viewport()->width() - caption;
+    const int each = std::max(kValueColumnWidth, free / values);
+    for (int column = 1; column <= values; ++column)
+        StringGrid->setColumnWidth(column, each);
 }
 
 void TTableForm::FillValues() {
@@ -417,7 +447,7 @@ void TTableForm::chkDomainsClick() {
 void TTableForm::btnHighlightClick() {
     int count = 0;
     if (m_host.Database().SelectSmus("TAMO2_SMU", " mu_global = " + QString::number(m_currentSmu), count))
-        m_host.RedrawActiveMap();
+        m_host.SelectionChanged();
 }
 
 void TTableForm::btnCopyClick() {
@@ -459,6 +489,8 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
         if (watched == Panel)
             PanelResize();
+        else if (watched == StringGrid->viewport())
+            FitColumns();
         else if (watched == Panel1)
             Panel1Resize();
     }

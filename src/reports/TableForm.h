@@ -69,6 +69,7 @@ private:
     void PanelResize();
     void Panel1Resize();
     void PlaceGridHeader();
+    void FitColumns();
 
     TReportHost& m_host;
     TSmuGridModel* m_model = nullptr;
@@ -78,5 +79,6 @@ private:
     TDecode m_renderedDecode = TDecode::Yes;
     int m_currentSmu = 0;
     bool m_suppressDomains = false;
+    bool m_columnsSizedByUser = false; // the user dragged a column line: the widths are theirs
     int m_valueLeft = 188;
 };

@@ -1,6 +1,7 @@
 #include "settings/LocationForm.h"
 
 #include "common/DataLocations.h"
+#include "common/DatabaseKind.h"
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
 #include "settings/DemoDataForm.h"
@@ -15,8 +16,23 @@
 #include <QScreen>
 
 namespace {
-// The extra filter entry lets a SQLite attribute database be chosen as well.
-constexpr char kDatabaseFilter[] = "Microsoft Access Files | *.MDB|SQLite databases | *.SQLITE;*.DB";
+// Both kinds of attribute database at once first, so that the file in use is listed whichever it
+// is; then each kind on its own.
+constexpr char kDatabaseFilter[] = "TAMO Attribute databases | *.MDB;*.SQLITE;*.DB|"
+                                   "Microsoft Access Files | *.MDB|SQLite databases | *.SQLITE;*.DB";
+
+// The database label names the kind of the file chosen.
+QString DatabaseLabel(const QString& path) {
+    switch (DetectDatabaseKind(path)) {
+    case TDatabaseKind::Access:
+        return "TAMO Attribute database (Access file)";
+    case TDatabaseKind::SQLite:
+        return "TAMO Attribute database (SQLite file)";
+    case TDatabaseKind::Unknown:
+        break;
+    }
+    return "TAMO Attribute database (Access or SQLite file)";
+}
 } // namespace
 
 TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(parent), m_prefs(prefs) {
@@ -49,7 +65,7 @@ TLocationForm::TLocationForm(TPreferences& prefs, QWidget* parent) : QDialog(par
         return result;
     };
 
-    Label1 = label("Label1", "TAMO Attribute database (TAMO.mdb)", 8);
+    Label1 = label("Label1", DatabaseLabel(m_prefs.ATTRIB_MDB), 8);
     edtAttributes = edit("edtAttributes", 24);
     btnAttrib = browse("btnAttrib", 24);
     Label4 = label("Label4", "Raster image file", 48);
@@ -122,6 +138,7 @@ void TLocationForm::ShowPath(QLineEdit* edit, const QString& path) {
 
 void TLocationForm::FormActivate() {
     ShowPath(edtAttributes, m_prefs.ATTRIB_MDB);
+    ShowDatabaseKind();
     ShowPath(edtRaster, m_prefs.RASTER);
     ShowPath(edtShape, m_prefs.DATA_WORLD_MAP);
     chkDelete->setChecked(m_prefs.DeleteRaster);
@@ -135,6 +152,12 @@ void TLocationForm::Browse(QLineEdit* edit, QString& preference, const QString& 
         return;
     preference = QFileInfo(files.first()).absoluteFilePath();
     ShowPath(edit, preference);
+    ShowDatabaseKind();
+}
+
+void TLocationForm::ShowDatabaseKind() {
+    Label1->setText(DatabaseLabel(m_prefs.ATTRIB_MDB));
+    Label1->adjustSize();
 }
 
 void TLocationForm::OKBtnClick() {

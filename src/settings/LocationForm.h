@@ -43,6 +43,8 @@ private:
     void OKBtnClick();
     void btnDemoDataClick();
     static void ShowPath(QLineEdit* edit, const QString& path);
+    // The database label names the kind of the chosen file (Access or SQLite).
+    void ShowDatabaseKind();
 
     TPreferences& m_prefs;
 };

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -37,14 +38,59 @@ QRect AvailableArea(const QWidget& window, const QPoint& position) {
     return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), DefaultScreenSize());
 }
 
-// Width and height the window frame adds to the client area (known once it has been shown).
+// Width and height the window frame adds to the client area. It is known once the window has
+// been shown; before, the frame of the window it belongs to is the best guess.
 QSize FrameExtra(const QWidget& window) {
     if (!window.isWindow())
         return {0, 0};
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    return {std::max(0, frame.width() - client.width()), std::max(0, frame.height() - client.height())};
+    const auto extra = [](const QWidget& shown) {
+        const QRect frame = shown.frameGeometry();
+        const QRect client = shown.geometry();
+        return QSize(std::max(0, frame.width() - client.width()),
+                     std::max(0, frame.height() - client.height()));
+    };
+    if (!window.isVisible() && window.parentWidget() && window.parentWidget()->window()->isVisible())
+        return extra(*window.parentWidget()->window());
+    return extra(window);
 }
+
+// Once a restored window is shown its frame is known, and the frame is kept within the
+// available area then: a title bar the estimate missed would otherwise push it off the screen.
+class TKeepFrameOnScreen : public QObject {
+public:
+    explicit TKeepFrameOnScreen(QWidget& window) : QObject(&window), m_window(window) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            m_window.removeEventFilter(this);
+            // The window system gives the frame its place just after the show.
+            QTimer::singleShot(0, this, [this] {
+                KeepOnScreen();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    void KeepOnScreen() {
+        if (m_window.isMaximized() || m_window.isFullScreen() || !m_window.isVisible())
+            return;
+        const QRect frame = m_window.frameGeometry();
+        const QRect area = AvailableArea(m_window, frame.topLeft());
+        const QRect kept = KeptWithin(frame.topLeft(), frame.size(), area);
+        if (kept == frame)
+            return;
+        if (kept.size() != frame.size())
+            m_window.resize(m_window.size() - (frame.size() - kept.size()));
+        m_window.move(kept.topLeft());
+    }
+
+    QWidget& m_window;
+};
 
 QSize ScreenSize(const QWidget& window) {
     if (const QScreen* screen = window.screen())
@@ -103,6 +149,8 @@ bool RestoreWindowPlacement(QWidget& window, TSettingsStore& store) {
         if (size.width() <= 0 || size.height() <= 0)
             throw TSettingsError("no size");
         placed.move(keepWithin(position, placed.size()).topLeft());
+        if (placed.isWindow() && !sub)
+            new TKeepFrameOnScreen(placed);
         if (!sized)
             return true;
         if (maximized) {

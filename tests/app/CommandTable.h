@@ -5,6 +5,7 @@
 #include "app/TAMOForm.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -20,17 +21,18 @@ struct TCommandRow {
     QString Hint; // empty: none
     TShown Shown;
     TEnabled Enabled;
+    QString Shortcut = {}; // portable text; empty: none
 };
 
 inline const std::vector<TCommandRow>& CommandTable() {
     using enum TShown;
     using enum TEnabled;
     static const std::vector<TCommandRow> rows = {
-        {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always},
+        {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always, "Ctrl+N"},
         {"aFileCloseAll", "&Close All", "", Yes, Always},
-        {"aFilePrint", "&Print", "Print", Hidden, Always},
-        {"aFilePrintSetup", "Print &Setup", "", Hidden, Always},
-        {"aFileExit", "&Exit", "", Yes, Always},
+        {"aFilePrint", "&Print", "Print", Yes, Always, "Ctrl+P"},
+        {"aFilePrintSetup", "Print &Setup", "", Yes, Always},
+        {"aFileExit", "&Exit", "", Yes, Always, "Ctrl+Q"},
         // The hint of its toolbar button ("None"), which the status bar shows for the menu item too.
         {"aNoAction", "&No action", "None", Yes, Map},
         {"aViewRedraw", "&Redraw View", "Redraw View", Yes, Map},
@@ -39,25 +41,28 @@ inline const std::vector<TCommandRow>& CommandTable() {
         {"aViewZoomIn", "Zoom &In", "Zoom In", Yes, Map},
         {"aViewZoomOut", "Zoom &Out", "Zoom Out", Yes, Map},
         {"aViewPan", "&Pan", "Pan", Yes, Map},
+        {"aViewGoTo", "&Go To...", "Go To", Yes, Map, "Ctrl+G"},
         {"aViewPersistent", "P&ersistent View Operation", "", Yes, Always},
         {"aViewSynchronize", "&Synchronize Views", "", Yes, Always},
-        {"aNewWindow", "&Open New Window", "", Yes, Always},
-        {"aDataSelect", "&Data Selector", "Data Selector", Hidden, Always},
+        // Its letter is N: O is Zoom Out's.
+        {"aNewWindow", "Open &New Window", "", Yes, Always},
+        {"aDataSelect", "&Data Selector", "Data Selector", Yes, Always},
         {"aDataAddShape", "Add &Shape Layer", "Add Shape", Yes, Map},
         {"aZonalStatistics", "&Extract Statistics", "Extract Statistics", Hidden, Always},
-        {"aDataClassification", "&Classification", "Data Classification", Hidden, Map},
+        {"aDataClassification", "&Classification", "Data Classification", Yes, Map},
         {"aDataPoint", "Data &Point", "Data Point", Yes, Always},
-        {"aSelectSMU", "&SMU Overview", "SMU Overview", Hidden, Map},
-        {"aSelectSMUtable", "SMU table", "SMU Table", Yes, Map},
+        {"aSelectSMU", "SMU &Overview", "SMU Overview", Yes, Map},
+        {"aSelectSMUtable", "SMU &table", "SMU Table", Yes, Map},
         {"aDataQuery", "Data &Query", "", Yes, Map},
+        {"aDataFindUnit", "&Find Unit...", "Find Unit", Yes, Map, "Ctrl+F"},
         {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
-        {"aExportData", "&Export Data", "Export Data", Hidden, Always},
+        {"aExportData", "E&xport Data", "Export Data", Hidden, Always},
         {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
         {"aWindowCascade", "&Cascade", "Cascade Windows", Yes, Always},
         {"aWindowTileVert", "Tile &Vertical", "Tile Vertical", Yes, Always},
         {"aWindowTileHoriz", "&Tile Horizontal", "Tile Horizontal", Yes, Always},
         {"aWindowArrangeAll", "&Arrange All", "Arrange All", Yes, Always},
-        {"aCopyClipboard", "Copy &Map to Clipboard", "", Yes, Map},
+        {"aCopyClipboard", "Copy &Map to Clipboard", "", Yes, Map, "Ctrl+C"},
         {"aToolMain", "&Main", "", PopUp, Always},
         {"aToolView", "&View", "", PopUp, Always},
         {"aToolData", "&Data", "", PopUp, Always},
@@ -66,7 +71,7 @@ inline const std::vector<TCommandRow>& CommandTable() {
         {"aLegendNone", "Select None From Legend", "", Yes, Map},
         {"aLegendSwitch", "Switch Legend Selection", "", Yes, Map},
         // The Help menu.
-        {"aHelpContents", "&Contents", "Display the help contents screen", Yes, Always},
+        {"aHelpContents", "&Contents", "Display the help contents screen", Yes, Always, "F1"},
         {"aHelpSearch", "Soil Database", "Search help file for a topic", Hidden, Always},
         {"aHelpDisclaimer", "&Disclaimer", "", Yes, Always},
         {"aHelpAbout", "&About...", "Show program information", Yes, Always},
@@ -95,11 +100,12 @@ inline const std::vector<TBarLayout>& MenuLayout() {
          {"aFileNewWindow", "aFileCloseAll", "-", "aFilePrint", "aFilePrintSetup", "aFileExit"}},
         {"mnuView",
          "&View",
-         {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut", "aViewPan", "-",
-          "aCopyClipboard", "-", "aViewPersistent", "aViewSynchronize", "aNewWindow", "-", "aToolbars"}},
+         {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut", "aViewPan",
+          "aViewGoTo", "-", "aCopyClipboard", "-", "aViewPersistent", "aViewSynchronize", "aNewWindow", "-",
+          "aDataSelect", "aToolbars"}},
         {"mnuData",
          "&Data",
-         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect", "aDataPoint", "-",
+         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPoint", "-",
           "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation", "aExportData",
           "aLibraryManager"}},
         {"mnuWindow",
@@ -140,6 +146,7 @@ inline void ExpectCommandStates(const TTAMOForm& frame, bool withMap, const char
             continue;
         EXPECT_EQ(action->text(), row.Caption);
         EXPECT_EQ(action->statusTip(), row.Hint);
+        EXPECT_EQ(action->shortcut(), QKeySequence(row.Shortcut));
         EXPECT_EQ(action->isVisible(), row.Shown != TShown::Hidden);
         // Qt reports a hidden action as disabled; it still runs when triggered from code.
         const bool shown = row.Shown != TShown::Hidden;

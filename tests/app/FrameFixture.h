@@ -113,7 +113,8 @@ protected:
             }
             EXPECT_FALSE(button->isEnabled());
             EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
-            return int(QDialog::Accepted);
+            QTest::mouseClick(button, Qt::LeftButton);
+            return splash.result();
         });
     }
 

@@ -15,6 +15,7 @@
 #include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QWindow>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,18 @@ QJsonObject SettingsRoot(const TScopedEnvironment& env) {
         .toObject()["v2.00"]
         .toObject();
 }
+// The order in which the watched windows appear.
+class TShowOrder : public QObject {
+public:
+    QStringList Shown;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            Shown << watched->objectName();
+        return false;
+    }
+};
 } // namespace
 
 TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
@@ -186,7 +199,8 @@ TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {
     frame.show();
     EXPECT_TRUE(frame.Toolbar("TBMainToolbar")->isVisible());
     EXPECT_FALSE(frame.Toolbar("TBViewToolbar")->isVisible());
-    EXPECT_TRUE(frame.DataPointWindow()->isVisible());
+    // A floating tool window appears just after the frame.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, 1000));
     EXPECT_FALSE(frame.Action("aToolView")->isChecked());
     EXPECT_TRUE(frame.Action("aDataPoint")->isChecked());
 }
@@ -205,13 +219,21 @@ TEST(Frame, AnOpenDataPointWindowComesBackFloatingOrDocked) {
             frame.close(); // the exit command
         }
         TTAMOForm frame;
+        TShowOrder order;
+        frame.installEventFilter(&order);
+        frame.DataPointWindow()->installEventFilter(&order);
+        EXPECT_TRUE(frame.Action("aDataPoint")->isChecked()) << floating;
         frame.show();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(frame.DataPointWindow()->isVisible()) << floating;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, 1000)) << floating;
         EXPECT_EQ(frame.DataPointWindow()->isFloating(), floating);
         EXPECT_TRUE(frame.Action("aDataPoint")->isChecked()) << floating;
         if (floating) {
             EXPECT_EQ(frame.DataPointWindow()->size(), floatingPlace.size());
+            // It appears after the frame, as a window of the frame: the window manager keeps it
+            // above.
+            EXPECT_EQ(order.Shown, QStringList({"TAMOForm", "TBToolDataPoint"}));
+            ASSERT_NE(frame.DataPointWindow()->windowHandle(), nullptr);
+            EXPECT_EQ(frame.DataPointWindow()->windowHandle()->transientParent(), frame.windowHandle());
         }
     }
 }
@@ -229,6 +251,10 @@ TEST(Frame, ToolbarDialogAppliesOnOkOnly) {
                          (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
             EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
             EXPECT_GE(dialog.width(), 150);
+            // The window manager writes the title in bold beside an icon and three buttons.
+            QFont bold = dialog.font();
+            bold.setBold(true);
+            EXPECT_GE(dialog.width(), QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + 120);
             auto* list = dialog.findChild<QListWidget*>("CheckListBox");
             EXPECT_EQ(list->count(), 4);
             EXPECT_EQ(list->item(3)->text(), "Data Point");

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -168,6 +169,35 @@ TEST(FrameCommands, MenusAndToolbarsHoldTheirItemsInOrder) {
     EXPECT_EQ(frame.Action("aDataSelect")->iconText(), "&Show Data Selector");
     EXPECT_EQ(frame.Action("aNoAction")->iconText(), "&None");
     EXPECT_EQ(frame.Toolbar("TBViewToolbar")->widgetForAction(frame.Action("aNoAction"))->toolTip(), "None");
+}
+
+TEST(FrameCommands, EveryMenuItemHasALetterOfItsOwn) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    QList<QMenu*> menus = frame.findChildren<QMenu*>();
+    std::unique_ptr<QMenu> popup(frame.createPopupMenu());
+    menus << popup.get();
+    for (QMenu* menu : menus) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        emit menu->aboutToShow();
+        QMap<QChar, QString> letters;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            const qsizetype at = text.indexOf('&');
+            // Shown items all have one; hidden ones may not, but never take another's.
+            if (at < 0 || at + 1 >= text.size()) {
+                EXPECT_FALSE(action->isVisible()) << text.toStdString() << " has no letter";
+                continue;
+            }
+            const QChar letter = text.at(at + 1).toLower();
+            EXPECT_FALSE(letters.contains(letter))
+                << text.toStdString() << " and " << letters.value(letter).toStdString() << " share "
+                << QString(letter).toStdString();
+            letters.insert(letter, text);
+        }
+    }
 }
 
 TEST(FrameCommands, TheWindowMenuListsTheChildWindows) {

@@ -291,14 +291,13 @@ TEST_F(FrameOnData, TheExportWindowOffersTheLibrariesAndTheirThemes) {
 
 TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
     Start();
-    // The legend commands follow the classification controls on the Data toolbar; the ramp box
-    // and the classification command exist but are not shown.
+    // The legend commands follow the classification controls on the Data toolbar.
     const QList<QAction*> data = frame->Toolbar("TBDataToolbar")->actions();
     EXPECT_LT(data.indexOf(frame->Action("aDataClassification")), data.indexOf(frame->Action("aLegendAll")));
     EXPECT_EQ(data.indexOf(frame->Action("aLegendNone")), data.indexOf(frame->Action("aLegendAll")) + 1);
     EXPECT_EQ(data.indexOf(frame->Action("aLegendSwitch")), data.indexOf(frame->Action("aLegendAll")) + 2);
     EXPECT_TRUE(frame->Action("aLegendSwitch")->isVisible());
-    EXPECT_FALSE(frame->Action("aDataClassification")->isVisible());
+    EXPECT_TRUE(frame->Action("aDataClassification")->isVisible());
     EXPECT_FALSE(frame->ColorRampBox()->isVisible());
     EXPECT_EQ(frame->ColorRampBox()->count(), 30);
 
@@ -328,7 +327,7 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
                   QRgb(frame->ColorRamp(1)[kRampFirstColor + i * 39 / classes]))
             << i;
 
-    // The hidden classification command opens the dialog on the active map.
+    // The classification command opens the dialog on the active map.
     responder.DialogAnswers.push_back([](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Classification");
         return int(QDialog::Rejected);

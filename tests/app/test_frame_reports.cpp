@@ -10,6 +10,8 @@
 #include "reports/TableForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolBar>
@@ -39,18 +42,22 @@ protected:
     }
 
     void FindPixelInsideTheUnit() {
-        const QImage& bitmap = map->Image32View->Bitmap;
-        const int margin = kBlockSize / 4;
-        for (int y = 0; y < bitmap.height() && Inside.isNull(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x) {
-                const TCellIndex cell = map->View().PixelToCellIndex(x, y);
-                if (cell.Row > kBlockRow + margin && cell.Row < kBlockRow + kBlockSize - margin &&
-                    cell.Col > kBlockCol + margin && cell.Col < kBlockCol + kBlockSize - margin) {
-                    Inside = QPoint(x + 2, y + 2);
-                    break;
-                }
-            }
+        Inside = PixelInsideTheUnit(*map);
         ASSERT_FALSE(Inside.isNull());
+    }
+
+    // A pixel of `window` well inside the unit's block.
+    static QPoint PixelInsideTheUnit(TMapExplorerForm& window) {
+        const QImage& bitmap = window.Image32View->Bitmap;
+        const int margin = kBlockSize / 4;
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x) {
+                const TCellIndex cell = window.View().PixelToCellIndex(x, y);
+                if (cell.Row > kBlockRow + margin && cell.Row < kBlockRow + kBlockSize - margin &&
+                    cell.Col > kBlockCol + margin && cell.Col < kBlockCol + kBlockSize - margin)
+                    return {x + 2, y + 2};
+            }
+        return {};
     }
 
     // A pixel beside the click marker, inside the unit.
@@ -76,12 +83,12 @@ TEST_F(FrameReports, DataMenuAndToolbarCarryTheCommandsInOrder) {
     const QStringList menu = NamesOf(data->actions());
     ASSERT_GE(menu.size(), 5);
     EXPECT_EQ(menu.mid(0, 5),
-              QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataSelect"}));
+              QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit"}));
     const QStringList bar = NamesOf(frame->Toolbar("TBDataToolbar")->actions());
     EXPECT_EQ(bar.mid(0, 5), QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-"}));
-    EXPECT_FALSE(frame->Action("aSelectSMU")->isVisible());
+    EXPECT_TRUE(frame->Action("aSelectSMU")->isVisible());
     EXPECT_TRUE(frame->Action("aSelectSMUtable")->isVisible());
-    EXPECT_EQ(frame->Action("aSelectSMUtable")->text(), "SMU table");
+    EXPECT_EQ(frame->Action("aSelectSMUtable")->text(), "SMU &table");
     EXPECT_EQ(frame->Action("aDataQuery")->text(), "Data &Query");
     EXPECT_TRUE(frame->Action("aDataQuery")->isEnabled());
     frame->Action("aFileCloseAll")->trigger();
@@ -119,6 +126,91 @@ TEST_F(FrameReports, ClickWithTheTableToolShowsTheUnitAndHighlightDrawsIt) {
     QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(frame->Reports().TableForm(), table);
     EXPECT_TRUE(table->isVisible());
+}
+
+TEST_F(FrameReports, ASeaClickWithTheTableToolOpensNothingAndSaysSo) {
+    frame->Action("aSelectSMUtable")->trigger();
+    // The top left corner of the world lies in the Arctic sea.
+    QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(frame->Reports().TableForm(), nullptr);
+    EXPECT_EQ(frame->StatusPanel(0)->text(), "No soil mapping unit here");
+    EXPECT_FALSE(map->Marker.Shown());
+    // A unit again: its table, and the status bar forgets the sea.
+    QTest::mouseClick(map->Image32View, Qt::LeftButton, {}, Inside);
+    ASSERT_NE(frame->Reports().TableForm(), nullptr);
+    EXPECT_EQ(frame->Reports().TableForm()->cmbSMUs->count(), 1);
+    EXPECT_EQ(frame->StatusPanel(0)->text(), "");
+}
+
+TEST_F(FrameReports, ASelectionIsDrawnInEveryMapWindow) {
+    frame->Action("aFileNewWindow")->trigger();
+    ASSERT_EQ(frame->MapWindows().size(), 2);
+    TMapExplorerForm* second = frame->MapWindows().last();
+    ASSERT_NE(second, map);
+    ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*second));
+    QSignalSpy firstDrawn(map, &TMapExplorerForm::DrawingFinished);
+    QSignalSpy secondDrawn(second, &TMapExplorerForm::DrawingFinished);
+    frame->Action("aDataQuery")->trigger();
+    TQueryWindow* query = frame->Reports().QueryWindow();
+    query->edtSQL->setText("TAMO2_SMU_ID = " + QString::number(Smu));
+    QTest::mouseClick(query->btnRun, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstDrawn.count() > 0 && secondDrawn.count() > 0; }, 20000));
+    WaitForDrawing();
+    EXPECT_EQ(UnitPixel(), 0xFF0000FFu);
+}
+
+TEST_F(FrameReports, MenuShortcutsWorkFromTheReportWindowsAndCtrlCCopiesTheirText) {
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(frame->MapWindows().size(), 2);
+    ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*frame->ActiveMap()));
+
+    frame->Action("aDataQuery")->trigger();
+    TQueryWindow* query = frame->Reports().QueryWindow();
+    query->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(query));
+    query->edtSQL->setFocus();
+    QTest::keyClick(query->edtSQL, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(frame->MapWindows().size(), 3);
+    ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*frame->ActiveMap()));
+    // Ctrl+C there copies the selected text, not the map.
+    query->edtSQL->setText("TAMO2_SMU_ID = 1");
+    query->edtSQL->selectAll();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(query->edtSQL, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "TAMO2_SMU_ID = 1");
+    EXPECT_TRUE(QApplication::clipboard()->image().isNull());
+
+    // In the frame, with a map window focused, Ctrl+C copies the map.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->ActiveMap()->Image32View->setFocus();
+    QTest::keyClick(frame->ActiveMap()->Image32View, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+TEST_F(FrameReports, TheChosenToolIsCheckedAndActsInEveryMapWindow) {
+    frame->Action("aFileNewWindow")->trigger();
+    ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*frame->ActiveMap()));
+    EXPECT_TRUE(frame->Action("aNoAction")->isChecked());
+    frame->Action("aViewPan")->trigger();
+    EXPECT_TRUE(frame->Action("aViewPan")->isChecked());
+    EXPECT_FALSE(frame->Action("aNoAction")->isChecked());
+    EXPECT_TRUE(frame->Toolbar("TBViewToolbar")
+                    ->widgetForAction(frame->Action("aViewPan"))
+                    ->property("checked")
+                    .toBool());
+    for (TMapExplorerForm* window : frame->MapWindows())
+        EXPECT_EQ(window->Tool, mtPan);
+    // A window opened now takes it too.
+    frame->Action("aFileNewWindow")->trigger();
+    ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*frame->ActiveMap()));
+    EXPECT_EQ(frame->ActiveMap()->Tool, mtPan);
+    frame->Action("aSelectSMUtable")->trigger();
+    EXPECT_FALSE(frame->Action("aViewPan")->isChecked());
+    for (TMapExplorerForm* window : frame->MapWindows())
+        EXPECT_EQ(window->Tool, mtSmuTable);
 }
 
 TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {

@@ -4,6 +4,7 @@
 #include "app/StartupLoad.h"
 #include "common/TAMOError.h"
 #include "settings/LocationForm.h"
+#include "map/frmProgress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -104,4 +105,37 @@ TEST_F(StartupLoadTest, AFirstStartWithoutDataGoesOnWithTheDemoDataItMakes) {
     EXPECT_TRUE(responder.Messages.empty());
     EXPECT_EQ(Preferences().ATTRIB_MDB, env.DataHome() + "TAMO/TAMO2.sqlite");
     EXPECT_EQ(ProgramState().ConnectionString, BuildConnectionString(Preferences().ATTRIB_MDB));
+}
+
+TEST_F(StartupLoadTest, ClosingTheWaitingSplashEndsTheProgram) {
+    MakeDataFiles();
+    // Alt+F4 on the splash: the window system asks it to close.
+    responder.DialogAnswers.push_back([](QDialog& splash) {
+        splash.close();
+        return splash.result();
+    });
+    TStartupLoad load(frame, RecordingSteps());
+    load.Run();
+    EXPECT_EQ(steps, QStringList({"load", "end"}));
+    EXPECT_EQ(load.Outcome(), TStartupLoad::TOutcome::Cancelled);
+}
+
+// The extraction that follows "Load TAMO" on a first start: a second Enter must not cancel it.
+TEST(ProgressWindow, EnterNeverCancelsEscapeAndCancelDo) {
+    TfrmProgress window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Return);
+    window.btnCancel->setFocus();
+    QTest::keyClick(window.btnCancel, Qt::Key_Return);
+    QTest::keyClick(window.btnCancel, Qt::Key_Enter);
+    EXPECT_FALSE(window.CancelRequested);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.CancelRequested);
+
+    TfrmProgress clicked;
+    clicked.show();
+    QTest::mouseClick(clicked.btnCancel, Qt::LeftButton);
+    EXPECT_TRUE(clicked.CancelRequested);
 }

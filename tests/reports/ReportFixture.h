@@ -194,7 +194,7 @@ class TFakeReportHost : public TReportHost {
 public:
     explicit TFakeReportHost(TTAMO& database) : m_database(database) {}
     TTAMO& Database() override { return m_database; }
-    void RedrawActiveMap() override { ++Redraws; }
+    void SelectionChanged() override { ++Redraws; }
     void EraseClickMarker() override { ++MarkerErases; }
     int Redraws = 0;
     int MarkerErases = 0;

@@ -48,7 +48,6 @@ TEST_F(ReportWindows, ShowsTheUnitWithHeaderAndOneColumnPerComponent) {
     table->show();
     EXPECT_EQ(table->StringGrid->model()->columnCount(), 4);
     EXPECT_EQ(table->StringGrid->model()->rowCount(), 186);
-    EXPECT_EQ(table->StringGrid->columnWidth(0), 200);
     EXPECT_EQ(Cell(3, 1), "Eutric Cambisols (WRB)");
     EXPECT_EQ(table->lblCov->text(), "Good");
     EXPECT_EQ(table->lblWRB2->text(), "Eutric Cambisols (WRB) (CMeu)");
@@ -80,17 +79,55 @@ TEST_F(ReportWindows, DraggingTheLineBetweenColumnsResizesThem) {
     table->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
     QWidget* cells = table->StringGrid->viewport();
-    const int line = table->StringGrid->columnViewportPosition(1) + table->StringGrid->columnWidth(1);
+    const int before = table->StringGrid->columnWidth(1);
+    const int line = table->StringGrid->columnViewportPosition(1) + before;
     QTest::mousePress(cells, Qt::LeftButton, {}, QPoint(line, 30));
     QMouseEvent move(QEvent::MouseMove, QPointF(line + 40, 30), cells->mapToGlobal(QPointF(line + 40, 30)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(cells, &move);
     QTest::mouseRelease(cells, Qt::LeftButton, {}, QPoint(line + 40, 30));
-    EXPECT_EQ(table->StringGrid->columnWidth(1), 170);
-    // The heading above follows, and the width stays for the next unit.
-    EXPECT_EQ(table->StringGridHeader->columnWidth(0), 170);
+    EXPECT_EQ(table->StringGrid->columnWidth(1), before + 40);
+    // The heading above follows, and the width stays for the next unit and a wider window.
+    EXPECT_EQ(table->StringGridHeader->columnWidth(0), before + 40);
     ASSERT_TRUE(table->ShowSMU(2, TAddToList::Yes));
-    EXPECT_EQ(table->StringGrid->columnWidth(1), 170);
+    table->resize(table->width() + 100, table->height());
+    EXPECT_EQ(table->StringGrid->columnWidth(1), before + 40);
+}
+
+TEST_F(ReportWindows, TheValueColumnsTakeTheFreeWidthAndTheCaptionsFitWithinAThird) {
+    ASSERT_TRUE(table->ShowSMU(1, TAddToList::Yes));
+    QAbstractItemModel& model = *table->StringGrid->model();
+    const QFontMetrics metrics(table->StringGrid->font());
+    int longest = 0;
+    for (int row = 0; row < model.rowCount(); ++row)
+        longest = std::max(longest, metrics.horizontalAdvance(model.index(row, 0).data().toString()));
+    const auto columnsFillTheGrid = [&] {
+        int sum = 0;
+        for (int column = 0; column < model.columnCount(); ++column)
+            sum += table->StringGrid->columnWidth(column);
+        return sum;
+    };
+
+    // Wide: every caption whole, and no empty band right of the last value column.
+    table->resize(1400, 700);
+    table->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
+    EXPECT_GT(table->StringGrid->columnWidth(0), longest);
+    EXPECT_LE(table->StringGrid->columnWidth(0), table->width() / 3);
+    EXPECT_NEAR(columnsFillTheGrid(), table->StringGrid->viewport()->width(), model.columnCount());
+    for (int column = 2; column < model.columnCount(); ++column)
+        EXPECT_EQ(table->StringGrid->columnWidth(column), table->StringGrid->columnWidth(1));
+
+    // Narrow: the captions keep a third, the values their usual width; cut texts keep a tool tip.
+    table->resize(450, 600);
+    ASSERT_GT(longest, table->width() / 3);
+    EXPECT_EQ(table->StringGrid->columnWidth(0), table->width() / 3);
+    EXPECT_GE(table->StringGrid->columnWidth(1), 130);
+    for (int row = 0; row < model.rowCount(); ++row)
+        for (int column = 0; column < model.columnCount(); ++column) {
+            const QModelIndex cell = model.index(row, column);
+            EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), cell.data().toString()) << row << "," << column;
+        }
 }
 
 TEST_F(ReportWindows, SelectedUnitsAreListedOnce) {

@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QToolBar>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,6 +96,31 @@ TEST(WindowPlacement, KeptWithinMovesAndShrinksOnlyAsFarAsNeeded) {
     };
     for (const TCase& c : cases)
         EXPECT_EQ(KeptWithin(c.Position, c.Size, area), c.Kept) << c.Position.x() << "," << c.Position.y();
+}
+
+TEST(WindowPlacement, ARestoredWindowKeepsItsFrameWithinTheScreen) {
+    // Stored when the window was dragged down to the screen's lower edge: its client area fits,
+    // its frame (title bar and borders) does not.
+    TScopedEnvironment env;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        TRegistry registry;
+        registry.OpenKey(QString(kFormsKey) + "\\TableForm", TKeyAccess::CreateIfMissing);
+        registry.WriteInteger("Left", screen.left() + 10);
+        registry.WriteInteger("Top", screen.bottom() + 1 - 300);
+        registry.WriteBool("Maximized", false);
+        registry.WriteInteger("Width", 400);
+        registry.WriteInteger("Height", 300);
+    }
+    QWidget details;
+    details.setObjectName("TableForm");
+    RestoreWindowPlacement(details);
+    details.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&details));
+    ASSERT_NE(details.frameGeometry().size(), details.size()) << "the platform shows no window frame";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(details.frameGeometry()); }, 1000))
+        << details.frameGeometry().y() << "+" << details.frameGeometry().height();
+    EXPECT_EQ(details.size(), QSize(400, 300));
 }
 
 TEST(WindowPlacement, AStoredPlacementOfExtremeSizeIsKeptWithinTheScreen) {

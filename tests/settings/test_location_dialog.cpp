@@ -40,6 +40,31 @@ TEST(LocationDialog, ShowsThePathsAndMarksMissingFilesRed) {
     EXPECT_TRUE(form.chkDelete->isChecked());
 }
 
+TEST(LocationDialog, TheDatabaseLabelNamesTheKindInUse) {
+    TScopedEnvironment env;
+    TTestResponder responder;
+    TPreferences prefs;
+    SetDefaultPreferences(prefs);
+    prefs.ATTRIB_MDB = env.Folder() + "Data/TAMO2.sqlite";
+    {
+        QFile file(prefs.ATTRIB_MDB);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3\0", 16));
+    }
+    const QString access = env.Folder() + "elsewhere/TAMO2.mdb";
+    QDir().mkpath(env.Folder() + "elsewhere");
+    WriteAccessStub(access);
+    responder.FileAnswers = {{access}};
+    TLocationForm form(prefs);
+    EXPECT_EQ(form.Label1->text(), "TAMO Attribute database (SQLite file)");
+    QTest::mouseClick(form.btnAttrib, Qt::LeftButton);
+    EXPECT_EQ(form.Label1->text(), "TAMO Attribute database (Access file)");
+    EXPECT_GE(form.Label1->width(), form.Label1->sizeHint().width());
+    prefs.ATTRIB_MDB = env.Folder() + "missing.db";
+    TLocationForm unknown(prefs);
+    EXPECT_EQ(unknown.Label1->text(), "TAMO Attribute database (Access or SQLite file)");
+}
+
 TEST(LocationDialog, BrowsingSetsThePreferenceAtOnceAndCancelKeepsIt) {
     TScopedEnvironment env;
     TTestResponder responder;
@@ -52,7 +77,9 @@ TEST(LocationDialog, BrowsingSetsThePreferenceAtOnceAndCancelKeepsIt) {
         QTest::mouseClick(form.btnAttrib, Qt::LeftButton);
         ASSERT_EQ(responder.FileRequests.size(), 1u);
         EXPECT_EQ(responder.FileRequests[0].Title, "TAMO Attribute database");
-        EXPECT_TRUE(responder.FileRequests[0].Filter.startsWith("Microsoft Access Files | *.MDB"));
+        // Both kinds at once come first: the file in use is listed whichever kind it is.
+        EXPECT_TRUE(
+            responder.FileRequests[0].Filter.startsWith("TAMO Attribute databases | *.MDB;*.SQLITE;*.DB|"));
         EXPECT_EQ(prefs.ATTRIB_MDB, chosen);
         EXPECT_EQ(form.edtAttributes->text(), chosen);
         EXPECT_FALSE(IsRed(form.edtAttributes));

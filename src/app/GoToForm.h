@@ -1,0 +1,30 @@
+#pragma once
+// The "Go To" dialog: the user types a place; OK is taken only for a place that can be read, and
+// the dialog says what was wrong with any other text.
+
+#include "app/PlaceText.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TGoToForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TGoToForm(QWidget* parent = nullptr);
+
+    // The place read from the text when the dialog ended with OK.
+    const TPlace& Place() const { return m_place; }
+
+    QLineEdit* edtPlace = nullptr;
+    QLabel* lblError = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+    void accept() override;
+
+private:
+    TPlace m_place;
+};
