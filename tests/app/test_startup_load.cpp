@@ -3,8 +3,8 @@
 #include "app/SplashForm.h"
 #include "app/StartupLoad.h"
 #include "common/TAMOError.h"
-#include "settings/LocationForm.h"
 #include "map/frmProgress.h"
+#include "settings/LocationForm.h"
 
 #include <QApplication>
 #include <QDir>
