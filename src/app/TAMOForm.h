@@ -151,6 +151,8 @@ private:
     void SelectTool(TMapTool tool);
     // Redraw or View All on the active map window.
     void RunOnActiveMap(TMapTool command);
+    // Go To: the active map shows a 2° window around the place the user types, marked.
+    void aViewGoToExecute();
     // The child windows that Tile and Cascade arrange: shown and not minimised.
     QList<QMdiSubWindow*> ArrangedSubWindows() const;
     void TileSubWindows(Qt::Orientation orientation);

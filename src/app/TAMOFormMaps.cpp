@@ -2,6 +2,7 @@
 // theme tree), routing the view commands to the active one, arranging and synchronising them.
 
 #include "app/FrameCommands.h"
+#include "app/GoToForm.h"
 #include "app/TAMOForm.h"
 #include "app/ThemeTreeImages.h"
 #include "app/ThemeTreeLayout.h"
@@ -49,6 +50,7 @@ void TTAMOForm::ConnectMapCommands() {
     // Commands of the active map window.
     m_commands->OnTriggered("aViewRedraw", [this] { RunOnActiveMap(mtRedraw); });
     m_commands->OnTriggered("aViewReset", [this] { RunOnActiveMap(mtViewAll); });
+    m_commands->OnTriggered("aViewGoTo", [this] { aViewGoToExecute(); });
     m_commands->OnTriggered("aWindowCascade", [this] { CascadeSubWindows(); });
     m_commands->OnTriggered("aWindowTileVert", [this] { TileSubWindows(Qt::Horizontal); });
     m_commands->OnTriggered("aWindowTileHoriz", [this] { TileSubWindows(Qt::Vertical); });
@@ -181,6 +183,17 @@ void TTAMOForm::RunOnActiveMap(TMapTool command) {
     // The command left the map without a tool unless tools persist: so are the others.
     if (!Preferences().PersistentView)
         SelectTool(mtNoAction);
+}
+
+void TTAMOForm::aViewGoToExecute() {
+    TMapExplorerForm* map = ActiveMap();
+    if (!map)
+        return;
+    TGoToForm dialog(this);
+    if (Dialogs::Exec(dialog) != QDialog::Accepted)
+        return;
+    constexpr double kGoToSpanDegrees = 2;
+    map->GoTo(dialog.Place().Longitude, dialog.Place().Latitude, kGoToSpanDegrees);
 }
 
 void TTAMOForm::ResetMapTools() {

@@ -8,17 +8,21 @@
 #include "map/MapExplorerForm.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTreeWidget>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
 constexpr int kStateImageWidth = 32;
 // The check box fills the left 16 pixels of a state image; the colour button the rest.
 constexpr int kCheckMarkWidth = 17;
+// The caption image (a class's swatch, an overlay's symbol) follows the state image.
+constexpr int kCaptionImageWidth = 16;
 
 int NodeState(const QTreeWidgetItem& node) {
     return node.data(0, lrState).toInt();
@@ -42,6 +46,50 @@ TLegendPanel::TLegendPanel(TMapExplorerForm& form)
     connect(&m_tree, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { m_tree.expandItem(node); });
     m_tree.viewport()->installEventFilter(this);
+    m_tree.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&m_tree, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowContextMenu(at); });
+}
+
+QMenu* TLegendPanel::ShowContextMenu(QPoint at) {
+    // The tree is rebuilt by every drawing: its nodes are not offered while one runs.
+    if (m_form.IsDrawing())
+        return nullptr;
+    const QTreeWidgetItem* node = m_tree.itemAt(at);
+    const int kind = node ? NodeKind(*node) : 0;
+    const int index = node ? NodeIndex(*node) : 0;
+    auto* menu = new QMenu(&m_tree);
+    menu->setObjectName("LegendMenu");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const auto add = [this, menu](const QString& caption, const char* name, std::function<void()> run) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, run = std::move(run)] { Guarded(run, &m_form); });
+        return action;
+    };
+    add("&Classification...", "aLegendClassification", [this] {
+        ShowClassification();
+    })->setEnabled(m_form.Manager().ThemeOpen);
+    add("C&hange Colour...", "aLegendColour", [this, kind, index] {
+        PickColourOf(kind, index);
+    })->setEnabled(kind == lnClass || kind == lnShape);
+    menu->addSeparator();
+    add("Select &All", "aLegendAll", [this] { SelectAllClasses(); });
+    add("Select &None", "aLegendNone", [this] { SelectNoClasses(); });
+    add("S&witch Selection", "aLegendSwitch", [this] { InvertClassSelection(); });
+    if (kind == lnShape) {
+        menu->addSeparator();
+        add("&Remove Shape Layer", "aLegendRemoveShape", [this, index] { RemoveShapeLayer(index); });
+    }
+    menu->popup(m_tree.viewport()->mapToGlobal(at));
+    return menu;
+}
+
+void TLegendPanel::RemoveShapeLayer(int index) {
+    auto& layers = m_form.Manager().ShapeLayers;
+    if (index < 0 || index >= int(layers.size()))
+        return;
+    layers.erase(layers.begin() + index);
+    Redraw();
 }
 
 QRect TLegendPanel::StateImageRect(const QTreeWidget& tree, const QTreeWidgetItem& node) {
@@ -74,6 +122,10 @@ TStatePart TLegendPanel::HitTest(const QTreeWidget& tree, QPoint point, QTreeWid
     if (!hit)
         return TStatePart::None;
     const QRect state = StateImageRect(tree, *hit);
+    const QRect swatch(state.right() + 1, state.top(), kCaptionImageWidth, state.height());
+    const int kind = NodeKind(*hit);
+    if (!state.isEmpty() && swatch.contains(point) && (kind == lnClass || kind == lnShape))
+        return TStatePart::Colour;
     if (!state.contains(point))
         return TStatePart::None;
     return point.x() - state.left() < kCheckMarkWidth ? TStatePart::CheckMark : TStatePart::Colour;
@@ -149,11 +201,13 @@ void TLegendPanel::ToggleLegendNode(QTreeWidgetItem* node) {
 }
 
 void TLegendPanel::PickLegendColour(QTreeWidgetItem* node) {
-    if (!node)
-        return;
+    if (node)
+        PickColourOf(NodeKind(*node), NodeIndex(*node));
+}
+
+void TLegendPanel::PickColourOf(int kind, int index) {
     TQEVmanager& legend = m_form.Manager();
-    const int index = NodeIndex(*node);
-    switch (NodeKind(*node)) {
+    switch (kind) {
     case lnTheme:
         Redraw();
         break;

@@ -9,12 +9,13 @@
 #include <QObject>
 #include <QRect>
 
+class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TMapExplorerForm;
 
 // Which part of a node's state image a point is on: the check mark toggles, the button beside it
-// picks a colour.
+// and the swatch of a class or overlay pick a colour.
 enum class TStatePart { None, CheckMark, Colour };
 
 class TLegendPanel : public QObject, public TClassificationTarget {
@@ -25,6 +26,12 @@ public:
 
     void ToggleLegendNode(QTreeWidgetItem* node);
     void PickLegendColour(QTreeWidgetItem* node);
+    // The menu of a right click at `at` (viewport coordinates): the classification, the colour of
+    // the class or overlay there, the class selection, and for an overlay its removal. Shown at
+    // once; it goes when it closes.
+    QMenu* ShowContextMenu(QPoint at);
+    // Takes the overlay `index` off the map.
+    void RemoveShapeLayer(int index);
     void SelectAllClasses();
     void SelectNoClasses();
     void InvertClassSelection();
@@ -44,6 +51,8 @@ protected:
 
 private:
     void SetClassVisibility(int index, bool visible);
+    // The colour picker for the class or overlay `index` (a TLegendNodeKind).
+    void PickColourOf(int kind, int index);
     QTreeWidgetItem* ClassNode(int index) const;
 
     TMapExplorerForm& m_form;

@@ -114,6 +114,9 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     Splitter->setSizes({784 - kLegendWidth - 4, kLegendWidth});
+    m_legendWish = kLegendWidth;
+    // A width the user drags the legend to is kept, within a third of the window.
+    connect(Splitter, &QSplitter::splitterMoved, this, [this] { m_legendWish = Panel->width(); });
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -347,6 +350,11 @@ void TMapExplorerForm::DrawingDone(const TRenderResult& result) {
     // A stopped drawing shows the rows drawn so far; a finished one the whole map.
     if (result.Outcome != TRenderOutcome::Failed) {
         Image32View->Bitmap = result.Image;
+        if (m_placeToMark) {
+            const TPixel place = m_view.LonLatToPixel(m_placeToMark->Lon, m_placeToMark->Lat);
+            Marker.Draw(Image32View->Bitmap, place.X, place.Y);
+            m_placeToMark.reset();
+        }
         Image32View->update();
     }
     EndDrawing();
@@ -398,6 +406,19 @@ void TMapExplorerForm::PanBy(int dx, int dy) {
     m_view.SetOrigin(next.OriginX, next.OriginY);
     // The scale of the last fit stays: a pan never changes the zoom.
     DrawMap();
+}
+
+bool TMapExplorerForm::GoTo(double lon, double lat, double spanDegrees) {
+    const std::optional<TCellPoint> centre = m_view.LonLatToCell(lon, lat);
+    if (!m_manager->ThemeOpen || !centre)
+        return false;
+    const double halfCols = spanDegrees / 2 * m_view.RasterCols() / 360.0;
+    const double halfRows = spanDegrees / 2 * m_view.RasterRows() / 180.0;
+    m_placeToMark = TLonLat{lon, lat};
+    ShowView({TruncToInt(std::floor(centre->Col - halfCols)), TruncToInt(std::ceil(centre->Col + halfCols)),
+              TruncToInt(std::floor(centre->Row - halfRows)), TruncToInt(std::ceil(centre->Row + halfRows))});
+    SynchronizeIfWanted();
+    return true;
 }
 
 void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {
@@ -565,14 +586,20 @@ void TMapExplorerForm::FitLegendPanel() {
     const QAbstractItemView& view = *LegendTreeView; // its column width hint is public there
     const int needed = view.sizeHintForColumn(0) + 2 * LegendTreeView->frameWidth() +
                        Panel->contentsMargins().left() + Panel->contentsMargins().right() + 4 + scrollBar;
-    const int wanted = std::clamp(needed, kLegendWidth, std::max(kLegendWidth, width() / 3));
+    const int wanted = std::max(needed, kLegendWidth);
     // Only when the legend's needs changed: a width the user chose with the splitter stays.
     if (wanted == m_legendWidth)
         return;
     m_legendWidth = wanted;
+    m_legendWish = std::max(m_legendWish, wanted);
+    PlaceLegend();
+}
+
+void TMapExplorerForm::PlaceLegend() {
+    const int width = std::min(m_legendWish, this->width() / 3);
     const int total = Splitter->width() - Splitter->handleWidth();
-    if (Panel->width() < wanted && total > wanted)
-        Splitter->setSizes({total - wanted, wanted});
+    if (Panel->width() != width && total > width)
+        Splitter->setSizes({total - width, width});
 }
 
 void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
@@ -640,7 +667,11 @@ void TMapExplorerForm::WatchParent() {
 bool TMapExplorerForm::event(QEvent* e) {
     if (e->type() == QEvent::ParentChange)
         WatchParent();
-    return QWidget::event(e);
+    const bool handled = QWidget::event(e);
+    // The splitter has its new size by now (the layout handles the event first).
+    if (e->type() == QEvent::Resize)
+        PlaceLegend();
+    return handled;
 }
 
 void TMapExplorerForm::PrepareClose() {

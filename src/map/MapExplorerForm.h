@@ -79,6 +79,9 @@ public:
     void ZoomToRectangle();
     // The map moved with a pan drag by (dx, dy) pixels: the view follows by the same distance.
     void PanBy(int dx, int dy);
+    // Shows `spanDegrees` of latitude and longitude around (lon, lat) and marks that point once the
+    // map is drawn. False (the view unchanged) when no theme is open.
+    bool GoTo(double lon, double lat, double spanDegrees);
     // Ends the drawing in progress at its next row (the Stop button, the right mouse button, Esc);
     // the rows drawn so far are shown.
     void RequestStop();
@@ -152,6 +155,9 @@ private:
     void RefreshDataPoint();
     // Widens the legend panel where its texts need more than its usual width.
     void FitLegendPanel();
+    // Gives the legend the width it wants, within a third of the window: a narrower window narrows
+    // it, a wider one gives its width back.
+    void PlaceLegend();
     void Image32ViewMouseUp(Qt::MouseButton button, int x, int y);
     void btnStopClick();
     void MapPanelResize();
@@ -186,6 +192,8 @@ private:
     TLegendPanel* m_legendPanel = nullptr; // owned as a Qt child
     bool m_shownOnce = false;
     QWidget* m_watchedParent = nullptr;
-    int m_legendWidth = 0; // the width FitLegendPanel last gave the panel
+    int m_legendWidth = 0; // the width the legend's texts need, as FitLegendPanel last found it
+    int m_legendWish = 0;  // the width of the legend when the window has room: its texts' or the user's
     QTimer m_resizeTimer;
+    std::optional<TLonLat> m_placeToMark; // marked when the drawing under way ends
 };

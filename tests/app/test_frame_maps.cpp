@@ -2,6 +2,7 @@
 #include "CommandTable.h"
 #include "FrameFixture.h"
 #include "TestSupport.h"
+#include "app/GoToForm.h"
 #include "app/SingleInstance.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocalSocket>
 #include <QMdiArea>
@@ -368,9 +370,41 @@ TEST_F(FrameOnData, AnotherStartRestoresAMinimisedFrameWhileItsMapRedraws) {
         other.connectToServer(name);
         other.write("activate\n");
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return answer == "ok\n" && !frame->isMinimized() && !map->IsDrawing(); },
-            20000))
+            [&] { return answer == "ok\n" && !frame->isMinimized() && !map->IsDrawing(); }, 20000))
             << start;
         frame->showMinimized();
     }
+}
+
+TEST_F(FrameOnData, GoToShowsTwoDegreesAroundThePlaceAndMarksIt) {
+    Start();
+    // The middle of the unit's block: column 1150 and row 550 on a grid of six cells a degree.
+    responder.DialogAnswers.push_back([](QDialog& dialog) {
+        auto* goTo = qobject_cast<TGoToForm*>(&dialog);
+        if (!goTo) {
+            ADD_FAILURE() << "unexpected dialog " << dialog.windowTitle().toStdString();
+            return int(QDialog::Rejected);
+        }
+        goTo->show();
+        // A wrong text is answered in the dialog, which stays.
+        QTest::keyClicks(goTo->edtPlace, "1°40'S");
+        QTest::keyClick(goTo->edtPlace, Qt::Key_Return);
+        EXPECT_TRUE(goTo->isVisible());
+        EXPECT_FALSE(goTo->lblError->isHidden());
+        // The text is selected for typing anew.
+        QTest::keyClicks(goTo->edtPlace, "1°40'S 11°40'E");
+        QTest::keyClick(goTo->edtPlace, Qt::Key_Return);
+        EXPECT_FALSE(goTo->isVisible())
+            << goTo->edtPlace->text().toStdString() << ": " << goTo->lblError->text().toStdString();
+        return goTo->result();
+    });
+    frame->Action("aViewGoTo")->trigger();
+    ASSERT_TRUE(responder.DialogAnswers.empty());
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    const TViewRect view = map->GetView();
+    EXPECT_EQ(view.Col0, 1144);
+    EXPECT_EQ(view.Col1, 1156);
+    EXPECT_EQ(view.Row0, 544);
+    EXPECT_EQ(view.Row1, 556);
+    EXPECT_TRUE(map->Marker.Shown());
 }

@@ -3,16 +3,20 @@
 #include "MapWindowFixture.h"
 #include "classify/ColorForm.h"
 #include "classify/frmClassification.h"
+#include "map/LegendImages.h"
 #include "map/LegendPanel.h"
 #include "map/LegendTree.h"
 #include "map/MapExplorerForm.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -116,8 +120,10 @@ TEST_F(LegendPanelTest, TheStateImageIsWhereTheTreePaintsTheCheckBoxAndTheButton
     EXPECT_EQ(QColor(shown.pixel(state.left() + 17, top + 7)), QColor(128, 128, 128)); // button edge
     EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 7, state.center().y()}), TStatePart::CheckMark);
     EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 24, state.center().y()}), TStatePart::Colour);
-    // The caption image and the text are not part of it, nor is the "Shape Layers" node.
-    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 40, state.center().y()}), TStatePart::None);
+    // The class's swatch picks its colour too; the text is not part of it, nor is the "Shape Layers"
+    // node.
+    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 40, state.center().y()}), TStatePart::Colour);
+    EXPECT_EQ(TLegendPanel::HitTest(Tree(), {state.left() + 52, state.center().y()}), TStatePart::None);
     EXPECT_TRUE(TLegendPanel::StateImageRect(Tree(), *Tree().topLevelItem(1)).isEmpty());
 }
 
@@ -227,12 +233,18 @@ TEST_F(LegendPanelTest, TheColourButtonOfAClassOpensThePickerAndOkRecolours) {
 TEST_F(LegendPanelTest, CancellingThePickerLeavesTheLegendAndStartsNoDrawing) {
     QSignalSpy drawn(Form.get(), &TMapExplorerForm::DrawingFinished);
     Host.StatusTexts.clear();
-    Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
-    ClickNode(ClassNode(0), TStatePart::Colour);
-    EXPECT_TRUE(Responder.DialogAnswers.empty());
-    Responder.DialogAnswers.push_back([](QDialog&) { return int(QDialog::Rejected); });
-    ClickNode(ShapeNode(0), TStatePart::Colour);
-    EXPECT_TRUE(Responder.DialogAnswers.empty());
+    // The colour button and the swatch beside it, of a class and of an overlay.
+    for (QTreeWidgetItem* node : {ClassNode(0), ShapeNode(0)})
+        for (const int x : {24, 40}) {
+            Responder.DialogAnswers.push_back([](QDialog& dialog) {
+                EXPECT_NE(qobject_cast<TColorForm*>(&dialog), nullptr);
+                return int(QDialog::Rejected);
+            });
+            const QRect state = TLegendPanel::StateImageRect(Tree(), *node);
+            QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {},
+                              QPoint(state.left() + x, state.center().y()));
+            EXPECT_TRUE(Responder.DialogAnswers.empty()) << node->text(0).toStdString() << " at " << x;
+        }
     EXPECT_EQ(Form->Manager().Classes().ClassColors[0], kClassColors[0]);
     EXPECT_EQ(Form->Manager().ShapeLayers[0].Color, 0u);
     EXPECT_EQ(drawn.count(), 0);
@@ -330,4 +342,73 @@ TEST_F(LegendPanelTest, TheColourButtonOfAnOverlayRecoloursIt) {
         for (int x = 32; x < 48 && !found; ++x)
             found = icon.pixel(x, y) == 0xFF0080FFu;
     EXPECT_TRUE(found);
+}
+
+namespace {
+// The legend's menu opened by a right click on `node`, as the platform asks for it.
+QMenu* RightClickMenu(QTreeWidget& tree, QTreeWidgetItem* node) {
+    const QPoint at = tree.visualItemRect(node).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(tree.viewport(), &event);
+    QMenu* menu = tree.findChild<QMenu*>("LegendMenu");
+    EXPECT_TRUE(menu && menu->isVisible());
+    return menu;
+}
+
+QStringList Captions(const QMenu& menu) {
+    QStringList captions;
+    for (const QAction* action : menu.actions())
+        captions << (action->isSeparator() ? "-" : action->text());
+    return captions;
+}
+} // namespace
+
+TEST_F(LegendPanelTest, TheRightClickMenuActsOnTheLegendAndRemovesAnOverlay) {
+    QMenu* menu = RightClickMenu(Tree(), ClassNode(2));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(Captions(*menu), (QStringList{"&Classification...", "C&hange Colour...", "-", "Select &All",
+                                            "Select &None", "S&witch Selection"}));
+    // Change Colour picks the colour of the class clicked.
+    Responder.DialogAnswers.push_back([](QDialog& dialog) {
+        auto& picker = static_cast<TColorForm&>(dialog);
+        EXPECT_EQ(picker.CurrentColor(), ToColorRef(kClassColors[2]));
+        picker.SetColor(ColorRefOf(0, 0, 0));
+        return int(QDialog::Accepted);
+    });
+    menu->findChild<QAction*>("aLegendColour")->trigger();
+    menu->close();
+    EXPECT_TRUE(Responder.DialogAnswers.empty());
+    EXPECT_EQ(BandPixel(2), 0xFF000000u);
+
+    // Select None hides every class.
+    WaitForDrawing(*Form);
+    menu = RightClickMenu(Tree(), ThemeNode());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(menu->findChild<QAction*>("aLegendColour")->isEnabled());
+    menu->findChild<QAction*>("aLegendNone")->trigger();
+    menu->close();
+    EXPECT_EQ(States(), (std::vector<int>{lsUnchecked, lsUnchecked, lsUnchecked, lsUnchecked}));
+    EXPECT_EQ(BandPixel(0), kWhite);
+
+    // An overlay's menu removes it: gone from the legend and from the map.
+    WaitForDrawing(*Form);
+    ASSERT_TRUE(TopEdgeDrawn(100));
+    menu = RightClickMenu(Tree(), ShapeNode(0));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(Captions(*menu).mid(6), (QStringList{"-", "&Remove Shape Layer"}));
+    menu->findChild<QAction*>("aLegendRemoveShape")->trigger();
+    menu->close();
+    EXPECT_TRUE(Form->Manager().ShapeLayers.empty());
+    EXPECT_FALSE(TopEdgeDrawn(100));
+    EXPECT_EQ(Tree().topLevelItem(1)->childCount(), 0);
+}
+
+TEST_F(LegendPanelTest, TheLegendTakesAtMostAThirdOfANarrowerWindow) {
+    Form->resize(1200, 450);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 1200; }, 2000));
+    Form->Splitter->setSizes({696, 500}); // the user widened it
+    Form->resize(600, 450);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 600; }, 2000));
+    EXPECT_LE(Form->Panel->width(), 200);
+    EXPECT_GE(Form->MapPanel->width(), 390);
 }

@@ -44,13 +44,13 @@ protected:
         SetClassSet({10, 30, 1000}, {"low", "middle", "high"}, {kRed, kGreen, kBlue});
     }
 
-    TMapExplorerForm& NewWindow(QSize size = {600, 300}) {
+    TMapExplorerForm& NewWindow(QSize size = {588, 300}) {
         Windows.push_back(ShownForm(size));
         TMapExplorerForm& form = *Windows.back();
         Host.Maps << &form;
         return form;
     }
-    TMapExplorerForm& OpenWindow(QSize size = {600, 300}) {
+    TMapExplorerForm& OpenWindow(QSize size = {588, 300}) {
         TMapExplorerForm& form = NewWindow(size);
         EXPECT_TRUE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
         WaitForDrawing(form);

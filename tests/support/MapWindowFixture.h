@@ -79,8 +79,9 @@ protected:
         };
     }
 
-    // A map window of the fake frame, shown at `size`, no theme open yet.
-    std::unique_ptr<TMapExplorerForm> ShownForm(QSize size = {600, 300}) {
+    // A map window of the fake frame, shown at `size`, no theme open yet. By default its map is
+    // 388 pixels wide beside a legend of a third of the window.
+    std::unique_ptr<TMapExplorerForm> ShownForm(QSize size = {588, 300}) {
         auto form = std::make_unique<TMapExplorerForm>(Host);
         form->resize(size);
         form->show();
