@@ -7,6 +7,7 @@
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
 #include "map/MapRenderJob.h"
+#include "map/ScaleBar.h"
 #include "map/ShapeOverlays.h"
 #include "map/frmProgress.h"
 #include "raster/RasterGrid.h"
@@ -350,6 +351,7 @@ void TMapExplorerForm::DrawingDone(const TRenderResult& result) {
     // A stopped drawing shows the rows drawn so far; a finished one the whole map.
     if (result.Outcome != TRenderOutcome::Failed) {
         Image32View->Bitmap = result.Image;
+        DrawScaleBar(Image32View->Bitmap, m_view);
         if (m_placeToMark) {
             const TPixel place = m_view.LonLatToPixel(m_placeToMark->Lon, m_placeToMark->Lat);
             Marker.Draw(Image32View->Bitmap, place.X, place.Y);

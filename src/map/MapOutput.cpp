@@ -2,6 +2,7 @@
 
 #include "common/TAMOError.h"
 #include "map/MapExplorerForm.h"
+#include "map/ScaleBar.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +18,9 @@ QImage RenderPrintPage(TMapExplorerForm& form, QSize pageSize) {
         return {};
     page.SetOrigin(0, 0);
     page.SetTarget(pageSize.width(), pageSize.height());
-    return form.RenderPage(page, pageSize);
+    QImage picture = form.RenderPage(page, pageSize);
+    DrawScaleBar(picture, page);
+    return picture;
 }
 
 bool PrintMap(TMapExplorerForm& form, QPrinter& printer) {

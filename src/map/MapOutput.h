@@ -9,7 +9,8 @@ class QPrinter;
 class TMapExplorerForm;
 
 // The page bitmap of a print: the map drawn again at the screen's cell size from the window's
-// first cell on, at the page's top-left corner, white where nothing is drawn. Null when the
+// first cell on, at the page's top-left corner, white where nothing is drawn, with its scale bar in
+// the page's lower left corner. Null when the
 // window has no view that fits (no theme open). The window's view is left as it was.
 QImage RenderPrintPage(TMapExplorerForm& form, QSize pageSize);
 

@@ -3,6 +3,7 @@
 #include "common/TAMOError.h"
 #include "map/MapExplorerForm.h"
 #include "map/MapOutput.h"
+#include "map/ScaleBar.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,6 +32,20 @@ protected:
     }
 };
 
+// The share of dark pixels in `box` of `picture`: the bar and its label.
+double Ink(const QImage& picture, const QRect& box) {
+    int dark = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            dark += qGray(picture.pixel(x, y)) < 64;
+    return double(dark) / (box.width() * box.height());
+}
+
+// The picture above its scale bar's box.
+QRect AboveTheBar(const TViewGeometry& view, QSize size) {
+    return {0, 0, size.width(), ScaleBarBox(ScaleBarOf(view, size), size).top()};
+}
+
 int PageCount(const QByteArray& pdf) {
     int pages = 0;
     for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
@@ -46,7 +61,15 @@ TEST_F(MapOutputTest, ThePageShowsTheMapAtTheScreensCellSizeFromTheTopLeft) {
     const QImage& screen = Form->Image32View->Bitmap;
     const QImage page = RenderPrintPage(*Form, QSize(1400, 900));
     ASSERT_EQ(page.size(), QSize(1400, 900));
-    EXPECT_EQ(page.copy(screen.rect()), screen.convertToFormat(page.format()));
+    const QRect map = AboveTheBar(Form->View(), screen.size());
+    EXPECT_EQ(page.copy(map), screen.copy(map).convertToFormat(page.format()));
+    // Each carries its own scale bar in its lower left corner.
+    EXPECT_GT(Ink(screen, ScaleBarBox(ScaleBarOf(Form->View(), screen.size()), screen.size())), 0.05);
+    TViewGeometry pageView = Form->View();
+    pageView.SetTarget(1400, 900);
+    // Measured at the middle of the map (the equator), not of the page, which lies below the world.
+    EXPECT_EQ(ScaleBarOf(pageView, page.size()).Label, "20000 km");
+    EXPECT_GT(Ink(page, ScaleBarBox(ScaleBarOf(pageView, page.size()), page.size())), 0.05);
     // The window keeps its screen geometry for pointing and drawing.
     EXPECT_EQ(Form->View().TargetWidth(), before.TargetWidth());
     EXPECT_EQ(Form->View().Scale(), before.Scale());
@@ -55,8 +78,9 @@ TEST_F(MapOutputTest, ThePageShowsTheMapAtTheScreensCellSizeFromTheTopLeft) {
     Form->SetViewAndDraw(120, 220, 60, 110);
     WaitForDrawing(*Form);
     const QImage zoomed = RenderPrintPage(*Form, QSize(1400, 900));
-    EXPECT_EQ(zoomed.copy(Form->Image32View->Bitmap.rect()),
-              Form->Image32View->Bitmap.convertToFormat(zoomed.format()));
+    const QRect zoomedMap = AboveTheBar(Form->View(), Form->Image32View->Bitmap.size());
+    EXPECT_EQ(zoomed.copy(zoomedMap),
+              Form->Image32View->Bitmap.copy(zoomedMap).convertToFormat(zoomed.format()));
 }
 
 TEST_F(MapOutputTest, PrintingIntoAPdfMakesOnePageTitledTamo) {
@@ -109,6 +133,10 @@ TEST_F(MapOutputTest, TheClipboardPictureHoldsTheMapAWhiteSplitterAndTheLegend) 
     // The map as drawn, and the legend tree as shown.
     const QPoint mapAt = Form->Image32View->mapTo(Form.get(), QPoint(0, 0));
     EXPECT_EQ(picture.pixel(mapAt + QPoint(10, 10)), Form->Image32View->Bitmap.pixel(10, 10));
+    const QImage& bitmap = Form->Image32View->Bitmap;
+    const QRect barBox = ScaleBarBox(ScaleBarOf(Form->View(), bitmap.size()), bitmap.size());
+    EXPECT_EQ(picture.copy(barBox.translated(mapAt)),
+              bitmap.copy(barBox).convertToFormat(QImage::Format_RGB32));
     const QRect tree(Form->LegendTreeView->mapTo(Form.get(), QPoint(0, 0)), Form->LegendTreeView->size());
     const QImage shown = Form->LegendTreeView->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(picture.copy(tree), shown);
@@ -119,4 +147,31 @@ TEST_F(MapOutputTest, TheClipboardPictureHoldsTheMapAWhiteSplitterAndTheLegend) 
     EXPECT_GT(ink, 50) << "the legend shows its texts";
     // The splitter has its own colour back.
     EXPECT_EQ(Form->Splitter->styleSheet(), sheet);
+}
+
+TEST(ScaleBar, ARoundLengthOfAboutAFifthOfTheWidthAtTheCentreLatitude) {
+    // The world grid of 30 arc-seconds: a cell is 927 m wide at the equator, 464 m at 60°.
+    const struct {
+        const char* Name;
+        TViewRect View;
+        QSize Picture;
+        const char* Label; // empty: no bar
+        int Pixels;
+    } cases[] = {
+        {"the world", {0, 43199, 0, 21599}, {400, 200}, "5000 km", 50},
+        {"four cells at the equator", {21600, 21603, 10798, 10799}, {400, 200}, "500 m", 54},
+        {"two degrees at 60° north", {0, 239, 3480, 3719}, {480, 480}, "20 km", 86},
+        {"a picture too small", {0, 43199, 0, 21599}, {90, 45}, "", 0},
+    };
+    for (const auto& c : cases) {
+        TViewGeometry view;
+        view.SetGrid(43200, 21600);
+        view.SetTarget(c.Picture.width(), c.Picture.height());
+        view.SetView(c.View);
+        ASSERT_TRUE(view.FitView()) << c.Name;
+        const TScaleBar bar = ScaleBarOf(view, c.Picture);
+        EXPECT_EQ(bar.Label, c.Label) << c.Name;
+        EXPECT_NEAR(bar.Pixels, c.Pixels, 1) << c.Name;
+        EXPECT_EQ(ScaleBarBox(bar, c.Picture).isEmpty(), bar.Pixels == 0) << c.Name;
+    }
 }
