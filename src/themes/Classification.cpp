@@ -73,3 +73,42 @@ QString ClassLabel(const TClassBounds& bounds, int index, int count, int decimal
         label = BoundText(bounds[index - 1], decimals) + " - " + BoundText(bounds[index], decimals);
     return label + " " + units;
 }
+
+QString RangeClassLabel(const TClassBounds& bounds, int index, int count, int decimals, const QString& units,
+                        double lowest, double highest) {
+    const auto text = [decimals](double value) { return BoundText(value, decimals); };
+    const double from = index == 0 ? lowest : bounds[index - 1];
+    const double to = index == count - 1 ? highest : bounds[index];
+    QString label;
+    if (std::isnan(from) && std::isnan(to))
+        label = index == 0 ? "< " + text(bounds[0]) : "> " + text(bounds[index - 1]);
+    else if (std::isnan(from))
+        label = "< " + text(to);
+    else if (std::isnan(to))
+        label = "> " + text(from);
+    else
+        label = text(from) + " - " + text(to);
+    return units.isEmpty() ? label : label + " " + units;
+}
+
+int DecimalsForEdges(const std::vector<double>& edges) {
+    double narrowest = 0;
+    for (std::size_t i = 1; i < edges.size(); ++i) {
+        const double width = edges[i] - edges[i - 1];
+        if (width > 0 && std::isfinite(width) && (narrowest == 0 || width < narrowest))
+            narrowest = width;
+    }
+    if (narrowest == 0)
+        return 2;
+    int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(narrowest) - 1e-9)) + 1, 0, 6);
+    // One digit less while no edge needs it.
+    const auto exactAt = [&edges](int digits) {
+        const double scale = std::pow(10.0, digits);
+        return std::all_of(edges.begin(), edges.end(), [scale](double edge) {
+            return std::fabs(std::round(edge * scale) - edge * scale) < 1e-6;
+        });
+    };
+    while (decimals > 0 && exactAt(decimals - 1))
+        --decimals;
+    return decimals;
+}

@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 enum TClassMethod : std::uint8_t {
     cmEqualInterval = 0,
@@ -46,3 +47,14 @@ QString BoundText(double value, int decimals);
 // The label of class `index` of `count` made from its bounds: "< b0" for the first class,
 // "> b(i-1)" for the last, "b(i-1) - b(i)" between, each followed by a blank and the units.
 QString ClassLabel(const TClassBounds& bounds, int index, int count, int decimals, const QString& units);
+
+// The label of a class of measured values: "b(i-1) - b(i) units" between, the lowest class from
+// `lowest` and the highest up to `highest` where the method closes them, "< b0" and "> b(i-1)"
+// where it leaves them open (NaN). A single class runs from `lowest` to `highest`.
+QString RangeClassLabel(const TClassBounds& bounds, int index, int count, int decimals, const QString& units,
+                        double lowest, double highest);
+// Digits after the decimal point for the labels of classes of measured values whose edges (the
+// ends and bounds, in order) are given: two significant figures of the narrowest class (0.725
+// gives 2, 1.345 gives 1, 9.8 gives 1), less the trailing zeros that every edge would show (edges
+// 4, 5, 6 give 0; 5.5, 6.0 give 1); at most 6.
+int DecimalsForEdges(const std::vector<double>& edges);

@@ -3,8 +3,11 @@
 #include "db/SmuLookup.h"
 #include "raster/RasterFile.h"
 #include "themes/LegendHost.h"
+#include "themes/PropertyMap.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -52,11 +55,25 @@ void TQEVmanager::OpenRaster() {
     m_statistics.reset();
     RangeMin = 0;
     RangeMax = 32000;
+    if (Property && Property->Index().UnitsWithValue() > 0) {
+        // A property's classes divide the range of its values.
+        RangeMin = Property->Index().Minimum();
+        RangeMax = Property->Index().Maximum();
+    }
     m_classes.Decimals = DecimalsFor((RangeMax - RangeMin) / 8);
     m_classes.Visible.fill(true);
     if (m_host)
         m_host->LegendReset();
-    Classify(Theme ? Theme->DefaultMethod : int(cmEqualInterval));
+    const int method = Theme ? Theme->DefaultMethod : int(cmEqualInterval);
+    if (Property && method == cmManual) {
+        // Bounds to start the user's own from: equal intervals.
+        Classify(cmEqualInterval);
+        m_classes.Method = cmManual;
+        if (m_host)
+            m_host->ClassificationChanged(m_classes.Method, m_classes.NumClasses);
+        return;
+    }
+    Classify(method);
 }
 
 void TQEVmanager::ComputeStatistics() {
@@ -67,8 +84,14 @@ void TQEVmanager::ComputeStatistics() {
     const std::optional<TCellHistogram> histogram = m_host->CellHistogram();
     if (!histogram)
         return;
-    m_statistics = ComputeClassStatistics(*histogram, *lookup,
-                                          ZeroIsValue() ? TTopCellValue::Value : TTopCellValue::NoData);
+    const TTopCellValue topValue = ZeroIsValue() ? TTopCellValue::Value : TTopCellValue::NoData;
+    if (Property) {
+        const std::shared_ptr<const TPropertyMap> property = Property;
+        m_statistics = ComputeValueStatistics(
+            *histogram, [&property](int smuId) { return property->ValueOf(smuId); }, topValue);
+    } else {
+        m_statistics = ComputeClassStatistics(*histogram, *lookup, topValue);
+    }
 }
 
 void TQEVmanager::TakeBreaks(const TClassBreaks& breaks, int writtenBounds) {
@@ -121,28 +144,91 @@ bool TQEVmanager::Classify(int method) {
         break;
     }
     m_classes.Method = static_cast<std::uint8_t>(m);
-
-    const QString units = Theme ? Theme->Units : QString();
-    for (int i = 0; i < m_classes.NumClasses; ++i) {
-        if (m_classes.Method <= cmStandardized)
-            m_classes.ClassLabels[i] =
-                ClassLabel(m_classes.Breaks, i, m_classes.NumClasses, m_classes.Decimals, units);
-        else if (m_classes.Method == cmPredefined)
-            m_classes.ClassLabels[i] = Theme->ClassSet->Labels[i];
-    }
+    LabelClasses();
     if (m_host)
         m_host->ClassificationChanged(m_classes.Method, m_classes.NumClasses);
     return true;
 }
 
-template <typename TCodeOf>
+void TQEVmanager::LabelClasses() {
+    const int n = m_classes.NumClasses;
+    const QString units = Units();
+    if (m_classes.Method == cmPredefined) {
+        for (int i = 0; i < n; ++i)
+            m_classes.ClassLabels[i] = Theme->ClassSet->Labels[i];
+        return;
+    }
+    if (m_classes.Method > cmStandardized)
+        return;
+    if (!Property) {
+        for (int i = 0; i < n; ++i)
+            m_classes.ClassLabels[i] = ClassLabel(m_classes.Breaks, i, n, m_classes.Decimals, units);
+        return;
+    }
+    // Measured values: equal intervals and quantiles span the values of the map, so their lowest
+    // and highest classes are closed by them; standard deviations around the mean are not.
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    double lowest = RangeMin;
+    double highest = RangeMax;
+    if (m_classes.Method == cmQuantiles && m_statistics && m_statistics->Cells > 0) {
+        lowest = m_statistics->Minimum;
+        highest = m_statistics->Maximum;
+    } else if (m_classes.Method == cmStandardized) {
+        lowest = highest = none;
+    }
+    std::vector<double> edges;
+    if (!std::isnan(lowest))
+        edges.push_back(lowest);
+    for (int i = 0; i + 1 < n; ++i)
+        edges.push_back(m_classes.Breaks[i]);
+    if (!std::isnan(highest))
+        edges.push_back(highest);
+    m_classes.Decimals = DecimalsForEdges(edges);
+    for (int i = 0; i < n; ++i)
+        m_classes.ClassLabels[i] =
+            RangeClassLabel(m_classes.Breaks, i, n, m_classes.Decimals, units, lowest, highest);
+}
+
+QString TQEVmanager::Units() const {
+    if (Property)
+        return Property->Units();
+    return Theme ? Theme->Units : QString();
+}
+
+double TQEVmanager::ValueOf(std::uint16_t value, const TSmuLookup& lookup) const {
+    if (Property)
+        return Property->ValueOf(value);
+    const int code = lookup.WrbCodeOf(value);
+    return code == TSmuLookup::kNoWrbCode ? std::numeric_limits<double>::quiet_NaN() : double(code);
+}
+
+double TQEVmanager::ValueOf(std::uint16_t value) const {
+    if (value == kNoDataCell || (value == kNoDataValue && !ZeroIsValue()))
+        return std::numeric_limits<double>::quiet_NaN();
+    const TSmuLookup* lookup = Lookup();
+    if (!lookup)
+        return std::numeric_limits<double>::quiet_NaN();
+    return ValueOf(value, *lookup);
+}
+
+int TQEVmanager::ClassOf(double value) const {
+    const int n = m_classes.Count();
+    if (std::isnan(value) || n == 0)
+        return -1;
+    for (int i = 0; i < n; ++i)
+        if (value <= m_classes.Breaks[i])
+            return i;
+    return n - 1;
+}
+
+template <typename TValueOf>
 QRgb TQEVmanager::ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection,
-                          TCodeOf codeOf) const {
+                          TValueOf valueOf) const {
     if (value == kNoDataCell || (value == kNoDataValue && !ZeroIsValue()))
         return kNoDataColor;
     if (lookup.IsSelected(value))
         return selection;
-    return ClassColorOf(codeOf(value));
+    return ClassColorOf(valueOf(value));
 }
 
 QRgb TQEVmanager::CellColor(std::uint16_t value) const {
@@ -150,15 +236,15 @@ QRgb TQEVmanager::CellColor(std::uint16_t value) const {
     if (!lookup)
         return kNoDataColor;
     return ColorOf(value, *lookup, m_host->SelectionColor(),
-                   [lookup](int v) { return lookup->WrbCodeOf(v); });
+                   [this, lookup](std::uint16_t v) { return ValueOf(v, *lookup); });
 }
 
-QRgb TQEVmanager::ClassColorOf(int code) const {
-    if (code == TSmuLookup::kNoWrbCode)
+QRgb TQEVmanager::ClassColorOf(double value) const {
+    if (std::isnan(value))
         return kNoDataColor;
     const int n = m_classes.Count();
     for (int i = 0; i < n; ++i) {
-        if (static_cast<double>(code) <= m_classes.Breaks[i])
+        if (value <= m_classes.Breaks[i])
             return m_classes.Visible[i] ? m_classes.ClassColors[i] : kHiddenClassColor;
     }
     if (n > 0 && m_classes.Visible[n - 1])
@@ -173,17 +259,19 @@ const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
         std::fill(m_colorTable.begin(), m_colorTable.end(), kNoDataColor | 0xFF000000u);
         return m_colorTable;
     }
-    if (m_codesGeneration != lookup->IndexGeneration() || m_codes.size() != std::size_t(kCellValueCount)) {
-        m_codes.resize(kCellValueCount);
+    if (m_valuesGeneration != lookup->IndexGeneration() || m_valuesProperty != Property ||
+        m_values.size() != std::size_t(kCellValueCount)) {
+        m_values.resize(kCellValueCount);
         for (int v = 0; v < kCellValueCount; ++v)
-            m_codes[v] = lookup->WrbCodeOf(v);
-        m_codesGeneration = lookup->IndexGeneration();
+            m_values[v] = ValueOf(static_cast<std::uint16_t>(v), *lookup);
+        m_valuesGeneration = lookup->IndexGeneration();
+        m_valuesProperty = Property;
     }
     const QRgb selection = m_host->SelectionColor();
     for (int v = 0; v < kCellValueCount; ++v)
-        m_colorTable[v] =
-            ColorOf(static_cast<std::uint16_t>(v), *lookup, selection, [this](int u) { return m_codes[u]; }) |
-            0xFF000000u;
+        m_colorTable[v] = ColorOf(static_cast<std::uint16_t>(v), *lookup, selection,
+                                  [this](std::uint16_t u) { return m_values[u]; }) |
+                          0xFF000000u;
     return m_colorTable;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 class TLegendHost;
+class TPropertyMap;
 class TSmuLookup;
 
 // Colour of cells without data: white, fully transparent.
@@ -35,7 +36,10 @@ public:
     TQEVmanager& operator=(const TQEVmanager&) = delete;
 
     const TQEV_Layer* Theme = nullptr; // not owned
-    double RangeMin = 0;               // the value range Equal interval divides
+    // Set for a property map: its cells are classified by the property's value of their SMU
+    // rather than by the WRB2 code of its dominant soil. Theme is then its theme record.
+    std::shared_ptr<const TPropertyMap> Property;
+    double RangeMin = 0; // the value range Equal interval divides
     double RangeMax = 0;
     bool RasterVisible = false;
     bool ThemeOpen = false;
@@ -60,11 +64,20 @@ public:
     // The colour of a 16-bit cell value.
     QRgb CellColor(std::uint16_t value) const;
 
+    // The value a cell value (an SMU id) is classified by: the WRB2 code of its dominant soil, or
+    // the property of a property map; NaN for no data.
+    double ValueOf(std::uint16_t value) const;
+    // The class a value falls in (the first whose upper bound it does not exceed, the last above
+    // every bound); -1 for NaN or without classes.
+    int ClassOf(double value) const;
+    // The units of the classified values: the property's, else the theme's.
+    QString Units() const;
+
     // The colours of all 65,536 cell values, made opaque for the bitmap, by the same rule as
     // CellColor. Made afresh for each drawing, as the legend or the selection may have changed
-    // since. The WRB2 codes of the SMUs are looked up once per generation of the SMU index and
-    // kept: the index is read once when the database is loaded and changes only when it is read
-    // again or replaced.
+    // since. The values of the SMUs are looked up once per generation of the SMU index (and per
+    // property) and kept: the index is read once when the database is loaded and changes only
+    // when it is read again or replaced.
     const std::vector<QRgb>& RebuildColorTable();
     const std::vector<QRgb>& ColorTable() const { return m_colorTable; }
 
@@ -82,16 +95,21 @@ private:
     void ComputeStatistics();
     void TakeBreaks(const TClassBreaks& breaks, int writtenBounds);
     void Predefined(const TQEV_Class& set);
+    void LabelClasses();
     bool ZeroIsValue() const { return Theme && Theme->ZeroIsValue; }
-    // The one colour rule, for a value whose code `codeOf` gives when it is needed.
-    template <typename TCodeOf>
-    QRgb ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection, TCodeOf codeOf) const;
-    QRgb ClassColorOf(int code) const;
+    // The one colour rule, for a cell whose value `valueOf` gives when it is needed.
+    template <typename TValueOf>
+    QRgb ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection, TValueOf valueOf) const;
+    QRgb ClassColorOf(double value) const;
+    double ValueOf(std::uint16_t value, const TSmuLookup& lookup) const;
 
     TLegendHost* m_host = nullptr;
     TClassFields m_classes;
     std::optional<TClassStatistics> m_statistics;
     std::vector<QRgb> m_colorTable;
-    std::uint64_t m_codesGeneration = 0; // IndexGeneration of the lookup m_codes were read from
-    std::vector<int> m_codes;
+    // The values of the 65,536 cell values, read from the lookup of generation m_valuesGeneration
+    // and from m_valuesProperty.
+    std::uint64_t m_valuesGeneration = 0;
+    std::shared_ptr<const TPropertyMap> m_valuesProperty;
+    std::vector<double> m_values;
 };
