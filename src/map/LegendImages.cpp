@@ -84,6 +84,16 @@ QImage LegendClassSwatch(QRgb color) {
     return image;
 }
 
+QImage LegendNoDataSwatch() {
+    QImage image = Blank(16, 16);
+    QPainter painter(&image);
+    // White like the cells without data, outlined so that it shows on the white panel.
+    painter.setPen(QColor(128, 128, 128));
+    painter.setBrush(Qt::white);
+    painter.drawRect(2, 2, 12, 12);
+    return image;
+}
+
 QImage LegendShapeSymbol(int shapeType, QRgb color) {
     QImage image = Blank(16, 16);
     QPainter painter(&image);

@@ -19,5 +19,7 @@ QImage LegendCaptionImage(int index);
 QImage LegendStateImage(int index);
 // A class: a filled square from (2, 2) to (14, 14) in the class colour.
 QImage LegendClassSwatch(QRgb color);
+// The cells without data: a white square outlined in grey.
+QImage LegendNoDataSwatch();
 // An overlay (a TShapeType): a square for points, a zigzag for lines, an outline for polygons.
 QImage LegendShapeSymbol(int shapeType, QRgb color);

@@ -1,6 +1,7 @@
 #include "map/LegendTree.h"
 
 #include "map/LegendImages.h"
+#include "themes/PropertyMap.h"
 #include "themes/QEVmanager.h"
 
 #include <QFileInfo>
@@ -53,15 +54,18 @@ void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree) {
     tree.clear();
     tree.setIconSize(QSize(48, 16));
     const QString layerName = legend.Theme ? legend.Theme->LayerName : QString();
+    // A soil theme shows the dominant soil of each unit; a property map names its property itself.
     QTreeWidgetItem* themeNode =
-        AddNode(nullptr, tree, "Dominant " + layerName, legend.RasterVisible ? lsChecked : lsUnchecked,
-                LegendCaptionImage(lcTheme), lnTheme, 0);
+        AddNode(nullptr, tree, legend.Property ? layerName : "Dominant " + layerName,
+                legend.RasterVisible ? lsChecked : lsUnchecked, LegendCaptionImage(lcTheme), lnTheme, 0);
     const TClassFields& legendClasses = legend.Classes();
     const int classes = legendClasses.Count();
     for (int i = 0; i < classes; ++i)
         AddNode(themeNode, tree, legendClasses.ClassLabels[i],
                 legendClasses.Visible[i] ? lsChecked : lsUnchecked,
                 LegendClassSwatch(legendClasses.ClassColors[i]), lnClass, i);
+    if (legend.Property)
+        AddNode(themeNode, tree, "No data", lsNone, LegendNoDataSwatch(), lnNoData, 0);
     QTreeWidgetItem* shapesNode =
         AddNode(nullptr, tree, "Shape Layers", lsNone, LegendCaptionImage(lcShapeLayers), lnShapes, 0);
     for (int i = 0; i < static_cast<int>(legend.ShapeLayers.size()); ++i) {

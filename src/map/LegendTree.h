@@ -1,6 +1,7 @@
 #pragma once
 // Builds the legend tree of a map window from its legend model: the theme node with one node per
-// class, and the shape-layers node with one node per overlay, fully expanded.
+// class (and for a property map the "No data" entry), and the shape-layers node with one node per
+// overlay, fully expanded.
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -14,7 +15,8 @@ enum TLegendRole {
     lrIndex,              // int: class or overlay index
 };
 
-enum TLegendNodeKind { lnTheme = 1, lnClass, lnShapes, lnShape };
+// lnNoData: the entry of a property map's cells without a value, after its classes.
+enum TLegendNodeKind { lnTheme = 1, lnClass, lnShapes, lnShape, lnNoData };
 
 void BuildLegendTree(const TQEVmanager& legend, QTreeWidget& tree);
 

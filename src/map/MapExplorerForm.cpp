@@ -16,6 +16,7 @@
 #include "raster/ViewNavigation.h"
 #include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
+#include "themes/PropertyMap.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -204,6 +205,17 @@ bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme, int firstCol, int last
 
 bool TMapExplorerForm::OpenTheme(const TQEV_Layer* theme) {
     return OpenThemeWithView(theme, std::nullopt);
+}
+
+bool TMapExplorerForm::OpenProperty(std::shared_ptr<TPropertyMap> property, int method, int classCount,
+                                    const TRampRecord& ramp, const std::optional<TViewRect>& view) {
+    RampCopy = ramp;
+    RecreateManager();
+    m_manager->SetNumClasses(classCount);
+    m_manager->ApplyRamp(RampCopy);
+    property->Theme().DefaultMethod = static_cast<std::uint8_t>(method);
+    m_manager->Property = property;
+    return OpenThemeWithView(&property->Theme(), view);
 }
 
 bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view) {
@@ -454,6 +466,30 @@ QString TMapExplorerForm::CellValueText(int col, int row) const {
         return "-";
     const QString units = m_manager->Theme ? m_manager->Theme->Units : QString();
     return ShortestText(ReadCellValue(TCellAddress::Cell, col, row)) + " " + units;
+}
+
+void TMapExplorerForm::RestoreLegend(const TClassFields& classes, bool rasterVisible,
+                                     const std::vector<TESRIShapeFile>& overlays) {
+    m_manager->SetClasses(classes);
+    m_manager->RasterVisible = rasterVisible;
+    std::vector<TESRIShapeFile>& layers = m_manager->ShapeLayers;
+    for (std::size_t i = 0; i < overlays.size(); ++i) {
+        if (i == 0 && !layers.empty()) {
+            layers[0].Color = overlays[0].Color;
+            layers[0].Visible = overlays[0].Visible;
+        } else {
+            layers.push_back(overlays[i]);
+        }
+    }
+    m_host.SetClassificationControls(classes.Method, m_manager->Classes().Count());
+    Redraw();
+}
+
+QString TMapExplorerForm::PropertyValueText(int col, int row) const {
+    const TPropertyMap* property = PropertyMap();
+    if (!property || !m_manager->ThemeOpen || !InsideRaster(col, row))
+        return {};
+    return property->ValueText(static_cast<int>(ReadCellValue(TCellAddress::Cell, col, row)));
 }
 
 void TMapExplorerForm::SetCursorOfTool(int cursor) {

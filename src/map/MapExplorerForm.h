@@ -29,6 +29,7 @@ class QPushButton;
 class QSplitter;
 class QTreeWidget;
 class TLegendPanel;
+class TPropertyMap;
 
 enum class TMarkAction { Draw, Erase };
 enum class TCellAddress { Cell, Pixel };
@@ -46,6 +47,21 @@ public:
     // message) when the raster cannot be used.
     bool OpenTheme(const TQEV_Layer* theme, int firstCol, int lastCol, int firstRow, int lastRow);
     bool OpenTheme(const TQEV_Layer* theme);
+    // Opens a property map on the raster of its theme record, its values divided by `method` into
+    // `classCount` classes coloured from `ramp`, at `view` or at the whole grid. The map and its
+    // legend are the window's from then on. False as OpenTheme.
+    bool OpenProperty(std::shared_ptr<TPropertyMap> property, int method, int classCount,
+                      const TRampRecord& ramp, const std::optional<TViewRect>& view = std::nullopt);
+    // The property map shown; null for a soil theme.
+    const TPropertyMap* PropertyMap() const { return m_manager->Property.get(); }
+    // For a property map, its value of the unit at (col, row) with the unit ("N.A" without one);
+    // empty for a soil theme and beyond the raster.
+    QString PropertyValueText(int col, int row) const;
+    // Takes the legend a map had in an earlier run: its classes, whether the raster is shown, and
+    // its overlays (the world outline stays the file the settings name, with the stored colour
+    // and visibility); then redraws.
+    void RestoreLegend(const TClassFields& classes, bool rasterVisible,
+                       const std::vector<TESRIShapeFile>& overlays);
     // A new legend model (raster shown, no theme open), before another theme is opened here.
     void RecreateManager();
     void SetTool(TMapTool tool);

@@ -55,6 +55,18 @@ struct TSettingsStore::TKeyNode {
         }
     }
     // Removes a value, keeping the order of the others and their index.
+    bool RemoveChild(const QString& name) {
+        const auto it = ChildIndex.constFind(Folded(name));
+        if (it == ChildIndex.constEnd())
+            return false;
+        const std::size_t removed = *it;
+        ChildIndex.erase(it);
+        Children.erase(Children.begin() + static_cast<std::ptrdiff_t>(removed));
+        for (auto& position : ChildIndex)
+            if (position > removed)
+                --position;
+        return true;
+    }
     bool RemoveValue(const QString& name) {
         const auto it = ValueIndex.constFind(Folded(name));
         if (it == ValueIndex.constEnd())
@@ -228,6 +240,18 @@ TSettingsStore::TKeyNode* TSettingsStore::FindKey(const QString& path) {
             return nullptr;
     }
     return node;
+}
+
+bool TSettingsStore::DeleteKey(const QString& path) {
+    QStringList parts = SplitPath(path);
+    if (parts.isEmpty())
+        return false;
+    const QString name = parts.takeLast();
+    TKeyNode* parent = FindKey(parts.join('/'));
+    if (!parent || !parent->RemoveChild(name))
+        return false;
+    m_changed = true;
+    return true;
 }
 
 TSettingsStore::TKeyNode* TSettingsStore::CreateKey(const QString& path) {

@@ -56,6 +56,8 @@ public:
 
     TKeyNode* FindKey(const QString& path);
     TKeyNode* CreateKey(const QString& path);
+    // Removes the key with everything below it; false when there is no such key.
+    bool DeleteKey(const QString& path);
     void MarkChanged() { m_changed = true; }
 
 private:
