@@ -67,6 +67,20 @@ const std::map<QString, TPainterFn>& Painters() {
              p.drawLine(QPointF(12.5, 10), QPointF(12.5, 15));
              p.drawLine(QPointF(10, 12.5), QPointF(15, 12.5));
          }},
+        {"aDataPropertyMap",
+         [](QPainter& p) {
+             // A map sheet whose areas are shaded by value, light to dark.
+             Window(p, QRectF(1.5, 1.5, 13, 13));
+             const QColor shades[4] = {QColor(255, 240, 160), QColor(250, 190, 90), QColor(225, 110, 50),
+                                       QColor(160, 40, 30)};
+             const int shadeOf[3][3] = {{0, 1, 2}, {1, 2, 3}, {0, 2, 3}};
+             p.setPen(Qt::NoPen);
+             for (int row = 0; row < 3; ++row)
+                 for (int col = 0; col < 3; ++col) {
+                     p.setBrush(shades[shadeOf[row][col]]);
+                     p.drawRect(QRectF(2.5 + 4 * col, 4.5 + 3.3 * row, 3.6, 3.0));
+                 }
+         }},
         {"aDataPoint",
          [](QPainter& p) {
              p.setPen(Pen(kInk, 1.0));

@@ -49,6 +49,7 @@ const std::vector<TCommandSpec> kCommands = {
     {"aSelectSMUtable", "SMU &table", "SMU Table", Yes, Map, kCheck},
     {"aDataQuery", "Data &Query", "", Yes, Map},
     {"aDataFindUnit", "&Find Unit...", "Find Unit", Yes, Map, kNoCheck, nullptr, "Ctrl+F"},
+    {"aDataPropertyMap", "Property &Map...", "Property Map", Yes, Database},
     {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
     {"aExportData", "E&xport Data", "Export Data", Hidden, Always},
     {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
@@ -79,18 +80,18 @@ const TItemList kFileMenu = {"aFileNewWindow", "aFileCloseAll", "-", "aFilePrint
 const TItemList kViewMenu = {"aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn", "aViewZoomOut",
                              "aViewPan", "aViewGoTo", "-", "aCopyClipboard", "-", "aViewPersistent",
                              "aViewSynchronize", "aNewWindow", "-", "aDataSelect", "aToolbars"};
-const TItemList kDataMenu = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPoint", "-",
-                             "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation",
-                             "aExportData", "aLibraryManager"};
+const TItemList kDataMenu = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPropertyMap",
+                             "aDataPoint", "-", "aDataAddShape", "aZonalStatistics", "aDataClassification", "-",
+                             "aDataLocation", "aExportData", "aLibraryManager"};
 const TItemList kWindowMenu = {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"};
 const TItemList kHelpMenu = {"aHelpContents", "aHelpSearch", "-", "aHelpDisclaimer", "aHelpAbout"};
 const TItemList kMainToolbar = {"aFileNewWindow", "-", "aFilePrint", "-", "aDataSelect", "aDataPoint", "-",
                                 "aCopyClipboard", "-", "aWindowTileHoriz", "aWindowTileVert", "aWindowCascade", "-"};
 const TItemList kViewToolbar = {"aNoAction", "aViewRedraw", "aViewReset", "aViewZoomRectangle", "aViewZoomIn",
                                 "aViewZoomOut", "aViewPan", "-", "aViewSynchronize"};
-const TItemList kDataToolbar = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-", "aDataAddShape",
-                                "aZonalStatistics", "aExportData", "-", "Label1", "cmbClassific", "spnClasses",
-                                "cmbColorRamp", "aDataClassification", "-", "aLegendAll", "aLegendNone",
+const TItemList kDataToolbar = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataPropertyMap", "-",
+                                "aDataAddShape", "aZonalStatistics", "aExportData", "-", "Label1", "cmbClassific",
+                                "spnClasses", "cmbColorRamp", "aDataClassification", "-", "aLegendAll", "aLegendNone",
                                 "aLegendSwitch"};
 // clang-format on
 } // namespace
@@ -113,6 +114,10 @@ TFrameCommands::TFrameCommands(QWidget& owner) : m_owner(owner) {
         m_actions << action;
         if (spec.Enabled == TCommandEnabled::Map)
             m_mapActions << action;
+        if (spec.Enabled == TCommandEnabled::Database) {
+            m_databaseActions << action;
+            action->setEnabled(false);
+        }
     }
 }
 
@@ -167,6 +172,11 @@ QList<QAction*> TFrameCommands::SharedShortcuts() const {
 void TFrameCommands::EnableMapCommands(bool maps) {
     for (QAction* action : m_mapActions)
         action->setEnabled(maps);
+}
+
+void TFrameCommands::EnableDatabaseCommands(bool loaded) {
+    for (QAction* action : m_databaseActions)
+        action->setEnabled(loaded);
 }
 
 const TItemList& FrameItems(const QString& barName) {

@@ -19,7 +19,8 @@ enum class TCommandShown : std::uint8_t {
 };
 enum class TCommandEnabled : std::uint8_t {
     Always,
-    Map, // while the frame has a child window
+    Map,      // while the frame has a child window
+    Database, // once the attribute database is loaded
 };
 enum class TCheckable : std::uint8_t { No, Yes };
 
@@ -61,11 +62,14 @@ public:
     QList<QAction*> SharedShortcuts() const;
     // Enables the commands that need a map window, or disables them.
     void EnableMapCommands(bool maps);
+    // The same for the commands that need the attribute database.
+    void EnableDatabaseCommands(bool loaded);
 
 private:
     QWidget& m_owner;
-    QList<QAction*> m_actions;    // in table order
-    QList<QAction*> m_mapActions; // enabled only while a map window exists
+    QList<QAction*> m_actions;         // in table order
+    QList<QAction*> m_mapActions;      // enabled only while a map window exists
+    QList<QAction*> m_databaseActions; // enabled only once the database is loaded
 };
 
 // The frame's menus and toolbars: item lists by their object names (mnuFile ... TBDataToolbar).

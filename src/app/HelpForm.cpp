@@ -44,10 +44,11 @@ QString FileOf(const QString& title) {
 
 const std::vector<THelpPage>& HelpPages() {
     static const std::vector<THelpPage> pages = {
-        {"index.html", "The TAMO Viewer"}, {"map.html", "Map windows and their tools"},
-        {"readout.html", "The readout"},   {"smu.html", "The SMU windows"},
-        {"query.html", "The query"},       {"legend.html", "The legend"},
-        {"data.html", "Data files"},       {"settings.html", "Settings"},
+        {"index.html", "The TAMO Viewer"},    {"map.html", "Map windows and their tools"},
+        {"readout.html", "The readout"},      {"smu.html", "The SMU windows"},
+        {"query.html", "The query"},          {"legend.html", "The legend"},
+        {"properties.html", "Property maps"}, {"data.html", "Data files"},
+        {"settings.html", "Settings"},
     };
     return pages;
 }

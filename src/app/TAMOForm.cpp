@@ -6,9 +6,11 @@
 #include "app/StartupLoad.h"
 #include "classify/ColorRamp.h"
 #include "classify/ColorRampBox.h"
+#include "classify/PropertyMapForm.h"
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
 #include "common/TAMOError.h"
+#include "db/PropertyCatalogue.h"
 #include "db/TAMO.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsStore.h"
@@ -60,6 +62,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     ConnectLegendCommands();
     ConnectOutputCommands();
     ConnectWindowCommands();
+    ConnectPropertyCommands();
     CreateClassificationControls();
     CreateToolBars();
     CreateToolWindows();
@@ -74,7 +77,8 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     m_startup = std::make_unique<TStartupLoad>(*this, TStartupSteps{
                                                           [this] { LoadDatabase(); },
                                                           [this] {
-                                                              OpenFirstMapWindow();
+                                                              if (!RestoreMapWindows())
+                                                                  OpenFirstMapWindow();
                                                               UpdateCommandStates();
                                                           },
                                                           [this] { close(); },
@@ -123,6 +127,7 @@ TTAMOForm::~TTAMOForm() {
         m_mdiArea->closeAllSubWindows();
         qDeleteAll(m_mdiArea->findChildren<QMdiSubWindow*>());
         m_reports.reset();
+        m_propertyCatalogue.reset();
         m_database.reset();
         SaveWindowPlacement(*this);
         SavePreferences(Preferences());
@@ -365,6 +370,8 @@ void TTAMOForm::ShowNotImplemented() {
 void TTAMOForm::UpdateCommandStates() {
     const bool maps = MapWindowCount() > 0;
     m_commands->EnableMapCommands(maps);
+    m_commands->EnableDatabaseCommands(m_database != nullptr);
+    UpdatePropertyMapNode();
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_classificationBox, m_classCountBox, m_colorRampBox})
         control->setEnabled(maps);
@@ -450,6 +457,8 @@ void TTAMOForm::closeEvent(QCloseEvent* event) {
     // destroyed, which follows its closing: one write of the settings file for both.
     if (!m_closingWrites)
         m_closingWrites = std::make_unique<TSettingsBatch>(TSettingsStore::Global());
+    // The maps as they are, for the next start.
+    SaveMapWindows();
     m_mdiArea->closeAllSubWindows();
     // Saved while the tool windows are still shown: a floating one is hidden with the frame.
     SaveLayout();

@@ -33,11 +33,16 @@ class QStandardItemModel;
 class TFrameCommands;
 class TFrameReports;
 class TMapExplorerForm;
+class TPropertyCatalogue;
+class TPropertyMap;
 class TQEVLibraryManager;
 class TStartupLoad;
 class THelpForm;
 class TTAMO;
+struct TPropertyDefinition;
+struct TPropertyMapRequest;
 struct TQEV_Layer;
+struct TStoredMap;
 
 class TTAMOForm : public QMainWindow, public TMapHost {
     Q_OBJECT
@@ -91,6 +96,12 @@ public:
     bool OpeningTheme() const { return m_openingTheme; }
     // Places the theme tree in its tool window.
     void LayoutThemeTree();
+
+    // A new maximised map window on a soil property, as the "Property Map" dialog asks for it;
+    // null when its raster cannot be opened. Raises TAMOError when the database lacks the property.
+    TMapExplorerForm* OpenPropertyMap(const TPropertyMapRequest& request);
+    // The properties the database offers, read on first use.
+    const TPropertyCatalogue& PropertyCatalogue();
 
     // Shapefiles chosen by the user become overlays of the active map window.
     void AddShapeFiles();
@@ -159,6 +170,21 @@ private:
     void CascadeSubWindows();
     void ArrangeIcons();
 
+    // Property maps, and the map windows kept from one run to the next (TAMOFormProperties.cpp).
+    void ConnectPropertyCommands();
+    void aDataPropertyMapExecute();
+    // The property's value index read, under the first theme's raster; null when the catalogue
+    // lacks the attribute.
+    std::shared_ptr<TPropertyMap> MakePropertyMap(const TPropertyDefinition& definition);
+    // The theme tree's node of the open property maps follows the windows.
+    void UpdatePropertyMapNode();
+    // A property map chosen in the theme tree comes forward; false when the node is none.
+    bool ActivateSelectedPropertyMap();
+    void SaveMapWindows();
+    // Opens the map windows of the last run; false when none came back.
+    bool RestoreMapWindows();
+    TMapExplorerForm* RestoreMapWindow(const TStoredMap& stored);
+
     // Status bar and data-point readout (TAMOFormReadout.cpp).
     // The status-bar hint of the command under the pointer goes to the first panel only.
     void ShowHint(const QString& hint);
@@ -215,6 +241,8 @@ private:
     std::unique_ptr<TTAMO> m_database;
     std::unique_ptr<TFrameReports> m_reports;
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<TPropertyCatalogue> m_propertyCatalogue;
+    std::unique_ptr<TPropertyMapRequest> m_propertyRequest; // the last choice of the dialog
 
     TMapTool m_tool = mtNoAction; // the tool of every map window
     bool m_openingTheme = false;

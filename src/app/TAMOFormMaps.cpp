@@ -139,7 +139,7 @@ void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
 }
 
 void TTAMOForm::OpenSelectedTheme() {
-    if (!m_library)
+    if (!m_library || ActivateSelectedPropertyMap())
         return;
     const TQEV_Layer* theme = nullptr;
     if (!m_library->SelectedTheme(m_themeTree->currentIndex(), theme))

@@ -5,6 +5,7 @@
 #include "app/TAMOForm.h"
 #include "db/TAMO.h"
 #include "map/MapExplorerForm.h"
+#include "themes/PropertyMap.h"
 
 #include <QDockWidget>
 #include <QFontMetrics>
@@ -40,7 +41,9 @@ void TTAMOForm::ShowDataPoint(int column, int row, double longitude, double lati
     if (!m_dataPointWindow->isVisible())
         return;
 
-    m_dataPointGrid->setRowCount(5);
+    // A property map adds the property's value of the unit.
+    const QString propertyText = map ? map->PropertyValueText(column, row) : QString();
+    m_dataPointGrid->setRowCount(propertyText.isEmpty() ? 5 : 6);
     const auto write = [this](int gridRow, const QString& label, const QString& value) {
         // Tool tips hold the texts a narrow window cuts.
         auto* labelItem = new QTableWidgetItem(label);
@@ -55,6 +58,8 @@ void TTAMOForm::ShowDataPoint(int column, int row, double longitude, double lati
     const QString smuText = valueText().trimmed();
     write(3, "Soil Mapping Unit", smuText);
     write(4, "Dominant Soil Unit (WRB2022)", DominantSoilText(smuText));
+    if (!propertyText.isEmpty())
+        write(5, map->PropertyMap()->Attribute().Description, propertyText);
 }
 
 void TTAMOForm::ClearDataPoint() {

@@ -53,7 +53,7 @@ TPropertyMapForm::TPropertyMapForm(const TPropertyCatalogue& catalogue, const TP
     lstAttributes->setHeaderHidden(true);
     lstAttributes->setRootIsDecorated(false);
     lstAttributes->setItemsExpandable(false);
-    lstAttributes->setMinimumSize(360, 260);
+    lstAttributes->setMinimumHeight(300);
     auto* unitGroup = new QTreeWidgetItem(lstAttributes, {"Unit-level attributes"});
     auto* layerGroup = new QTreeWidgetItem(lstAttributes, {"Layer-level attributes"});
     for (QTreeWidgetItem* group : {unitGroup, layerGroup}) {
@@ -72,6 +72,11 @@ TPropertyMapForm::TPropertyMapForm(const TPropertyCatalogue& catalogue, const TP
         item->setToolTip(0, attribute.Title() + " [" + attribute.Field + "]");
     }
     lstAttributes->expandAll();
+    // Wide enough for the longest title, within reason.
+    int widest = 0;
+    for (const TPropertyAttribute& attribute : attributes)
+        widest = std::max(widest, lstAttributes->fontMetrics().horizontalAdvance(attribute.Title()));
+    lstAttributes->setMinimumWidth(std::clamp(widest + 60, 360, 760));
 
     cmbLayer = new QComboBox(this);
     cmbLayer->setObjectName("cmbLayer");
@@ -112,6 +117,8 @@ TPropertyMapForm::TPropertyMapForm(const TPropertyCatalogue& catalogue, const TP
     auto* attributeLabel = new QLabel("&Attribute:", this);
     attributeLabel->setBuddy(edtFilter);
     auto* layout = new QVBoxLayout(this);
+    // A dialog of fixed size, as the program's other dialogs.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(attributeLabel);
     layout->addWidget(edtFilter);
     layout->addWidget(lstAttributes, 1);

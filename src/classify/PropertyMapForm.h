@@ -21,9 +21,11 @@ class TColorRampCombo;
 enum class TPropertyMethod : std::uint8_t { EqualInterval, Quantiles, Standardized, Manual };
 
 // What the dialog's OK hands to the frame.
+// A first map shows the topsoil pH in classes of equal area, which suit the skewed distributions of
+// most soil properties.
 struct TPropertyMapRequest {
-    TPropertyDefinition Definition;
-    TPropertyMethod Method = TPropertyMethod::EqualInterval;
+    TPropertyDefinition Definition{TPropertyLevel::Layer, "PH_H2O"};
+    TPropertyMethod Method = TPropertyMethod::Quantiles;
     int ClassCount = 8;
     int RampIndex = 3;
 };
@@ -35,7 +37,7 @@ class TPropertyMapForm : public QDialog {
     Q_OBJECT
 public:
     // Lists the catalogue's attributes and depth layers; `initial` chooses the attribute, layer
-    // and classification shown first (the first layer attribute when it names none).
+    // and classification shown first (the first layer attribute when the catalogue lacks its own).
     TPropertyMapForm(const TPropertyCatalogue& catalogue, const TPropertyMapRequest& initial,
                      QWidget* parent = nullptr);
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 enum class TShown { Yes, Hidden, PopUp };
-enum class TEnabled { Always, Map };
+enum class TEnabled { Always, Map, Database };
 
 struct TCommandRow {
     const char* Name;
@@ -55,6 +55,7 @@ inline const std::vector<TCommandRow>& CommandTable() {
         {"aSelectSMUtable", "SMU &table", "SMU Table", Yes, Map},
         {"aDataQuery", "Data &Query", "", Yes, Map},
         {"aDataFindUnit", "&Find Unit...", "Find Unit", Yes, Map, "Ctrl+F"},
+        {"aDataPropertyMap", "Property &Map...", "Property Map", Yes, Database},
         {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
         {"aExportData", "E&xport Data", "Export Data", Hidden, Always},
         {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
@@ -105,9 +106,9 @@ inline const std::vector<TBarLayout>& MenuLayout() {
           "aDataSelect", "aToolbars"}},
         {"mnuData",
          "&Data",
-         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPoint", "-",
-          "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation", "aExportData",
-          "aLibraryManager"}},
+         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit", "aDataPropertyMap",
+          "aDataPoint", "-", "aDataAddShape", "aZonalStatistics", "aDataClassification", "-", "aDataLocation",
+          "aExportData", "aLibraryManager"}},
         {"mnuWindow",
          "&Window",
          {"aWindowTileVert", "aWindowTileHoriz", "aWindowCascade", "aWindowArrangeAll"}},
@@ -128,9 +129,9 @@ inline const std::vector<TBarLayout>& ToolbarLayout() {
           "aViewPan", "-", "aViewSynchronize"}},
         {"TBDataToolbar",
          "Data",
-         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-", "aDataAddShape", "aZonalStatistics",
-          "aExportData", "-", "Label1", "cmbClassific", "spnClasses", "cmbColorRamp", "aDataClassification",
-          "-", "aLegendAll", "aLegendNone", "aLegendSwitch"}},
+         {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataPropertyMap", "-", "aDataAddShape",
+          "aZonalStatistics", "aExportData", "-", "Label1", "cmbClassific", "spnClasses", "cmbColorRamp",
+          "aDataClassification", "-", "aLegendAll", "aLegendNone", "aLegendSwitch"}},
     };
     return bars;
 }
@@ -150,6 +151,8 @@ inline void ExpectCommandStates(const TTAMOForm& frame, bool withMap, const char
         EXPECT_EQ(action->isVisible(), row.Shown != TShown::Hidden);
         // Qt reports a hidden action as disabled; it still runs when triggered from code.
         const bool shown = row.Shown != TShown::Hidden;
-        EXPECT_EQ(action->isEnabled(), shown && (row.Enabled == TEnabled::Always || withMap));
+        const bool needsMet = row.Enabled == TEnabled::Always || (row.Enabled == TEnabled::Map && withMap) ||
+                              (row.Enabled == TEnabled::Database && frame.Database());
+        EXPECT_EQ(action->isEnabled(), shown && needsMet);
     }
 }

@@ -37,7 +37,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Start());
         // Drawn at the size the window settled at (a resize redraws once it has ended).
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !map->IsDrawing() && map->Image32View->Bitmap.size() == map->MapPanel->size(); }, 20000));
+            [&] { return !map->IsDrawing() && map->Image32View->Bitmap.size() == map->MapPanel->size(); },
+            20000));
         FindPixelInsideTheUnit();
     }
 
@@ -81,11 +82,12 @@ TEST_F(FrameReports, DataMenuAndToolbarCarryTheCommandsInOrder) {
             data = entry->menu();
     ASSERT_NE(data, nullptr);
     const QStringList menu = NamesOf(data->actions());
-    ASSERT_GE(menu.size(), 5);
-    EXPECT_EQ(menu.mid(0, 5),
-              QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataFindUnit"}));
+    ASSERT_GE(menu.size(), 6);
+    EXPECT_EQ(menu.mid(0, 6), QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery",
+                                           "aDataFindUnit", "aDataPropertyMap"}));
     const QStringList bar = NamesOf(frame->Toolbar("TBDataToolbar")->actions());
-    EXPECT_EQ(bar.mid(0, 5), QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "-"}));
+    EXPECT_EQ(bar.mid(0, 6),
+              QStringList({"aSelectSMU", "aSelectSMUtable", "-", "aDataQuery", "aDataPropertyMap", "-"}));
     EXPECT_TRUE(frame->Action("aSelectSMU")->isVisible());
     EXPECT_TRUE(frame->Action("aSelectSMUtable")->isVisible());
     EXPECT_EQ(frame->Action("aSelectSMUtable")->text(), "SMU &table");

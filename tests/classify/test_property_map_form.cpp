@@ -74,22 +74,28 @@ protected:
 
 } // namespace
 
-TEST_F(PropertyMapFormTest, OpensOnTheFirstLayerAttributeOfTheTopsoilWithASequentialRamp) {
+TEST_F(PropertyMapFormTest, OpensOnTheTopsoilPhInClassesOfEqualAreaWithASequentialRamp) {
     Open();
     EXPECT_EQ(Form->windowTitle(), "Property Map");
     EXPECT_EQ(Shown(), QStringList({"[Unit-level attributes]", "Available water capacity (mm)",
                                     "pH of the topsoil (-log(H+))", "[Layer-level attributes]",
                                     "Clay (% wt.)", "Organic carbon (% wt.)", "pH in water (-log(H+))"}));
     ASSERT_TRUE(Form->ChosenAttribute());
-    EXPECT_EQ(Form->ChosenAttribute()->Field, "CLAY");
+    EXPECT_EQ(Form->ChosenAttribute()->Field, "PH_H2O");
     EXPECT_EQ(Form->cmbLayer->currentText(), "D1 0-20 cm");
     EXPECT_EQ(Form->cmbCombination->currentText(), "Share-weighted mean");
-    EXPECT_EQ(Form->cmbMethod->currentText(), "Equal interval");
+    EXPECT_EQ(Form->cmbMethod->currentText(), "Quantiles");
     EXPECT_EQ(Form->cmbColorRamp->currentIndex(), kSequentialRamp);
     EXPECT_EQ(Form->spnClasses->minimum(), 2);
     EXPECT_EQ(Form->spnClasses->maximum(), 24);
     EXPECT_TRUE(Ok()->isEnabled());
     EXPECT_TRUE(Form->edtFilter->hasFocus()) << "the user can start typing a name at once";
+
+    // A database without that attribute: its first layer attribute.
+    TPropertyMapRequest other;
+    other.Definition.Field = "PH_KCL";
+    Open(other);
+    EXPECT_EQ(Form->ChosenAttribute()->Field, "CLAY");
 }
 
 TEST_F(PropertyMapFormTest, TheFilterNarrowsTheListAndTheChoiceFollowsIt) {
@@ -97,13 +103,12 @@ TEST_F(PropertyMapFormTest, TheFilterNarrowsTheListAndTheChoiceFollowsIt) {
     QTest::keyClicks(Form->edtFilter, "ph");
     EXPECT_EQ(Shown(), QStringList({"[Unit-level attributes]", "pH of the topsoil (-log(H+))",
                                     "[Layer-level attributes]", "pH in water (-log(H+))"}));
-    EXPECT_EQ(Form->ChosenAttribute()->Field, "PH_TOP")
-        << "the chosen Clay is hidden; the first shown one is chosen";
+    EXPECT_EQ(Form->ChosenAttribute()->Field, "PH_H2O") << "a choice still shown stays";
 
     Form->edtFilter->clear();
     QTest::keyClicks(Form->edtFilter, "org_c"); // the field name matches too
     EXPECT_EQ(Shown(), QStringList({"[Layer-level attributes]", "Organic carbon (% wt.)"}));
-    EXPECT_EQ(Form->ChosenAttribute()->Field, "ORG_CARBON");
+    EXPECT_EQ(Form->ChosenAttribute()->Field, "ORG_CARBON") << "the first shown in place of a hidden choice";
 
     QTest::keyClicks(Form->edtFilter, "xyz");
     EXPECT_TRUE(Shown().isEmpty());
