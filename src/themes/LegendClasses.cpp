@@ -4,6 +4,8 @@
 #include "themes/LegendHost.h"
 #include "themes/QEVmanager.h"
 
+#include <limits>
+
 namespace {
 
 // The class a WRB2 code falls in: the first whose upper bound it does not exceed, the last above
@@ -50,6 +52,17 @@ TCellClasses CellClassesOf(const TQEVmanager& legend, const TSmuLookup& lookup) 
     }
     const bool topIsValue = legend.Theme && legend.Theme->ZeroIsValue;
     cells.ClassOf.assign(kCellValueCount, kNoClass);
+    if (legend.Property) {
+        // A property map: the property's value of each unit, and its class.
+        cells.Units = legend.Units();
+        cells.Values.assign(kCellValueCount, std::numeric_limits<float>::quiet_NaN());
+        for (int v = 1; v < kCellValueCount; ++v) {
+            const double value = legend.ValueOf(static_cast<std::uint16_t>(v));
+            cells.Values[static_cast<std::size_t>(v)] = static_cast<float>(value);
+            cells.ClassOf[static_cast<std::size_t>(v)] = static_cast<std::int16_t>(legend.ClassOf(value));
+        }
+        return cells;
+    }
     for (int v = 1; v < kCellValueCount; ++v) {
         if (v == kNoDataValue && !topIsValue)
             continue;

@@ -205,6 +205,8 @@ double TQEVmanager::ValueOf(std::uint16_t value, const TSmuLookup& lookup) const
 double TQEVmanager::ValueOf(std::uint16_t value) const {
     if (value == kNoDataCell || (value == kNoDataValue && !ZeroIsValue()))
         return std::numeric_limits<double>::quiet_NaN();
+    if (Property)
+        return Property->ValueOf(value);
     const TSmuLookup* lookup = Lookup();
     if (!lookup)
         return std::numeric_limits<double>::quiet_NaN();

@@ -1,6 +1,7 @@
 // The legend of a property map: its classes divide the property's values of the map's cells.
 #include "MapFakes.h"
 #include "TestSupport.h"
+#include "themes/LegendClasses.h"
 #include "themes/PropertyMap.h"
 #include "themes/QEVmanager.h"
 
@@ -121,6 +122,16 @@ TEST_F(PropertyLegendTest, CellsTakeTheColourOfTheirValuesClassAndNoValueIsNoDat
     EXPECT_EQ(Legend.ValueOf(3), 6.0);
     EXPECT_EQ(Legend.ClassOf(Legend.ValueOf(3)), 1);
     EXPECT_EQ(Legend.ClassOf(Legend.ValueOf(5)), -1);
+
+    // The statistics and the export take the same classes, and the values themselves.
+    const TCellClasses cells = CellClassesOf(Legend, Host.Lookup);
+    EXPECT_EQ(cells.ClassOfValue(1), 0);
+    EXPECT_EQ(cells.ClassOfValue(3), 1);
+    EXPECT_EQ(cells.ClassOfValue(5), kNoClass);
+    ASSERT_TRUE(cells.HasValues());
+    EXPECT_EQ(cells.Values[3], 6.0f);
+    EXPECT_TRUE(std::isnan(cells.Values[5]));
+    EXPECT_EQ(cells.Units, "-log(H+)");
 
     Host.Lookup.Selected = {3};
     EXPECT_EQ(Legend.CellColor(3), Host.SelectColor) << "the query selection shows on property maps too";
