@@ -155,6 +155,7 @@ private:
     void ConnectMapCommands();
     void LoadDatabase();
     TMapExplorerForm* CreateMapWindow();
+    void ActivateMapWindow(TMapExplorerForm& map);
     // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
     void OpenThemeInNewWindow(const TQEV_Layer& theme);
     void aFileCloseAllExecute();

@@ -92,6 +92,7 @@ TMapExplorerForm* TTAMOForm::ActiveMap() const {
 
 TMapExplorerForm* TTAMOForm::CreateMapWindow() {
     auto* map = new TMapExplorerForm(*this);
+    map->SetTool(m_tool);
     QMdiSubWindow* sub = m_mdiArea->addSubWindow(map);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
@@ -106,6 +107,13 @@ TMapExplorerForm* TTAMOForm::CreateMapWindow() {
         },
         Qt::QueuedConnection);
     return map;
+}
+
+void TTAMOForm::ActivateMapWindow(TMapExplorerForm& map) {
+    m_mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(map.parentWidget()));
+    // The keyboard focus goes with it: when the frame becomes active again (a dialog closes), the
+    // window holding the focus is made the active one.
+    map.Image32View->setFocus(Qt::OtherFocusReason);
 }
 
 void TTAMOForm::OpenFirstMapWindow() {
@@ -125,8 +133,7 @@ void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
     TMapExplorerForm* map = CreateMapWindow();
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
-    m_mdiArea->setActiveSubWindow(sub);
-    map->SetTool(m_tool);
+    ActivateMapWindow(*map);
     bool opened = false;
     try {
         opened = map->OpenTheme(&theme);

@@ -112,7 +112,7 @@ TMapExplorerForm* TTAMOForm::OpenPropertyMap(const TPropertyMapRequest& request)
     TMapExplorerForm* map = CreateMapWindow();
     auto* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
-    m_mdiArea->setActiveSubWindow(sub);
+    ActivateMapWindow(*map);
     bool opened = false;
     try {
         opened = map->OpenProperty(property, method, request.ClassCount, ColorRamp(request.RampIndex));
@@ -124,8 +124,6 @@ TMapExplorerForm* TTAMOForm::OpenPropertyMap(const TPropertyMapRequest& request)
         sub->close();
         return nullptr;
     }
-    // Events of the drawing may have brought the window active before forward again.
-    m_mdiArea->setActiveSubWindow(sub);
     SetColorRampIndex(request.RampIndex);
     UpdateCommandStates();
     // Bounds of one's own start from equal intervals in the classification dialog.
@@ -231,7 +229,7 @@ bool TTAMOForm::RestoreMapWindows() {
     if (session.Maps.empty() || !m_library || !m_database)
         return false;
     QStringList skipped;
-    QMdiSubWindow* active = nullptr;
+    TMapExplorerForm* active = nullptr;
     for (int i = 0; i < static_cast<int>(session.Maps.size()); ++i) {
         const TStoredMap& stored = session.Maps[std::size_t(i)];
         TMapExplorerForm* map = nullptr;
@@ -245,10 +243,10 @@ bool TTAMOForm::RestoreMapWindows() {
             continue;
         }
         if (i == session.Active)
-            active = qobject_cast<QMdiSubWindow*>(map->parentWidget());
+            active = map;
     }
     if (active)
-        m_mdiArea->setActiveSubWindow(active);
+        ActivateMapWindow(*active);
     UpdateCommandStates();
     if (!skipped.isEmpty())
         Dialogs::ShowMessage(this,

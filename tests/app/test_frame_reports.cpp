@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -35,7 +36,11 @@ protected:
         CreateFrame();
         frame->resize(1000, 700);
         ASSERT_NO_FATAL_FAILURE(Start());
-        // Drawn at the size the window settled at (a resize redraws once it has ended).
+        ASSERT_NO_FATAL_FAILURE(WaitForMapOfTheWindowSize());
+    }
+
+    // Drawn at the size the window settled at (a resize redraws once it has ended).
+    void WaitForMapOfTheWindowSize() {
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return !map->IsDrawing() && map->Image32View->Bitmap.size() == map->MapPanel->size(); },
             20000));
@@ -150,6 +155,10 @@ TEST_F(FrameReports, ASelectionIsDrawnInEveryMapWindow) {
     TMapExplorerForm* second = frame->MapWindows().last();
     ASSERT_NE(second, map);
     ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*second));
+    // The new window is the active, maximised one; the first comes back in front to be looked at.
+    EXPECT_EQ(frame->ActiveMap(), second);
+    frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(map->parentWidget()));
+    ASSERT_NO_FATAL_FAILURE(WaitForMapOfTheWindowSize());
     QSignalSpy firstDrawn(map, &TMapExplorerForm::DrawingFinished);
     QSignalSpy secondDrawn(second, &TMapExplorerForm::DrawingFinished);
     frame->Action("aDataQuery")->trigger();
