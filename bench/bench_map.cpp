@@ -1,17 +1,21 @@
 // Map drawing benchmarks on the demo data set: a full-world drawing and a 1:1 drawing into
 // 1920 x 1080, the peer GDAL RasterIO of the same window, and the cell read under the pointer.
 // The map shows the first theme of the library with its own class set, coloured through the SMU
-// index of the attribute database, as a map window opened at start-up does.
+// index of the attribute database, as a map window opened at start-up does. A property map (the
+// topsoil pH) is drawn and reclassified on the same raster.
 
 #include "BenchData.h"
 #include "BenchHost.h"
 
 #include "app/DataPointText.h"
+#include "db/PropertyIndex.h"
 #include "db/TAMO.h"
 #include "map/MapHost.h"
 #include "map/MapRenderJob.h"
 #include "raster/RasterPainter.h"
 #include "settings/Preferences.h"
+#include "themes/Classification.h"
+#include "themes/PropertyMap.h"
 #include "themes/QEVLibraryManager.h"
 #include "themes/QEVmanager.h"
 
@@ -21,7 +25,9 @@
 #include <benchmark/benchmark.h>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #ifdef TAMO_HAVE_GDAL
@@ -30,8 +36,24 @@
 
 namespace {
 
+// A legend host that gives the raster's cell histogram, as a map window does: counted once and
+// kept in a folder of the run.
+class TBenchHistogramHost : public TBenchLegendHost {
+public:
+    std::shared_ptr<const TRasterSource> Raster;
+    std::optional<TCellHistogram> CellHistogram() override {
+        static QTemporaryDir cache;
+        if (!Raster)
+            return std::nullopt;
+        return Raster->Histogram(cache.path(), [](int) {});
+    }
+};
+
+// Which map a benchmark draws.
+enum class TBenchMapKind { SoilTheme, PropertyMap };
+
 struct TBenchMap {
-    TBenchLegendHost Host;
+    TBenchHistogramHost Host;
     std::unique_ptr<TQEVLibraryManager> Library;
     std::unique_ptr<TTAMO> Tamo;
     std::unique_ptr<TQEVmanager> Legend;
@@ -39,7 +61,9 @@ struct TBenchMap {
     TViewGeometry View;
     QString Error; // why the map cannot be drawn; empty when it can
 
-    TBenchMap() {
+    std::shared_ptr<TPropertyMap> Property;
+
+    explicit TBenchMap(TBenchMapKind kind) {
         try {
             Library = std::make_unique<TQEVLibraryManager>(DemoConnection());
             const TQEV_Layer* theme = Library->FirstTheme();
@@ -52,19 +76,44 @@ struct TBenchMap {
             Host.Lookup = Tamo.get();
             Legend = std::make_unique<TQEVmanager>(&Host, QString());
             Legend->Theme = theme;
+            if (kind == TBenchMapKind::PropertyMap)
+                OpenTopsoilPh(*theme);
             Legend->RasterVisible = true;
             Legend->ThemeOpen = true;
             Raster = TRasterSource::Open(DemoRasterPath(), theme->Bytes);
+            Host.Raster = Raster;
             View.SetGrid(Raster->Grid().Cols, Raster->Grid().Rows);
             Legend->OpenRaster();
         } catch (const std::exception& error) {
             Error = error.what();
         }
     }
+
+    // The property map a user opens first: the share-weighted mean of the topsoil pH in 8 classes
+    // of equal area.
+    void OpenTopsoilPh(const TQEV_Layer& soilTheme) {
+        const TPropertyCatalogue catalogue(*Tamo);
+        const TPropertyDefinition definition{TPropertyLevel::Layer, "PH_H2O", "D1",
+                                             TPropertyCombination::ShareWeightedMean};
+        const TPropertyAttribute* attribute = catalogue.FindAttribute(definition.Level, definition.Field);
+        if (!attribute)
+            throw std::runtime_error("the database has no PH_H2O");
+        Property = std::make_shared<TPropertyMap>(soilTheme, *attribute, definition,
+                                                  TPropertyIndex::Build(*Tamo, catalogue, definition));
+        Property->Theme().DefaultMethod = cmQuantiles;
+        Legend->SetNumClasses(8);
+        Legend->Property = Property;
+        Legend->Theme = &Property->Theme();
+    }
 };
 
 TBenchMap& Map() {
-    static TBenchMap map;
+    static TBenchMap map(TBenchMapKind::SoilTheme);
+    return map;
+}
+
+TBenchMap& PropertyMap() {
+    static TBenchMap map(TBenchMapKind::PropertyMap);
     return map;
 }
 
@@ -99,6 +148,40 @@ void BM_DrawMapWorld(benchmark::State& state) {
     TimePainting(state, map);
 }
 BENCHMARK(BM_DrawMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same drawing of a property map: its colour table holds each unit's class of its value.
+void BM_DrawPropertyMapWorld(benchmark::State& state) {
+    TBenchMap& map = PropertyMap();
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
+    ShowWorldInFullHd(map.View);
+    TimePainting(state, map);
+}
+BENCHMARK(BM_DrawPropertyMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A property map reclassified (the method and the class count changed in turns, as in the
+// classification boxes), then the whole world drawn anew into 1920 x 1080. The cell histogram is
+// counted once when the map opens, as in a map window.
+void BM_ReclassifyPropertyMap(benchmark::State& state) {
+    TBenchMap& map = PropertyMap();
+    if (!map.Error.isEmpty())
+        return state.SkipWithError(qPrintable(map.Error));
+    TQEVmanager& legend = *map.Legend;
+    ShowWorldInFullHd(map.View);
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    PaintView(map, image);
+    const std::pair<int, int> steps[] = {
+        {cmEqualInterval, 8}, {cmQuantiles, 5}, {cmStandardized, 6}, {cmQuantiles, 8}};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto [method, count] = steps[i++ % std::size(steps)];
+        legend.SetNumClasses(count);
+        legend.Classify(method);
+        PaintView(map, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ReclassifyPropertyMap)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ColorTableRebuild(benchmark::State& state) {
     TBenchMap& map = Map();
