@@ -91,6 +91,7 @@ TMapExplorerForm::TMapExplorerForm(TMapHost& host, QWidget* parent) : QWidget(pa
     btnStop->setCursor(Qt::ArrowCursor);
     btnStop->setFixedSize(btnStop->sizeHint().expandedTo(kStopSize));
     btnStop->hide();
+    connect(Image32View, &TImage32View::PixelRatioChanged, &m_resizeTimer, qOverload<>(&QTimer::start));
     connect(btnStop, &QPushButton::clicked, this, [this] { Guarded([this] { btnStopClick(); }, this); });
 
     Panel = new QFrame(Splitter);
@@ -254,11 +255,15 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
 void TMapExplorerForm::PrepareView() {
     // A drawing in progress is of the bitmap replaced here: its picture is dropped.
     DropDrawing();
-    m_view.SetOrigin(0, 0);
-    m_view.SetTarget(MapPanel->width(), MapPanel->height());
     Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
-    QImage bitmap(Image32View->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // The map is drawn at device pixels: sharp on a screen of any pixel ratio. The view counts in
+    // bitmap pixels; positions of the pointer are converted to them where they come in.
+    const QSize size = Image32View->BitmapSize();
+    m_view.SetOrigin(0, 0);
+    m_view.SetTarget(size.width(), size.height());
+    QImage bitmap(size, QImage::Format_RGB32);
     bitmap.fill(Qt::white);
+    bitmap.setDevicePixelRatio(Image32View->PixelRatio());
     Image32View->Bitmap = std::move(bitmap);
     // Shown white at once: a view that does not fit draws nothing, and the old picture must not
     // stay on the screen while the readout already answers for the new view.
@@ -336,6 +341,8 @@ void TMapExplorerForm::DrawMap() {
     QFutureWatcher<TRenderResult>* watcher = m_watcher.get();
     connect(watcher, &QFutureWatcherBase::finished, this,
             [this, watcher] { Guarded([this, watcher] { DrawingDone(watcher->result()); }, this); });
+    connect(watcher, &QFutureWatcherBase::progressTextChanged, this,
+            [this](const QString& status) { m_host.ShowStatusText(status); });
     watcher->setFuture(StartRenderMap(snapshot, m_cancel, RenderBands()));
 }
 
@@ -601,7 +608,8 @@ void TMapExplorerForm::Image32ViewMouseMove(int x, int y) {
         Image32View->update();
     } else if (Tool == mtPan && Dragging) {
         // The map slides with the mouse; x and y are relative to the moving image.
-        Image32View->move(Image32View->x() + x - PanStart.x(), Image32View->y() + y - PanStart.y());
+        Image32View->move(Image32View->x() + Image32View->ToControl(x - PanStart.x()),
+                          Image32View->y() + Image32View->ToControl(y - PanStart.y()));
     }
 }
 
@@ -614,9 +622,11 @@ void TMapExplorerForm::ReportDataPoint(int x, int y) {
 void TMapExplorerForm::RefreshDataPoint() {
     if (Drawing || !m_manager->ThemeOpen || !Image32View->underMouse())
         return;
-    const QPoint at = Image32View->mapFromGlobal(QCursor::pos());
-    if (Image32View->rect().contains(at))
-        ReportDataPoint(at.x(), at.y());
+    const QPointF at = Image32View->mapFromGlobal(QPointF(QCursor::pos()));
+    if (Image32View->rect().contains(at.toPoint())) {
+        const QPoint pixel = Image32View->BitmapPixelAt(at);
+        ReportDataPoint(pixel.x(), pixel.y());
+    }
 }
 
 void TMapExplorerForm::FitLegendPanel() {
@@ -652,7 +662,7 @@ void TMapExplorerForm::Image32ViewMouseUp(Qt::MouseButton button, int, int) {
         ZoomToRectangle();
     } else if (Tool == mtPan && Dragging) {
         Dragging = false;
-        PanBy(Image32View->x(), Image32View->y());
+        PanBy(Image32View->ToBitmap(Image32View->x()), Image32View->ToBitmap(Image32View->y()));
     }
     SynchronizeIfWanted();
     ResetTool();
@@ -760,19 +770,19 @@ bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
             return false;
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
-            const QPoint p = me->position().toPoint();
+            const QPoint p = Image32View->BitmapPixelAt(me->position());
             Guarded([&] { Image32ViewMouseDown(me->button(), p.x(), p.y()); }, this);
             return true;
         }
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(e);
-            const QPoint p = me->position().toPoint();
+            const QPoint p = Image32View->BitmapPixelAt(me->position());
             Guarded([&] { Image32ViewMouseMove(p.x(), p.y()); }, this);
             return true;
         }
         case QEvent::MouseButtonRelease: {
             auto* me = static_cast<QMouseEvent*>(e);
-            const QPoint p = me->position().toPoint();
+            const QPoint p = Image32View->BitmapPixelAt(me->position());
             Guarded([&] { Image32ViewMouseUp(me->button(), p.x(), p.y()); }, this);
             return true;
         }

@@ -35,7 +35,8 @@ enum class TMarkAction { Draw, Erase };
 enum class TCellAddress { Cell, Pixel };
 
 // The map window: it owns the view, the raster it shows and its legend model, and hears from the
-// model what changed (it is the model's host).
+// model what changed (it is the model's host). Positions (x, y) given to it are bitmap pixels, which
+// are device pixels: twice the control's positions at a device pixel ratio of 2.
 class TMapExplorerForm : public QWidget, private TLegendHost {
     Q_OBJECT
 public:

@@ -26,7 +26,8 @@ int RenderBands() {
     return std::max(1, QThread::idealThreadCount());
 }
 
-TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>& cancel, int bands) {
+TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>& cancel, int bands,
+                        const std::function<void(const QString& status)>& tell) {
     TRenderResult result;
     result.Image = QImage(snapshot.ImageSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     result.Image.fill(Qt::white);
@@ -43,6 +44,8 @@ TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>
                 return result;
             }
         }
+        if (tell && !snapshot.Overlays.empty() && !cancel.load())
+            tell(kLoadingShapesText);
         if (!cancel.load() && DrawShapeLayers(result.Image, snapshot.Overlays, snapshot.View, &monitor) ==
                                   TOverlayResult::Stopped)
             result.Outcome = TRenderOutcome::Cancelled;
@@ -59,9 +62,15 @@ TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>
 QFuture<TRenderResult> StartRenderMap(TRenderSnapshot snapshot, TCancelFlag cancel, int bands) {
     auto promise = std::make_shared<QPromise<TRenderResult>>();
     QFuture<TRenderResult> future = promise->future();
+    promise->setProgressRange(0, 2);
     promise->start();
     QThreadPool::globalInstance()->start([promise, snapshot = std::move(snapshot), cancel, bands] {
-        promise->addResult(RenderMap(snapshot, *cancel, bands));
+        // One text per phase: the future's throttling of progress reports never drops it.
+        int phase = 0;
+        auto tell = [&promise, &phase](const QString& status) {
+            promise->setProgressValueAndText(++phase, status);
+        };
+        promise->addResult(RenderMap(snapshot, *cancel, bands, tell));
         promise->finish();
     });
     return future;

@@ -40,10 +40,16 @@ struct TRenderResult {
 // The flag that cancels a drawing; shared by the window and the job.
 using TCancelFlag = std::shared_ptr<std::atomic<bool>>;
 
-// Renders the snapshot now, on the calling thread and the pool, in `bands` bands (at least 1).
-TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>& cancel, int bands);
+// The status text of a drawing while its shape overlays are drawn.
+inline constexpr const char* kLoadingShapesText = "Loading Shape files ...";
 
-// Starts rendering the snapshot on the thread pool; the future gives the result.
+// Renders the snapshot now, on the calling thread and the pool, in `bands` bands (at least 1).
+// `tell` (when given) hears the status text of each phase, from the rendering thread.
+TRenderResult RenderMap(const TRenderSnapshot& snapshot, const std::atomic<bool>& cancel, int bands,
+                        const std::function<void(const QString& status)>& tell = {});
+
+// Starts rendering the snapshot on the thread pool; the future gives the result, and its progress
+// text the status text of the phase in progress.
 QFuture<TRenderResult> StartRenderMap(TRenderSnapshot snapshot, TCancelFlag cancel, int bands);
 
 // The band count of a drawing: one per core.

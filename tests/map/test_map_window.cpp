@@ -104,7 +104,8 @@ TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
     EXPECT_EQ(tree.topLevelItem(1)->childCount(), 1);
     EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
 
-    EXPECT_TRUE(Host.StatusTexts.contains("Drawing Map ..."));
+    EXPECT_EQ(Host.StatusTexts.indexOf("Drawing Map ..."), 0);
+    EXPECT_EQ(Host.StatusTexts.indexOf("Loading Shape files ..."), 1); // the world outlines
     EXPECT_EQ(Host.StatusTexts.last(), "");
     EXPECT_FALSE(form.IsDrawing());
     EXPECT_FALSE(form.btnStop->isVisible());

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         if (qgetenv(name).isEmpty())
             qputenv(name, (home.path() + "/" + name).toUtf8());
+#ifdef TAMO_TEST_SCALE_FACTOR
+    // The windows of this program are tested on screens of that device pixel ratio.
+    qputenv("QT_SCALE_FACTOR", TAMO_TEST_SCALE_FACTOR);
+#endif
     QApplication app(argc, argv);
     QTemporaryDir programFolder;
     SetProgramFolder(programFolder.path());
