@@ -79,8 +79,11 @@ QRect ScaleBarBox(const TScaleBar& bar, QSize pictureSize) {
 }
 
 void DrawScaleBar(QImage& picture, const TViewGeometry& view) {
-    const TScaleBar bar = ScaleBarOf(view, picture.size());
-    const QRect box = ScaleBarBox(bar, picture.size());
+    // The view counts in the picture's pixels; a painter on a picture of a device pixel ratio above
+    // 1 counts in screen pixels, which the bar and its box are measured in.
+    TScaleBar bar = ScaleBarOf(view, picture.size());
+    bar.Pixels = int(std::lround(bar.Pixels / picture.devicePixelRatio()));
+    const QRect box = ScaleBarBox(bar, picture.deviceIndependentSize().toSize());
     if (box.isEmpty())
         return;
     QPainter painter(&picture);

@@ -66,6 +66,12 @@ TEST_F(HiDpiMapTest, TheMapIsDrawnAtDevicePixelsAndShownOneToOne) {
     const int edge = int(std::ceil(40 * Form->View().Scale()));
     EXPECT_EQ(Bitmap().pixel(10, edge - 1), kRed);
     EXPECT_EQ(Bitmap().pixel(10, edge), kGreen);
+    // The scale bar stands in the bottom-left corner, in black (no class of this map is black).
+    int black = 0;
+    for (int y = Bitmap().height() * 3 / 4; y < Bitmap().height(); ++y)
+        for (int x = 0; x < Bitmap().width() / 2; ++x)
+            black += Bitmap().pixel(x, y) == 0xFF000000u;
+    EXPECT_GT(black, 100);
     // On the screen, each bitmap pixel is one device pixel: nothing is scaled or smoothed.
     const QImage screen = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(screen.size(), Bitmap().size());
