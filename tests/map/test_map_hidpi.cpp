@@ -16,10 +16,8 @@ constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kGreen = 0xFF00FF00;
 constexpr QRgb kBlue = 0xFF0000FF;
 
-// Blocks of 40 x 40 cells; SMU id = 1 + block column + 10 x block row, its WRB2 code the same.
-std::uint32_t CellOf(int c, int r) {
-    return 1 + c / 40 + 10 * (r / 40);
-}
+// Blocks of 40 x 40 cells; the WRB2 code of each SMU is its id.
+constexpr auto CellOf = BlockUnitOf;
 
 class HiDpiMapTest : public TMapWindowFixture {
 protected:

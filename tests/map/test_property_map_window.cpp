@@ -13,9 +13,7 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // Blocks of 40 x 40 cells, SMU id = 1 + block column + 10 x block row (1 .. 50). The property's
 // value of SMU k is k; the units of the second block row (11 .. 20) have none.
-std::uint32_t CellOf(int c, int r) {
-    return 1 + c / 40 + 10 * (r / 40);
-}
+constexpr auto CellOf = BlockUnitOf;
 
 class PropertyMapWindowTest : public TMapWindowFixture {
 protected:

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -20,6 +21,11 @@
 // The grid of the map window tests' raster.
 inline constexpr int kMapCols = 400;
 inline constexpr int kMapRows = 200;
+
+// The map tests' usual raster: blocks of 40 x 40 cells, SMU id = 1 + block column + 10 x block row.
+inline std::uint32_t BlockUnitOf(int c, int r) {
+    return 1 + c / 40 + 10 * (r / 40);
+}
 
 class TMapWindowFixture : public ::testing::Test {
 protected:
