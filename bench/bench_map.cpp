@@ -148,12 +148,15 @@ void ShowWorldInFullHd(TViewGeometry& view, QSize size = {1920, 1080}) {
     view.FitView();
 }
 
-void BM_DrawMapWorld(benchmark::State& state) {
-    TBenchMap& map = Map();
+void DrawWorld(benchmark::State& state, TBenchMap& map) {
     if (!map.Error.isEmpty())
         return state.SkipWithError(qPrintable(map.Error));
     ShowWorldInFullHd(map.View);
     TimePainting(state, map);
+}
+
+void BM_DrawMapWorld(benchmark::State& state) {
+    DrawWorld(state, Map());
 }
 BENCHMARK(BM_DrawMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -226,11 +229,7 @@ BENCHMARK(BM_TouchWorldRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same drawing of a property map: its colour table holds each unit's class of its value.
 void BM_DrawPropertyMapWorld(benchmark::State& state) {
-    TBenchMap& map = PropertyMap();
-    if (!map.Error.isEmpty())
-        return state.SkipWithError(qPrintable(map.Error));
-    ShowWorldInFullHd(map.View);
-    TimePainting(state, map);
+    DrawWorld(state, PropertyMap());
 }
 BENCHMARK(BM_DrawPropertyMapWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
