@@ -158,6 +158,8 @@ private:
     void ActivateMapWindow(TMapExplorerForm& map);
     // A new maximised map window on `theme` at the full extent; closed again when it cannot open it.
     void OpenThemeInNewWindow(const TQEV_Layer& theme);
+    // Runs `open` on a new map window; the window is closed again when it cannot open or raises.
+    static bool OpenOrClose(QMdiSubWindow& window, const std::function<bool()>& open);
     void aFileCloseAllExecute();
     // The tool of every map window, checked among the tool commands.
     void SelectTool(TMapTool tool);

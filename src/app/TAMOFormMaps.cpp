@@ -134,15 +134,20 @@ void TTAMOForm::OpenThemeInNewWindow(const TQEV_Layer& theme) {
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
     ActivateMapWindow(*map);
+    OpenOrClose(*sub, [&] { return map->OpenTheme(&theme); });
+}
+
+bool TTAMOForm::OpenOrClose(QMdiSubWindow& window, const std::function<bool()>& open) {
     bool opened = false;
     try {
-        opened = map->OpenTheme(&theme);
+        opened = open();
     } catch (...) {
-        sub->close();
+        window.close();
         throw;
     }
     if (!opened)
-        sub->close();
+        window.close();
+    return opened;
 }
 
 void TTAMOForm::OpenSelectedTheme() {

@@ -113,17 +113,10 @@ TMapExplorerForm* TTAMOForm::OpenPropertyMap(const TPropertyMapRequest& request)
     auto* sub = qobject_cast<QMdiSubWindow*>(map->parentWidget());
     sub->showMaximized();
     ActivateMapWindow(*map);
-    bool opened = false;
-    try {
-        opened = map->OpenProperty(property, method, request.ClassCount, ColorRamp(request.RampIndex));
-    } catch (...) {
-        sub->close();
-        throw;
-    }
-    if (!opened) {
-        sub->close();
+    if (!OpenOrClose(*sub, [&] {
+            return map->OpenProperty(property, method, request.ClassCount, ColorRamp(request.RampIndex));
+        }))
         return nullptr;
-    }
     SetColorRampIndex(request.RampIndex);
     UpdateCommandStates();
     // Bounds of one's own start from equal intervals in the classification dialog.
@@ -287,21 +280,14 @@ TMapExplorerForm* TTAMOForm::RestoreMapWindow(const TStoredMap& stored) {
         sub->showMaximized();
     else
         sub->show();
-    bool opened = false;
-    try {
-        // Opened on bounds that cost nothing to make; the stored classes replace them.
-        opened = property ? map->OpenProperty(property, cmManual, stored.Classes.Count(), ColorRamp(0),
-                                              stored.View)
-                          : map->OpenTheme(theme, stored.View.Col0, stored.View.Col1, stored.View.Row0,
-                                           stored.View.Row1);
-    } catch (...) {
-        sub->close();
-        throw;
-    }
-    if (!opened) {
-        sub->close();
+    // Opened on bounds that cost nothing to make; the stored classes replace them.
+    if (!OpenOrClose(*sub, [&] {
+            return property ? map->OpenProperty(property, cmManual, stored.Classes.Count(), ColorRamp(0),
+                                                stored.View)
+                            : map->OpenTheme(theme, stored.View.Col0, stored.View.Col1, stored.View.Row0,
+                                             stored.View.Row1);
+        }))
         return nullptr;
-    }
     map->RestoreLegend(stored.Classes, stored.RasterVisible, stored.Overlays);
     return map;
 }

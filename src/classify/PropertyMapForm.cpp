@@ -42,6 +42,8 @@ TPropertyMapForm::TPropertyMapForm(const TPropertyCatalogue& catalogue, const TP
     : QDialog(parent), m_catalogue(catalogue) {
     setObjectName("frmPropertyMap");
     setWindowTitle("Property Map");
+    // A dialog's frame: a title and a close box, no minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     edtFilter = new QLineEdit(this);
     edtFilter->setObjectName("edtFilter");
