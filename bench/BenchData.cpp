@@ -172,8 +172,8 @@ const QString& DemoConnection() {
             return BuildConnectionString(sqlite);
         // An Access database is imported once into a cache of the temporary folder.
         const QString connection = BuildConnectionString(folder + "/TAMO2.mdb");
-        Preferences().DATA_CACHE = QDir::tempPath() + "/tamo-bench-cache/";
         TImportOptions options;
+        options.CacheFolder = DemoCacheFolder();
         options.ImporterProgram = BenchProgramFolder() + "/tamo-mdb-import";
         try {
             ImportAttributeDatabase(connection, options);
@@ -183,6 +183,10 @@ const QString& DemoConnection() {
         return connection;
     }();
     return connection;
+}
+
+QString DemoCacheFolder() {
+    return QDir::tempPath() + "/tamo-bench-cache/";
 }
 
 QString DemoRasterPath() {

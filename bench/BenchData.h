@@ -17,8 +17,11 @@ void EnsureBenchApplication();
 // benchmark can run without the data.
 const QString& DemoDataFolder();
 
-// The connection text of the folder's attribute database (an Access file is imported first).
+// The connection text of the folder's attribute database (an Access file is imported first, into
+// DemoCacheFolder()).
 const QString& DemoConnection();
+// Where the imported copy of an Access demo database is kept.
+QString DemoCacheFolder();
 
 // The extracted raster, 43200 x 21600 two-byte cells.
 QString DemoRasterPath();

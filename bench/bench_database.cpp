@@ -23,7 +23,7 @@ const QString kLayerCondition = "PH_H2O > 6.5 and LAYER=\"D1\" and SEQUENCE=1";
 
 TTAMO& SharedTamo() {
     static std::unique_ptr<TTAMO> tamo = [] {
-        auto created = std::make_unique<TTAMO>(DemoConnection());
+        auto created = std::make_unique<TTAMO>(DemoConnection(), DemoCacheFolder());
         created->BuildWrbIndex();
         return created;
     }();
@@ -48,8 +48,8 @@ private:
 void BM_StartupLoad(benchmark::State& state) {
     const QString& connection = DemoConnection();
     for (auto _ : state) {
-        TQEVLibraryManager library(connection);
-        TTAMO tamo(connection);
+        TQEVLibraryManager library(connection, DemoCacheFolder());
+        TTAMO tamo(connection, DemoCacheFolder());
         tamo.BuildWrbIndex();
         benchmark::DoNotOptimize(tamo.WrbIndex().Count());
     }

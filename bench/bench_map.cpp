@@ -70,13 +70,13 @@ struct TBenchMap {
 
     explicit TBenchMap(TBenchMapKind kind) {
         try {
-            Library = std::make_unique<TQEVLibraryManager>(DemoConnection());
+            Library = std::make_unique<TQEVLibraryManager>(DemoConnection(), DemoCacheFolder());
             const TQEV_Layer* theme = Library->FirstTheme();
             if (!theme || !theme->ClassSet) {
                 Error = "the library has no theme with a class set";
                 return;
             }
-            Tamo = std::make_unique<TTAMO>(DemoConnection());
+            Tamo = std::make_unique<TTAMO>(DemoConnection(), DemoCacheFolder());
             Tamo->BuildWrbIndex();
             Host.Lookup = Tamo.get();
             Legend = std::make_unique<TQEVmanager>(&Host, QString());

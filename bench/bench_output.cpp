@@ -130,8 +130,8 @@ void BM_PrintWorldPdf(benchmark::State& state) {
     Preferences().DATA_CACHE = out.path() + "/";
     Preferences().RASTER = DemoRasterPath();
     Preferences().DATA_WORLD_MAP = CountryOutlines();
-    TQEVLibraryManager library(DemoConnection());
-    TTAMO tamo(DemoConnection());
+    TQEVLibraryManager library(DemoConnection(), DemoCacheFolder());
+    TTAMO tamo(DemoConnection(), DemoCacheFolder());
     tamo.BuildWrbIndex();
     TBenchHost host;
     host.Lookup = &tamo;

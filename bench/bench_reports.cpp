@@ -25,13 +25,15 @@ namespace {
 class TBenchReportHost : public TReportHost, public TLegendHost {
 public:
     TBenchReportHost() {
-        m_tamo = std::make_unique<TTAMO>(DemoConnection());
+        m_tamo = std::make_unique<TTAMO>(DemoConnection(), DemoCacheFolder());
         m_tamo->BuildWrbIndex();
-        m_library = std::make_unique<TQEVLibraryManager>(DemoConnection());
+        m_library = std::make_unique<TQEVLibraryManager>(DemoConnection(), DemoCacheFolder());
         m_legend = std::make_unique<TQEVmanager>(this, QString());
         m_legend->Theme = m_library->FirstTheme();
     }
     TTAMO& Database() override { return *m_tamo; }
+    TPreferences& Preferences() override { return Prefs; }
+    TPreferences Prefs;
     void SelectionChanged() override { benchmark::DoNotOptimize(m_legend->RebuildColorTable().data()); }
     void EraseClickMarker() override {}
     const TSmuLookup* SmuLookup() const override { return m_tamo.get(); }
@@ -52,7 +54,7 @@ TBenchReportHost& Host() {
 
 // The unit with the most layer records (the most components) of the data set.
 int UnitWithMostComponents() {
-    TDataSet query(DemoConnection());
+    TDataSet query(DemoConnection(), DemoCacheFolder());
     query.Open("SELECT TAMO2_SMU_ID, COUNT(*) AS N FROM TAMO2_LAYERS GROUP BY TAMO2_SMU_ID "
                "ORDER BY N DESC, TAMO2_SMU_ID LIMIT 1");
     return query.Eof() ? 0 : query.AsInteger("TAMO2_SMU_ID");
@@ -62,7 +64,7 @@ void BM_ShowSmuTable(benchmark::State& state) {
     try {
         TBenchReportHost& host = Host();
         const int unit = UnitWithMostComponents();
-        Preferences().DomainView = true;
+        host.Prefs.DomainView = true;
         TTableForm table(host);
         for (auto _ : state)
             if (!table.ShowSMU(unit, TAddToList::Yes))

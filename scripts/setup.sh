@@ -5,7 +5,7 @@ set -euo pipefail
 
 TAMO_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   libzip-dev libshp-dev mdbtools mdbtools-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev gdal-bin qt6-charts-dev
   sqlite3 libsqlite3-dev zip unzip fonts-dejavu-core

@@ -6,6 +6,7 @@
 #include "query/QueryWindow.h"
 #include "reports/SoilPropsForm.h"
 #include "reports/TableForm.h"
+#include "settings/Preferences.h"
 
 namespace {
 void Present(QWidget& window) {
@@ -65,6 +66,10 @@ TTAMO& TFrameReports::Database() {
     if (!database)
         throw TAMOError("The TAMO database is not loaded.");
     return *database;
+}
+
+TPreferences& TFrameReports::Preferences() {
+    return ::Preferences();
 }
 
 void TFrameReports::SelectionChanged() {

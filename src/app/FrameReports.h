@@ -34,6 +34,7 @@ public:
     TQueryWindow* QueryWindow() const;
 
     TTAMO& Database() override;
+    TPreferences& Preferences() override;
     void SelectionChanged() override;
     void EraseClickMarker() override;
 

@@ -65,7 +65,10 @@ bool TStartupLoad::DataFilesFound() {
     const TPreferences& prefs = Preferences();
     if (QFileInfo::exists(prefs.DATA_WORLD_MAP) && QFileInfo::exists(prefs.ATTRIB_MDB))
         return true;
-    return ShowDataLocation(&m_frame);
+    if (!ShowDataLocation(Preferences(), &m_frame))
+        return false;
+    ProgramState().ConnectionString = BuildConnectionString(Preferences().ATTRIB_MDB);
+    return true;
 }
 
 void TStartupLoad::ShowSplash() {

@@ -58,8 +58,9 @@ void TTAMOForm::ConnectMapCommands() {
 }
 
 void TTAMOForm::LoadDatabase() {
-    PrepareAttributeDatabase(this);
-    m_library = std::make_unique<TQEVLibraryManager>(ProgramState().ConnectionString);
+    const QString cacheFolder = CacheFolder(Preferences());
+    PrepareAttributeDatabase(this, ProgramState().ConnectionString, cacheFolder);
+    m_library = std::make_unique<TQEVLibraryManager>(ProgramState().ConnectionString, cacheFolder);
     if (!m_themeModel)
         m_themeModel = new QStandardItemModel(this);
     m_library->FillTree(*m_themeModel);
@@ -67,7 +68,7 @@ void TTAMOForm::LoadDatabase() {
     m_themeTree->setModel(m_themeModel);
     if (m_themeModel->rowCount() > 0)
         m_themeTree->collapse(m_themeModel->index(0, 0));
-    m_database = std::make_unique<TTAMO>(ProgramState().ConnectionString);
+    m_database = std::make_unique<TTAMO>(ProgramState().ConnectionString, cacheFolder);
     m_database->BuildWrbIndex();
 }
 

@@ -12,6 +12,7 @@
 #include "common/Dialogs.h"
 #include "map/MapExplorerForm.h"
 #include "settings/LocationForm.h"
+#include "settings/Preferences.h"
 
 #include <QDockWidget>
 #include <QToolBar>
@@ -19,7 +20,10 @@
 void TTAMOForm::ConnectWindowCommands() {
     m_commands->OnTriggered("aToolbars", [this] { aToolbarsExecute(); });
     m_commands->OnTriggered("aDataQuery", [this] { m_reports->ShowQueryWindow(); });
-    m_commands->OnTriggered("aDataLocation", [this] { ShowDataLocation(this); });
+    m_commands->OnTriggered("aDataLocation", [this] {
+        if (ShowDataLocation(Preferences(), this))
+            ProgramState().ConnectionString = BuildConnectionString(Preferences().ATTRIB_MDB);
+    });
     m_commands->OnTriggered("aExportData", [this] { aExportDataExecute(); });
     m_commands->OnTriggered("aHelpContents", [this] { HelpWindow().ShowContents(); });
     m_commands->OnTriggered("aHelpSearch", [this] { HelpWindow().ShowSearch({}); });

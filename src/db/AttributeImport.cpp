@@ -1,5 +1,6 @@
 #include "db/AttributeImport.h"
 
+#include "common/Logging.h"
 #include "common/ProgramFolder.h"
 #include "common/TAMOError.h"
 #include "db/DataAccess.h"
@@ -8,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -85,10 +87,11 @@ QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder) {
     return WithSlash(cacheFolder) + CopyPrefix(source) + ShortHash(stamp) + ".sqlite";
 }
 
-bool ImportNeeded(const QString& connectionString, const QStringList& requiredTables) {
+bool ImportNeeded(const QString& connectionString, const QString& cacheFolder,
+                  const QStringList& requiredTables) {
     const QString path = DatabasePathOf(connectionString);
     return DetectDatabaseKind(path) == TDatabaseKind::Access &&
-           !CopyIsUsable(CachedCopyPath(path), requiredTables);
+           !CopyIsUsable(CachedCopyPath(path, cacheFolder), requiredTables);
 }
 
 QString DefaultImporterProgram() {
@@ -160,6 +163,9 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
         }
     });
 
+    QElapsedTimer clock;
+    clock.start();
+    qCInfo(LogImport) << "importing" << mdbPath << "into" << outPath << "with" << options.ImporterProgram;
     process.start();
     if (!process.waitForStarted()) {
         QFile::remove(partPath);
@@ -179,6 +185,11 @@ void RunMdbImport(const QString& mdbPath, const QString& outPath, const TImportO
     const bool succeeded = !stalled && !cancelled && process.exitStatus() == QProcess::NormalExit &&
                            process.exitCode() == 0 && QFileInfo(outPath).isFile();
     QFile::remove(partPath);
+    qCInfo(LogImport).noquote() << QString("import of %1 %2 after %3 ms (exit %4%5%6)")
+                                       .arg(mdbPath, succeeded ? "done" : "failed")
+                                       .arg(clock.elapsed())
+                                       .arg(process.exitCode())
+                                       .arg(stalled ? ", stalled" : "", cancelled ? ", cancelled" : "");
     if (succeeded)
         return;
     // The import renames its output into place only when it is complete; a copy that a failed
@@ -209,14 +220,14 @@ void ImportAttributeDatabase(const QString& connectionString, const TImportOptio
         throw TAMOError(QString("The attribute database \"%1\" does not exist.").arg(path));
     if (DetectDatabaseKind(path) != TDatabaseKind::Access)
         return;
-    const QString copy = CachedCopyPath(path);
+    const QString copy = CachedCopyPath(path, options.CacheFolder);
     if (CopyIsUsable(copy, options.RequiredTables))
         return;
     // A copy without the tables was kept by an earlier import: it is made again (and fails then
     // with the name of the damaged file).
     QFile::remove(copy);
-    const QString folder = CacheFolder();
-    if (!QDir().mkpath(folder))
+    const QString folder = options.CacheFolder;
+    if (folder.isEmpty() || !QDir().mkpath(folder))
         throw TAMOError(QString("The cache folder \"%1\" cannot be created.").arg(folder));
     RunMdbImport(path, copy, options, onProgress);
 
@@ -242,6 +253,8 @@ void ImportAttributeDatabase(const QString& connectionString, const TImportOptio
     const QString prefix = CopyPrefix(QFileInfo(path));
     const QDir cache(folder);
     for (const QString& name : cache.entryList({prefix + "*.sqlite"}, QDir::Files))
-        if (cache.filePath(name) != copy)
+        if (cache.filePath(name) != copy) {
+            qCInfo(LogImport) << "removing the stale copy" << cache.filePath(name);
             QFile::remove(cache.filePath(name));
+        }
 }

@@ -2,8 +2,6 @@
 // The imported copy of an Access attribute database: where it lives in the cache folder, whether
 // it is current, and running the import program in a separate, watched process.
 
-#include "settings/Preferences.h"
-
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -11,7 +9,7 @@
 
 // The file name of the imported copy of `mdbPath` in `cacheFolder`. It carries a stamp of the
 // Access file's path, size and time, so a changed file gets a new name and is imported again.
-QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder = CacheFolder());
+QString CachedCopyPath(const QString& mdbPath, const QString& cacheFolder);
 
 // What the import reports while it runs. Return false to stop it.
 struct TImportProgress {
@@ -24,11 +22,14 @@ using TImportProgressHandler = std::function<bool(const TImportProgress&)>;
 // The tables the viewer reads from the attribute database.
 QStringList SoilDatabaseTables();
 
-// True when the connection text names an Access file whose imported copy is missing, stale, or
-// lacks one of the required tables (a copy that an earlier import kept although it was damaged).
-bool ImportNeeded(const QString& connectionString, const QStringList& requiredTables = SoilDatabaseTables());
+// True when the connection text names an Access file whose imported copy in `cacheFolder` is
+// missing, stale, or lacks one of the required tables (a copy that an earlier import kept
+// although it was damaged).
+bool ImportNeeded(const QString& connectionString, const QString& cacheFolder,
+                  const QStringList& requiredTables = SoilDatabaseTables());
 
 struct TImportOptions {
+    QString CacheFolder;                           // where the copy goes
     QString ImporterProgram;                       // the tamo-mdb-import executable
     std::chrono::milliseconds StallTimeout{30000}; // no progress line for this long: damaged
     // A fresh copy without all of these tables is not kept: the Access file is damaged.

@@ -2,22 +2,19 @@
 
 #include "db/AttributeImport.h"
 
-#include <QDeadlineTimer>
+#include "common/Logging.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUuid>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <sqlite3.h>
 
 namespace {
 
-// Each step of a query (the first one does most of the work) gets this long.
-std::chrono::milliseconds gQueryStepLimit = std::chrono::seconds(60);
+// A query gets this long from its start to its last row.
+std::atomic<std::chrono::milliseconds> gQueryTimeLimit{std::chrono::seconds(60)};
 
 QString RealText(double value) {
     // SQLite keeps no NaN (it stores NULL instead) but does keep infinities; they read as SQLite
@@ -74,8 +71,11 @@ QString DatabaseFailure(const QString& connectionString, int code, const QString
         problem = "cannot be read";
         break;
     case SQLITE_NOMEM:
+        return QString("The query needs more memory than the %1 MB that the attribute database may "
+                       "use, and was stopped. Narrow the condition.")
+            .arg(kDatabaseMemoryLimit / (1024 * 1024));
     case SQLITE_FULL:
-        problem = "cannot be read for lack of memory or disk space";
+        problem = "cannot be read for lack of disk space";
         break;
     default:
         problem = text.startsWith("no such table") || text.startsWith("no such column")
@@ -88,78 +88,75 @@ QString DatabaseFailure(const QString& connectionString, int code, const QString
 
 } // namespace
 
-// One read-only SQLite connection, shared by every query object on the same file and closed
-// when the last of them is gone.
-class TDatabaseConnection {
-public:
-    explicit TDatabaseConnection(const QString& path) {
-        m_name = "tamo-db-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        const auto fail = [&](const QString& message) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
-            throw TDatabaseError(message);
-        };
-        if (!db.open())
-            fail(QString("The attribute database \"%1\" cannot be opened: %2")
-                     .arg(path, db.lastError().text()));
-        const QVariant handle = db.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_handle = *static_cast<sqlite3* const*>(handle.constData());
-        if (!m_handle)
-            fail("The SQLite driver gives no database handle.");
-        // Opened read-only already; this also refuses writes to attached files. A connection that
-        // does not confirm it is not used.
-        char* error = nullptr;
-        const int rc = sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, &error);
-        const QString reason = error ? QString::fromUtf8(error) : QString();
-        sqlite3_free(error);
-        if (rc != SQLITE_OK || !IsQueryOnly(m_handle))
-            fail(QString("The attribute database \"%1\" cannot be opened read-only%2")
-                     .arg(path, reason.isEmpty() ? QString(".") : ": " + reason));
-        // Conditions written for the Access database quote texts in double quotes (the query
-        // window's quote button, its layer restriction LAYER="D1"). SQLite reads them as texts
-        // only while double-quoted string literals are allowed, which a build may turn off.
-        sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
-        // A user's condition can ask for work without end; no query may hang the viewer.
-        sqlite3_progress_handler(m_handle, 10000, &TDatabaseConnection::PastDeadline, this);
+TDatabaseConnection::TDatabaseConnection(const QString& connectionString, const QString& cacheFolder)
+    : m_connectionString(connectionString), m_filePath(ResolveSqlitePath(connectionString, cacheFolder)) {
+    // No query may take the machine's memory; the limit holds for the whole process.
+    sqlite3_hard_heap_limit64(kDatabaseMemoryLimit);
+    const QString shownPath = DatabasePathOf(connectionString);
+    const auto fail = [&](const QString& message) {
+        sqlite3_close_v2(m_handle);
+        m_handle = nullptr;
+        qCWarning(LogDb) << "cannot open" << m_filePath << ":" << message;
+        throw TDatabaseError(message);
+    };
+    const int opened =
+        sqlite3_open_v2(QFile::encodeName(m_filePath).constData(), &m_handle, SQLITE_OPEN_READONLY, nullptr);
+    if (opened != SQLITE_OK)
+        fail(QString("The attribute database \"%1\" cannot be opened: %2")
+                 .arg(shownPath, m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
+                                          : QString::fromUtf8(sqlite3_errstr(opened))));
+    sqlite3_extended_result_codes(m_handle, 1);
+    // Opened read-only already; this also refuses writes to attached files. A connection that
+    // does not confirm it is not used.
+    char* error = nullptr;
+    const int rc = sqlite3_exec(m_handle, "PRAGMA query_only = 1", nullptr, nullptr, &error);
+    const QString reason = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    if (rc != SQLITE_OK || !IsQueryOnly(m_handle))
+        fail(QString("The attribute database \"%1\" cannot be opened read-only%2")
+                 .arg(shownPath, reason.isEmpty() ? QString(".") : ": " + reason));
+    // Conditions written for the Access database quote texts in double quotes (the query
+    // window's quote button, its layer restriction LAYER="D1"). SQLite reads them as texts
+    // only while double-quoted string literals are allowed, which a build may turn off.
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    // A user's condition can ask for work without end; no query may hang the viewer.
+    sqlite3_progress_handler(m_handle, 10000, &TDatabaseConnection::Progress, this);
+    qCInfo(LogDb) << "opened" << m_filePath << "read-only";
+}
+
+TDatabaseConnection::~TDatabaseConnection() {
+    if (m_handle) {
+        // Statements still open would keep the file open; sqlite3_close_v2 closes it once
+        // they are finalized.
+        sqlite3_close_v2(m_handle);
+        qCInfo(LogDb) << "closed" << m_filePath;
     }
+}
 
-    void StartQueryClock() { m_deadline.setRemainingTime(gQueryStepLimit); }
-    ~TDatabaseConnection() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    sqlite3* Handle() const { return m_handle; }
+void TDatabaseConnection::Interrupt() {
+    m_interrupted = true;
+    sqlite3_interrupt(m_handle);
+}
 
-    static int PastDeadline(void* self) {
-        return static_cast<TDatabaseConnection*>(self)->m_deadline.hasExpired() ? 1 : 0;
-    }
+void TDatabaseConnection::StartQueryClock() {
+    m_interrupted = false;
+    m_deadline = QDateTime::currentMSecsSinceEpoch() + gQueryTimeLimit.load().count();
+}
 
-    static std::shared_ptr<TDatabaseConnection> For(const QString& path) {
-        static std::map<QString, std::weak_ptr<TDatabaseConnection>> open;
-        auto& slot = open[path];
-        if (auto existing = slot.lock())
-            return existing;
-        auto created = std::make_shared<TDatabaseConnection>(path);
-        slot = created;
-        return created;
-    }
+bool TDatabaseConnection::WasInterrupted() const {
+    return m_interrupted;
+}
 
-private:
-    QString m_name;
-    sqlite3* m_handle = nullptr;
-    QDeadlineTimer m_deadline = QDeadlineTimer::Forever;
-};
+int TDatabaseConnection::Progress(void* self) {
+    auto* connection = static_cast<TDatabaseConnection*>(self);
+    if (connection->m_interrupted)
+        return 1;
+    const qint64 deadline = connection->m_deadline;
+    return deadline != 0 && QDateTime::currentMSecsSinceEpoch() > deadline ? 1 : 0;
+}
 
-void SetQueryStepLimit(std::chrono::milliseconds limit) {
-    gQueryStepLimit = limit;
+void SetQueryTimeLimit(std::chrono::milliseconds limit) {
+    gQueryTimeLimit = limit;
 }
 
 QString SqlIdentifier(const QString& name) {
@@ -187,7 +184,7 @@ QString DatabasePathOf(const QString& connectionString) {
     return path;
 }
 
-QString ResolveSqlitePath(const QString& connectionString) {
+QString ResolveSqlitePath(const QString& connectionString, const QString& cacheFolder) {
     const QString path = DatabasePathOf(connectionString);
     if (!QFileInfo(path).isFile())
         throw TAMOError(QString("The attribute database \"%1\" does not exist.").arg(path));
@@ -195,11 +192,11 @@ QString ResolveSqlitePath(const QString& connectionString) {
     case TDatabaseKind::SQLite:
         return path;
     case TDatabaseKind::Access: {
-        const QString copy = CachedCopyPath(path);
-        if (!QFileInfo(copy).isFile())
+        const QString copy = cacheFolder.isEmpty() ? QString() : CachedCopyPath(path, cacheFolder);
+        if (copy.isEmpty() || !QFileInfo(copy).isFile())
             throw TAMOError(QString("The Access database \"%1\" has not been imported into the cache folder "
                                     "\"%2\" yet.")
-                                .arg(path, CacheFolder()));
+                                .arg(path, cacheFolder));
         return copy;
     }
     case TDatabaseKind::Unknown:
@@ -211,7 +208,19 @@ QString ResolveSqlitePath(const QString& connectionString) {
             .arg(path));
 }
 
-TDataSet::TDataSet(const QString& connectionString) : m_connectionString(connectionString) {}
+TDataSet::TDataSet(TDatabaseConnection& connection)
+    : m_connectionString(connection.ConnectionString()), m_connection(&connection) {}
+
+TDataSet::TDataSet(const QString& connectionString, const QString& cacheFolder)
+    : m_connectionString(connectionString), m_cacheFolder(cacheFolder) {}
+
+TDatabaseConnection& TDataSet::Connection() {
+    if (!m_connection) {
+        m_ownConnection = std::make_unique<TDatabaseConnection>(m_connectionString, m_cacheFolder);
+        m_connection = m_ownConnection.get();
+    }
+    return *m_connection;
+}
 
 TDataSet::~TDataSet() {
     Finalize();
@@ -221,13 +230,16 @@ void TDataSet::Finalize() {
     if (m_statement) {
         sqlite3_finalize(static_cast<sqlite3_stmt*>(m_statement));
         m_statement = nullptr;
+        qCDebug(LogDb).noquote() << QString("query ran %1 ms, %2 rows read: %3")
+                                        .arg(m_clock.elapsed())
+                                        .arg(m_stepped)
+                                        .arg(m_sql.simplified().left(200));
     }
 }
 
 void TDataSet::Open(const QString& sql, const TSqlValues& values) {
     Close();
-    if (!m_connection)
-        m_connection = TDatabaseConnection::For(ResolveSqlitePath(m_connectionString));
+    Connection();
     m_sql = sql;
     m_values = values;
     Execute();
@@ -269,6 +281,9 @@ void TDataSet::Execute() {
     m_active = false;
     m_eof = true;
     m_position = 0;
+    m_stepped = 0;
+    m_clock.start();
+    m_connection->StartQueryClock();
 
     sqlite3* db = m_connection->Handle();
     const QByteArray text = m_sql.toUtf8();
@@ -318,21 +333,28 @@ void TDataSet::Execute() {
 
 void TDataSet::Step() {
     auto* statement = static_cast<sqlite3_stmt*>(m_statement);
-    m_connection->StartQueryClock();
     const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        ++m_stepped;
         return;
+    }
     m_eof = true;
     if (rc != SQLITE_DONE) {
+        const bool interrupted = (rc & 0xFF) == SQLITE_INTERRUPT;
+        const bool cancelled = interrupted && m_connection->WasInterrupted();
         const QString message =
-            rc == SQLITE_INTERRUPT
+            cancelled ? QString("The query was cancelled.")
+            : interrupted
                 ? QString("The query took too long and was stopped (after %1 seconds): %2")
-                      .arg(double(gQueryStepLimit.count()) / 1000.0)
+                      .arg(double(gQueryTimeLimit.load().count()) / 1000.0)
                       .arg(m_sql.trimmed())
                 : DatabaseFailure(m_connectionString, sqlite3_extended_errcode(m_connection->Handle()),
                                   QString::fromUtf8(sqlite3_errmsg(m_connection->Handle())));
         Finalize();
         m_active = false;
+        qCInfo(LogDb).noquote() << "query failed:" << message;
+        if (cancelled)
+            throw TQueryInterrupted(message);
         throw TDatabaseError(message);
     }
 }

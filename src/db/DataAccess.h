@@ -1,14 +1,16 @@
 #pragma once
-// The data-access layer: query objects over the attribute database, reached through the
-// program's connection text. The database is a SQLite file, either the one named in the text or,
-// for an Access file, the copy that the import made in the cache folder. Opened read-only.
+// The data-access layer: a read-only connection to the attribute database and query objects over
+// it. The database is a SQLite file, either the one the connection text names or, for an Access
+// file, the copy that the import made in the cache folder.
 
 #include "common/DatabaseKind.h"
 #include "common/TAMOError.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -27,12 +29,15 @@ public:
 // when the text does not end so). Throws when the text names no file.
 QString DatabasePathOf(const QString& connectionString);
 
-// How long one step of a query may run before it is stopped with an error: no condition a user
-// types can hang the viewer. One minute unless a test sets it shorter.
-void SetQueryStepLimit(std::chrono::milliseconds limit);
+// How long a query may run in all (from its start to its last row) before it is stopped with an
+// error: no condition a user types can hang the viewer. One minute unless a test sets it shorter.
+void SetQueryTimeLimit(std::chrono::milliseconds limit);
+// The most memory SQLite may take in this process (512 MB); a query that needs more fails with
+// a message saying so instead of exhausting the machine.
+inline constexpr long long kDatabaseMemoryLimit = 512LL * 1024 * 1024;
 // The SQLite file that serves the connection text: the named file itself, or for an Access file
-// its imported copy in the cache folder (which must exist). Throws when there is none.
-QString ResolveSqlitePath(const QString& connectionString);
+// its imported copy in `cacheFolder` (which must exist). Throws when there is none.
+QString ResolveSqlitePath(const QString& connectionString, const QString& cacheFolder);
 
 // A table or field name written into a query text as a quoted identifier: blanks around it are
 // dropped and a double quote inside it is doubled, so a name read from the database itself can
@@ -44,15 +49,59 @@ QString SqlIdentifier(const QString& name);
 using TSqlValue = std::variant<std::int64_t, double, QString>;
 using TSqlValues = std::vector<TSqlValue>;
 
-class TDatabaseConnection;
+struct sqlite3;
+
+// One read-only connection to the attribute database, opened with sqlite3_open_v2 and closed
+// when the object goes. Writes are refused twice: the file is opened read-only and the
+// connection is used only when `PRAGMA query_only` reads back 1. Texts in double quotes are
+// texts (the query window's quote button and layer restriction rely on it).
+class TDatabaseConnection {
+public:
+    // Throws TAMOError when the file is missing and TDatabaseError when it cannot be opened.
+    TDatabaseConnection(const QString& connectionString, const QString& cacheFolder);
+    ~TDatabaseConnection();
+    TDatabaseConnection(const TDatabaseConnection&) = delete;
+    TDatabaseConnection& operator=(const TDatabaseConnection&) = delete;
+
+    const QString& ConnectionString() const { return m_connectionString; }
+    // The SQLite file opened (the imported copy for an Access file).
+    const QString& FilePath() const { return m_filePath; }
+    sqlite3* Handle() const { return m_handle; }
+
+    // Stops the query running on this connection at its next step, with TQueryInterrupted. Safe
+    // from any thread.
+    void Interrupt();
+    // A query starts: its time limit counts from now and an earlier Interrupt is forgotten.
+    void StartQueryClock();
+    // Why the last query ended with SQLITE_INTERRUPT.
+    bool WasInterrupted() const;
+
+private:
+    static int Progress(void* self);
+
+    QString m_connectionString;
+    QString m_filePath;
+    sqlite3* m_handle = nullptr;
+    std::atomic<qint64> m_deadline{0}; // ms since the epoch of QDateTime; 0: no query running
+    std::atomic<bool> m_interrupted{false};
+};
+
+// A query stopped by TDatabaseConnection::Interrupt (a user's Cancel).
+class TQueryInterrupted : public TDatabaseError {
+public:
+    using TDatabaseError::TDatabaseError;
+};
 
 // One query object: runs a query text, walks its rows from the first and reads fields by name
 // (without regard to case) or by position, as text or as a number. Rows are stepped from the
 // database as they are read; RecordCount reads the remaining rows once to count them.
 class TDataSet {
 public:
-    // Binds the object to the database that the connection text names; opens it on first use.
-    explicit TDataSet(const QString& connectionString);
+    // Runs its queries on `connection`, which must outlive it.
+    explicit TDataSet(TDatabaseConnection& connection);
+    // Opens a connection of its own to the database that the connection text names (an Access
+    // file's copy in `cacheFolder`) on first use, and closes it with the object.
+    explicit TDataSet(const QString& connectionString, const QString& cacheFolder = {});
     ~TDataSet();
     TDataSet(const TDataSet&) = delete;
     TDataSet& operator=(const TDataSet&) = delete;
@@ -105,8 +154,12 @@ private:
     TValue ValueAt(int index) const;
     void Finalize();
 
+    TDatabaseConnection& Connection();
+
     QString m_connectionString;
-    std::shared_ptr<TDatabaseConnection> m_connection;
+    QString m_cacheFolder;
+    std::unique_ptr<TDatabaseConnection> m_ownConnection;
+    TDatabaseConnection* m_connection = nullptr;
     QString m_sql;
     TSqlValues m_values;
     void* m_statement = nullptr; // sqlite3_stmt
@@ -119,4 +172,6 @@ private:
     bool m_keeping = false;
     std::int64_t m_firstKept = 0;
     std::vector<std::vector<TValue>> m_rows;
+    QElapsedTimer m_clock;      // since the query started
+    std::int64_t m_stepped = 0; // rows stepped from the database
 };

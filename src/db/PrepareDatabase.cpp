@@ -5,11 +5,12 @@
 #include <QApplication>
 #include <QProgressDialog>
 
-void PrepareAttributeDatabase(QWidget* parent, const QString& connectionString,
+void PrepareAttributeDatabase(QWidget* parent, const QString& connectionString, const QString& cacheFolder,
                               const QString& importerProgram) {
-    if (!ImportNeeded(connectionString))
+    if (!ImportNeeded(connectionString, cacheFolder))
         return;
     TImportOptions options;
+    options.CacheFolder = cacheFolder;
     options.ImporterProgram = importerProgram.isEmpty() ? DefaultImporterProgram() : importerProgram;
 
     QProgressDialog progressWindow("Importing attribute database ...", "Cancel", 0, 0, parent);

@@ -53,10 +53,11 @@ bool IsWholeBelowZero(const QString& text) {
 
 } // namespace
 
-TTAMO::TTAMO(const QString& connectionString)
-    : m_connectionString(connectionString), m_layerMeta(std::make_unique<TMetaData>()),
-      m_smuMeta(std::make_unique<TSMUMetaData>()), m_dataSet(std::make_unique<TDataSet>(connectionString)),
-      m_wrbIndex(std::make_unique<TIntIntList>()) {
+TTAMO::TTAMO(const QString& connectionString, const QString& cacheFolder)
+    : m_connectionString(connectionString), m_cacheFolder(cacheFolder),
+      m_connection(std::make_unique<TDatabaseConnection>(connectionString, cacheFolder)),
+      m_layerMeta(std::make_unique<TMetaData>()), m_smuMeta(std::make_unique<TSMUMetaData>()),
+      m_dataSet(std::make_unique<TDataSet>(*m_connection)), m_wrbIndex(std::make_unique<TIntIntList>()) {
     LoadMetaData(*m_layerMeta, "SELECT * from  TAMO2_LAYERS_METADATA order by ID",
                  TDomainNamed::WhenNotEmpty);
     LoadMetaData(*m_smuMeta, "SELECT * from  TAMO2_SMU_METADATA order by ID", TDomainNamed::WhenNotBlank);
@@ -66,7 +67,7 @@ TTAMO::TTAMO(const QString& connectionString)
 TTAMO::~TTAMO() = default;
 
 template <int N> void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString& sql, TDomainNamed named) {
-    TDataSet query(m_connectionString);
+    TDataSet query(*m_connection);
     query.Open(sql);
     // Rows beyond the capacity describe nothing the program shows.
     for (int i = 0; !query.Eof() && i < N; query.Next(), ++i) {
@@ -83,7 +84,7 @@ template <int N> void TTAMO::LoadMetaData(TFieldMetaData<N>& meta, const QString
 
 std::unique_ptr<TIntStrList> TTAMO::LoadDomain(const QString& table) {
     auto list = std::make_unique<TIntStrList>();
-    TDataSet query(m_connectionString);
+    TDataSet query(*m_connection);
     // The name comes from a metadata cell: quoted, it can only ever name a table.
     query.Open("SELECT * from " + SqlIdentifier(table) + " order by Code");
     for (; !query.Eof(); query.Next())

@@ -7,7 +7,6 @@
 #include "db/IntList.h"
 #include "db/IntStrList.h"
 #include "db/SmuLookup.h"
-#include "settings/Preferences.h"
 
 #include <QString>
 #include <array>
@@ -15,6 +14,7 @@
 #include <vector>
 
 class TDataSet;
+class TDatabaseConnection;
 
 inline constexpr int kSmuFieldCount = 23;
 inline constexpr int kLayerFieldCount = 47;
@@ -48,8 +48,10 @@ enum class TNumberFormat { No, Yes };
 
 class TTAMO : public TSmuLookup {
 public:
-    // Loads the layer metadata, then the SMU metadata, with their domain tables.
-    explicit TTAMO(const QString& connectionString = ProgramState().ConnectionString);
+    // Opens its connection to the database that the connection text names (an Access file is read
+    // through its imported copy in `cacheFolder`) and loads the layer metadata, then the SMU
+    // metadata, with their domain tables.
+    explicit TTAMO(const QString& connectionString, const QString& cacheFolder = {});
     ~TTAMO() override;
     TTAMO(const TTAMO&) = delete;
     TTAMO& operator=(const TTAMO&) = delete;
@@ -86,6 +88,7 @@ public:
     const TSMUMetaData& SmuMeta() const { return *m_smuMeta; }
     const TIntIntList& WrbIndex() const { return *m_wrbIndex; }
     const TIntList& Selection() const { return m_selection; }
+    const QString& CacheFolder() const { return m_cacheFolder; }
     bool SelectionActive() const { return m_selectionActive; }
     void SetSelectionActive(bool active) { m_selectionActive = active; }
 
@@ -97,6 +100,8 @@ private:
     std::unique_ptr<TIntStrList> LoadDomain(const QString& table);
 
     QString m_connectionString;
+    QString m_cacheFolder;
+    std::unique_ptr<TDatabaseConnection> m_connection;
     std::array<QString, kSmuFieldCount> m_smuValues;
     std::vector<T_SU_Record> m_layers;
     std::unique_ptr<TMetaData> m_layerMeta;

@@ -156,7 +156,7 @@ std::optional<TCellHistogram> TMapExplorerForm::CellHistogram() {
         m_host.ShowStatusText(QString("Computing map statistics ... %1 %").arg(percent));
     };
     try {
-        TCellHistogram histogram = m_raster->Histogram(CacheFolder(), report);
+        TCellHistogram histogram = m_raster->Histogram(CacheFolder(Preferences()), report);
         m_host.ShowStatusText({});
         return histogram;
     } catch (...) {
@@ -223,7 +223,19 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
     CancelDrawing();
     ExtractedBytes = 0;
     TExtractionProgress progress(this, ExtractedBytes);
-    const QString rasterPath = theme ? ResolveRasterFile(RasterRequestOf(*theme), &progress) : QString();
+    QString rasterPath;
+    if (theme) {
+        TRasterRequest request = RasterRequestOf(*theme);
+        request.CacheFolder = CacheFolder(Preferences());
+        request.RasterFile = Preferences().RASTER;
+        const TRasterLocation found = ResolveRasterFile(request, &progress);
+        // The data location dialog shows the raster in use; DeleteRaster removes it at the end.
+        if (!found.File.isEmpty()) {
+            Preferences().RASTER = found.File;
+            ProgramState().LastRasterPath = found.File;
+        }
+        rasterPath = found.Path;
+    }
     progress.Close();
     if (rasterPath.isEmpty()) {
         Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);

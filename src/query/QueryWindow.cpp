@@ -157,10 +157,10 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
 
 void TQueryWindow::FormCreate() {
     RestoreOrCentre(*this);
-    SelectColor(Preferences().SELECT_COLOR);
+    SelectColor(m_host.Preferences().SELECT_COLOR);
     lblRecords->clear();
     RadioButtonClick();
-    edtSQL->setText(Preferences().SQL);
+    edtSQL->setText(m_host.Preferences().SQL);
 }
 
 void TQueryWindow::SelectColor(int selectColor) {
@@ -251,7 +251,7 @@ void TQueryWindow::btnOperationClick(const QString& caption) {
 void TQueryWindow::ColorBoxChange(int index) {
     if (index < 0)
         return;
-    Preferences().SELECT_COLOR = static_cast<int>(0xFF000000u | ColorBox->itemData(index).toUInt());
+    m_host.Preferences().SELECT_COLOR = static_cast<int>(0xFF000000u | ColorBox->itemData(index).toUInt());
 }
 
 void TQueryWindow::btnRunClick() {
@@ -261,10 +261,11 @@ void TQueryWindow::btnRunClick() {
     m_host.Database().SelectSmus(QueryTableName(table), QueryCondition(table, edtSQL->text()), count);
     m_host.SelectionChanged();
     QPalette palette = lblRecords->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(Preferences().SELECT_COLOR)));
+    palette.setColor(QPalette::WindowText,
+                     QColor::fromRgb(static_cast<QRgb>(m_host.Preferences().SELECT_COLOR)));
     lblRecords->setPalette(palette);
     lblRecords->setText("(" + QString::number(count) + " records selected" + ")");
-    Preferences().SQL = edtSQL->text();
+    m_host.Preferences().SQL = edtSQL->text();
 }
 
 void TQueryWindow::btnClearClick() {

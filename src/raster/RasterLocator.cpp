@@ -1,11 +1,11 @@
 #include "raster/RasterLocator.h"
 
+#include "common/Logging.h"
 #include "common/ProgramFolder.h"
 #include "common/TAMOError.h"
 #include "raster/RasterFile.h"
 #include "raster/RasterGrid.h"
 #include "raster/Zip.h"
-#include "settings/Preferences.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,21 +18,17 @@ bool ValidCellSize(int bytes) {
     return bytes == 1 || bytes == 2 || bytes == 4;
 }
 
-TFreeSpaceProbe& FreeSpaceProbe() {
-    static TFreeSpaceProbe probe;
-    return probe;
-}
-
-long long FreeSpace(const QString& folder) {
-    if (FreeSpaceProbe())
-        return FreeSpaceProbe()(folder);
-    const QStorageInfo storage(folder);
+long long FreeSpace(const TRasterRequest& request) {
+    if (request.FreeSpace)
+        return request.FreeSpace(request.CacheFolder);
+    const QStorageInfo storage(request.CacheFolder);
     return storage.isValid() ? storage.bytesAvailable() : 0;
 }
 
-// Extracts the member into the cache folder through the program's archive component.
-void Extract(const TRasterRequest& request, const QString& cacheFolder, TExtractionView* view) {
-    TZip& zip = ArchiveComponent();
+// Extracts the member into the cache folder through an archive component of its own, whose
+// callbacks are this extraction's.
+void Extract(const TRasterRequest& request, TExtractionView* view) {
+    TZip zip;
     struct TCloseView {
         TExtractionView* View;
         ~TCloseView() {
@@ -47,31 +43,15 @@ void Extract(const TRasterRequest& request, const QString& cacheFolder, TExtract
         };
         zip.OnQuestion = [view](const QString& text) { return view->Ask(text); };
         zip.OnMessage = [view](const QString& text) { view->Tell(text); };
-    } else {
-        zip.OnZEDProgressEvent = nullptr;
-        zip.OnQuestion = nullptr;
-        zip.OnMessage = nullptr;
     }
-    struct TUnhook {
-        TZip& Zip;
-        ~TUnhook() {
-            Zip.OnZEDProgressEvent = nullptr;
-            Zip.OnQuestion = nullptr;
-            Zip.OnMessage = nullptr;
-        }
-    } unhook{zip};
     zip.SetArchiveName(request.ArchivePath);
     zip.MemberList = QStringList{request.FileName};
-    zip.ExtractFolder = cacheFolder;
+    zip.ExtractFolder = request.CacheFolder;
     zip.ExtractOptions = ExtrDirNames;
     zip.ExtractMembers();
 }
 
 } // namespace
-
-void SetFreeSpaceProbe(TFreeSpaceProbe probe) {
-    FreeSpaceProbe() = std::move(probe);
-}
 
 std::optional<QString> ExtractionProgressText(long long extractedBytes) {
     const double tenths = std::round(static_cast<double>(extractedBytes) * 1000.0 / 2e9);
@@ -80,32 +60,40 @@ std::optional<QString> ExtractionProgressText(long long extractedBytes) {
     return QString::number(tenths / 10.0, 'g', 15) + " % completed.";
 }
 
-QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) {
+TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) {
     if (!ValidCellSize(request.Bytes))
         throw TAMOError(QString("The theme \"%1\" is invalid: its cell size (Bytes) is %2, but only 1, 2 "
                                 "or 4 bytes per cell are possible.")
                             .arg(request.ThemeName)
                             .arg(request.Bytes));
-    TPreferences& prefs = Preferences();
-    const QString cacheFolder = CacheFolder();
+    const QString cacheFolder = request.CacheFolder;
     const QString cache = QDir(cacheFolder).filePath(request.FileName);
     const bool archiveExists = !request.ArchivePath.isEmpty() && QFileInfo::exists(request.ArchivePath);
     QString path;
     if (QFileInfo::exists(cache)) {
         path = cache;
         // The archive belongs with the data set; without it the cached copy is not trusted.
-        if (!archiveExists)
+        if (!archiveExists) {
+            qCInfo(LogRaster) << "cached raster" << cache << "not used: the archive" << request.ArchivePath
+                              << "is missing";
             return {};
-    } else if (!prefs.RASTER.isEmpty() && QFileInfo::exists(prefs.RASTER)) {
-        path = prefs.RASTER;
+        }
+    } else if (!request.RasterFile.isEmpty() && QFileInfo::exists(request.RasterFile)) {
+        path = request.RasterFile;
     } else {
-        if (!archiveExists)
+        if (!archiveExists) {
+            qCInfo(LogRaster) << "no raster for" << request.FileName << "and no archive"
+                              << request.ArchivePath;
             return {};
+        }
         // What an interrupted extraction left would count against the free space.
         QFile::remove(cache + ".part");
-        if (FreeSpace(cacheFolder) < kExtractionSpace)
+        const long long free = FreeSpace(request);
+        if (free < kExtractionSpace) {
+            qCInfo(LogExtract) << "not extracted: only" << free << "bytes free in" << cacheFolder;
             return {};
-        Extract(request, cacheFolder, view);
+        }
+        Extract(request, view);
         path = cache;
     }
 
@@ -119,8 +107,9 @@ QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) 
                             .arg(QDir::toNativeSeparators(path))
                             .arg(grid.Bytes));
     const qint64 expected = grid.FileBytes();
+    TRasterLocation found;
     if (QFileInfo::exists(path)) {
-        prefs.RASTER = path;
+        found.File = path;
         const qint64 size = QFileInfo(path).size();
         // A complete raster of another cell size is not a broken extraction: the theme is wrong.
         for (int bytes : {1, 2, 4})
@@ -131,10 +120,16 @@ QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view) 
                                     .arg(request.Bytes)
                                     .arg(QDir::toNativeSeparators(path))
                                     .arg(bytes));
-        if (size != expected && IsInsideFolder(path, cacheFolder))
-            QFile::remove(path);
-        ProgramState().LastRasterPath = path;
+        if (size != expected) {
+            qCInfo(LogRaster) << "raster" << path << "holds" << size << "bytes instead of" << expected;
+            if (IsInsideFolder(path, cacheFolder))
+                QFile::remove(path);
+        }
     }
     const QFileInfo result(path);
-    return result.exists() && result.size() == expected ? path : QString();
+    if (result.exists() && result.size() == expected) {
+        found.Path = path;
+        qCInfo(LogRaster) << "theme" << request.ThemeName << "uses the raster" << path;
+    }
+    return found;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Finds the raster file of a theme: the copy extracted into the cache folder, or the file the
-// RASTER setting names; extracts it from the theme's archive when neither exists.
+// RASTER setting names; extracts it from the theme's archive when neither exists. Writes no
+// setting: the caller keeps what it wants of the result.
 
 #include <QString>
 #include <functional>
@@ -16,12 +17,27 @@ inline constexpr const char* kRasterNotFoundMessage =
 // Free bytes the cache folder's file system must have before an extraction starts.
 inline constexpr long long kExtractionSpace = 2'000'000'000LL;
 
+// Free bytes on the file system of a folder.
+using TFreeSpaceProbe = std::function<long long(const QString& folder)>;
+
 // What is needed to find a theme's raster.
 struct TRasterRequest {
-    QString FileName;    // the raster's file name, as in the cache folder and the archive
-    QString ArchivePath; // the archive the raster comes from
-    int Bytes = 2;       // cell size: 1, 2 or 4
-    QString ThemeName;   // for the messages
+    QString FileName;          // the raster's file name, as in the cache folder and the archive
+    QString ArchivePath;       // the archive the raster comes from
+    int Bytes = 2;             // cell size: 1, 2 or 4
+    QString ThemeName;         // for the messages
+    QString CacheFolder;       // where rasters are extracted to
+    QString RasterFile;        // the RASTER setting: a raster to use when the cache folder holds none
+    TFreeSpaceProbe FreeSpace; // empty: the file system's own figure
+};
+
+// What ResolveRasterFile found.
+struct TRasterLocation {
+    // The file found or extracted, also when it proved incomplete: what RASTER names afterwards
+    // and what DeleteRaster removes at the end. Empty when there was none.
+    QString File;
+    // The complete raster the map opens; empty when there is none.
+    QString Path;
 };
 
 // What the user sees of an extraction: the progress window and the archive's questions.
@@ -37,19 +53,15 @@ public:
     virtual void Tell(const QString& text) = 0;
 };
 
-// The path of the complete raster (Bytes x the cells of its grid: the header beside it, or
-// 43200 x 21600) that the map opens, or an empty text when there is none. Without a cached or RASTER file the
-// raster is extracted from the archive into the cache folder, when its file system has kExtractionSpace bytes
-// free; `view` (may be null) shows it. A wrong-sized file inside the cache folder is deleted so that the next
-// attempt starts afresh; a file elsewhere is left alone. On success RASTER names the file, so
-// that the data location dialog shows it. Archive errors are raised as TZipError. A theme whose
-// cell size is not 1, 2 or 4, or that disagrees with a complete raster of another cell size,
-// raises TAMOError naming the theme; such a raster is never deleted.
-QString ResolveRasterFile(const TRasterRequest& request, TExtractionView* view = nullptr);
-
-// Free bytes on the file system of a folder; tests put their own in place (nullptr restores).
-using TFreeSpaceProbe = std::function<long long(const QString& folder)>;
-void SetFreeSpaceProbe(TFreeSpaceProbe probe);
+// Finds the complete raster (Bytes x the cells of its grid: the header beside it, or
+// 43200 x 21600) that the map opens. Without a cached or
+// RASTER file the raster is extracted from the archive into the cache folder, when its file
+// system has kExtractionSpace bytes free; `view` (may be null) shows the extraction. A
+// wrong-sized file inside the cache folder is deleted so that the next attempt starts afresh; a
+// file elsewhere is left alone. Archive errors are raised as TZipError. A theme whose cell size
+// is not 1, 2 or 4, or that disagrees with a complete raster of another cell size, raises
+// TAMOError naming the theme; such a raster is never deleted.
+TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView* view = nullptr);
 
 // The progress text of an extraction that has delivered `extractedBytes`, measured against a
 // fixed 2,000,000,000 bytes: "N % completed." when the percentage rounded to one decimal is whole,

@@ -1,7 +1,10 @@
 #include "raster/Zip.h"
 
+#include "common/Logging.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -130,7 +133,15 @@ int TZip::ExtractMembers() {
         for (size_t i = 0; i < m_contents.size(); ++i) {
             if (m_contents[i].FileName.compare(member, Qt::CaseInsensitive) != 0)
                 continue;
+            QElapsedTimer clock;
+            clock.start();
+            qCInfo(LogExtract) << "extracting" << member << "of" << m_archiveName << "into" << ExtractFolder;
             const TMemberResult result = ExtractMember(static_cast<std::int64_t>(i), m_contents[i]);
+            qCInfo(LogExtract) << member
+                               << (result == TMemberResult::Extracted   ? "extracted"
+                                   : result == TMemberResult::Cancelled ? "cancelled"
+                                                                        : "not extracted")
+                               << "after" << clock.elapsed() << "ms";
             if (result == TMemberResult::Extracted)
                 ++extracted;
             if (result == TMemberResult::Cancelled)
@@ -234,9 +245,4 @@ TZip::TMemberResult TZip::ExtractMember(std::int64_t index, const TZipDirEntry& 
         return TMemberResult::Skipped;
     }
     return TMemberResult::Extracted;
-}
-
-TZip& ArchiveComponent() {
-    static TZip component;
-    return component;
 }

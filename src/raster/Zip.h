@@ -81,6 +81,3 @@ private:
     std::vector<TZipDirEntry> m_contents;
     zip* m_archive = nullptr;
 };
-
-// The one archive component of the program.
-TZip& ArchiveComponent();

@@ -1,8 +1,9 @@
 #pragma once
-// What the report and query windows need of the frame that holds them: the attribute database
-// and the map windows. With no map window open the map requests do nothing.
+// What the report and query windows need of the frame that holds them: the attribute database,
+// the preferences and the map windows. With no map window open the map requests do nothing.
 
 class TTAMO;
+struct TPreferences;
 
 class TReportHost {
 public:
@@ -10,6 +11,8 @@ public:
     // The program's one database object (loaded before any map window, and so before these
     // windows, can exist).
     virtual TTAMO& Database() = 0;
+    // The preferences the windows read and change: DomainView, SELECT_COLOR, SQL, SQLLayers.
+    virtual TPreferences& Preferences() = 0;
     // The selection of units changed: every map window draws it anew.
     virtual void SelectionChanged() = 0;
     // Removes the click marker of the SMU tools from the active map window.

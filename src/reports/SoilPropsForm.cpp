@@ -195,7 +195,7 @@ void TSoilPropsForm::FormCreate() {
         for (int row = 1; row < grids[grid]->rowCount(); ++row)
             grids[grid]->item(row, 0)->setText(TSoilOverviewContent::FieldName(database, grid, row));
     m_suppressDomains = true;
-    chkDomains->setChecked(Preferences().DomainView);
+    chkDomains->setChecked(m_host.Preferences().DomainView);
     m_suppressDomains = false;
 }
 
@@ -231,7 +231,7 @@ void TSoilPropsForm::chkDomainsClick() {
     if (m_suppressDomains)
         return;
     FillRecord(TabControl1->CurrentIndex() + 1);
-    Preferences().DomainView = chkDomains->isChecked();
+    m_host.Preferences().DomainView = chkDomains->isChecked();
 }
 
 void TSoilPropsForm::reject() {

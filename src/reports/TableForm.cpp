@@ -328,7 +328,7 @@ TTableForm::~TTableForm() = default;
 void TTableForm::FormCreate() {
     RestoreOrCentre(*this);
     m_suppressDomains = true;
-    chkDomains->setChecked(Preferences().DomainView);
+    chkDomains->setChecked(m_host.Preferences().DomainView);
     m_suppressDomains = false;
     BuildGrid();
 }
@@ -440,7 +440,7 @@ void TTableForm::cmbSMUsChange(int index) {
 void TTableForm::chkDomainsClick() {
     if (m_suppressDomains)
         return;
-    Preferences().DomainView = chkDomains->isChecked();
+    m_host.Preferences().DomainView = chkDomains->isChecked();
     FillValues();
 }
 

@@ -164,7 +164,6 @@ void TLocationForm::OKBtnClick() {
     // What the user typed into the boxes is never read: only browsed paths count.
     if (QFileInfo::exists(m_prefs.ATTRIB_MDB) && QFileInfo::exists(m_prefs.DATA_WORLD_MAP)) {
         m_prefs.DeleteRaster = chkDelete->isChecked();
-        ProgramState().ConnectionString = BuildConnectionString(m_prefs.ATTRIB_MDB);
         accept();
         return;
     }
@@ -195,7 +194,7 @@ void TLocationForm::btnDemoDataClick() {
     }
 }
 
-bool ShowDataLocation(QWidget* parent) {
-    TLocationForm form(Preferences(), parent);
+bool ShowDataLocation(TPreferences& prefs, QWidget* parent) {
+    TLocationForm form(prefs, parent);
     return Dialogs::Exec(form) == QDialog::Accepted;
 }

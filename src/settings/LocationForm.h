@@ -49,5 +49,6 @@ private:
     TPreferences& m_prefs;
 };
 
-// Creates the dialog, shows it modally and answers true when it ended with OK.
-bool ShowDataLocation(QWidget* parent);
+// Creates the dialog on `prefs`, shows it modally and answers true when it ended with OK (the
+// caller then builds its connection text from the new ATTRIB_MDB).
+bool ShowDataLocation(TPreferences& prefs, QWidget* parent);

@@ -18,8 +18,8 @@ TProgramState& ProgramState() {
     return state;
 }
 
-QString CacheFolder() {
-    const QString folder = Preferences().DATA_CACHE;
+QString CacheFolder(const TPreferences& prefs) {
+    const QString folder = prefs.DATA_CACHE;
     return WithSlash(folder.isEmpty() ? CurrentDataLocations().CacheFolder
                                       : QDir::fromNativeSeparators(folder));
 }

@@ -27,6 +27,8 @@ struct TPreferences {
     QString ATTRIB_MDB;
     QString RASTER;
     bool DeleteRaster = false;
+
+    bool operator==(const TPreferences&) const = default;
 };
 
 inline constexpr const char* kSettingsRoot = "\\software\\TAMO\\v2.00";
@@ -35,13 +37,14 @@ inline constexpr const char* kPathsKey = "\\software\\TAMO\\v2.00\\Paths";
 inline constexpr const char* kToolbarsKey = "\\software\\TAMO\\v2.00\\Toolbars";
 inline constexpr const char* kFormsKey = "\\software\\TAMO\\v2.00\\Forms";
 
-// The one record of this program run.
+// The one record of this program run: the frame's. Code below the frame gets what it needs of it
+// as an argument.
 TPreferences& Preferences();
 
 // The cache folder of the preferences with a trailing "/": the default cache folder
 // (common/DataLocations) when DATA_CACHE is not set. Extracted rasters, imported databases and histograms
 // live there.
-QString CacheFolder();
+QString CacheFolder(const TPreferences& prefs);
 
 // The screen size the window defaults are computed from (the primary screen; 1024 x 768 without one).
 QSize DefaultScreenSize();
@@ -61,7 +64,7 @@ void WriteDefaultToolbarLayout(TSettingsStore& store);
 // "Provider=...;Data Source=" + path + ";Persist Security Info=False"
 QString BuildConnectionString(const QString& databasePath);
 
-// Program-wide texts that live as long as the run.
+// Program-wide texts that live as long as the run: the frame's.
 struct TProgramState {
     QString ConnectionString;
     QString LastRasterPath; // the raster map windows last opened or extracted

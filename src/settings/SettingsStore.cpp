@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "common/Logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -175,6 +177,7 @@ void TSettingsStore::EnsureLoaded() {
     }
     m_fileState = TStoreFile::Read;
     m_root->FromJson(document.object());
+    qCInfo(LogSettings) << "read" << m_filePath;
 }
 
 TStoreFile TSettingsStore::FileState() {
@@ -202,8 +205,12 @@ void TSettingsStore::WriteFile() {
     if (m_fileState == TStoreFile::Damaged) {
         // Every damaged file is kept, under a name of its own; without a place for it the
         // damaged file stays where it is and nothing is written.
-        if (QFileInfo::exists(m_filePath) && !QFile::rename(m_filePath, FreeDamagedName(m_filePath)))
+        const QString aside = FreeDamagedName(m_filePath);
+        if (QFileInfo::exists(m_filePath) && !QFile::rename(m_filePath, aside)) {
+            qCWarning(LogSettings) << "the damaged settings file" << m_filePath << "cannot be set aside";
             return;
+        }
+        qCInfo(LogSettings) << "the damaged settings file" << m_filePath << "was set aside as" << aside;
         m_fileState = TStoreFile::Missing;
     }
     QSaveFile file(m_filePath);
@@ -213,6 +220,9 @@ void TSettingsStore::WriteFile() {
     if (file.commit()) {
         m_changed = false;
         m_fileState = TStoreFile::Read;
+        qCDebug(LogSettings) << "wrote" << m_filePath;
+    } else {
+        qCWarning(LogSettings) << "cannot write" << m_filePath << ":" << file.errorString();
     }
 }
 

@@ -17,9 +17,10 @@ QString DatabaseFolder(const QString& connectionString) {
 
 } // namespace
 
-TQEVLibraryManager::TQEVLibraryManager(const QString& connectionString) {
-    TDataSet first(connectionString);
-    TDataSet second(connectionString);
+TQEVLibraryManager::TQEVLibraryManager(const QString& connectionString, const QString& cacheFolder) {
+    TDatabaseConnection connection(connectionString, cacheFolder);
+    TDataSet first(connection);
+    TDataSet second(connection);
 
     first.Open("Select distinct ID_Class from WRB_Class");
     for (; !first.Eof(); first.Next()) {

@@ -21,7 +21,8 @@ public:
     static constexpr int kLibraryIndexRole = Qt::UserRole + 2;
 
     // Loads the catalogue: class sets, then libraries and their themes.
-    explicit TQEVLibraryManager(const QString& connectionString = ProgramState().ConnectionString);
+    // An Access database is read through its imported copy in `cacheFolder`.
+    explicit TQEVLibraryManager(const QString& connectionString, const QString& cacheFolder = {});
     ~TQEVLibraryManager();
     TQEVLibraryManager(const TQEVLibraryManager&) = delete;
     TQEVLibraryManager& operator=(const TQEVLibraryManager&) = delete;

@@ -39,5 +39,10 @@ struct TQEV_Layer {
 // Where the raster of `theme` is found: its file name, the archive of its library, its cell size
 // (and its name for the messages).
 inline TRasterRequest RasterRequestOf(const TQEV_Layer& theme) {
-    return {theme.FileName, theme.Library ? theme.Library->Path : QString(), theme.Bytes, theme.LayerName};
+    TRasterRequest request;
+    request.FileName = theme.FileName;
+    request.ArchivePath = theme.Library ? theme.Library->Path : QString();
+    request.Bytes = theme.Bytes;
+    request.ThemeName = theme.LayerName;
+    return request;
 }

@@ -1,6 +1,7 @@
 // The frame on real data: the small demo database and a world raster holding one unit.
 #include "CommandTable.h"
 #include "FrameFixture.h"
+#include "SqliteFile.h"
 #include "TestSupport.h"
 #include "app/GoToForm.h"
 #include "app/SingleInstance.h"

@@ -3,32 +3,18 @@
 
 #include "settings/Preferences.h"
 
+#include "SqliteFile.h"
+
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QUuid>
 #include <gtest/gtest.h>
 
 // Runs SQL statements on a writable connection of the test's own, closed afterwards.
 inline void ExecSql(const QString& path, const QStringList& statements) {
-    const QString name = "fixture-" + QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
-        QSqlQuery query(db);
-        query.exec("BEGIN");
-        for (const QString& sql : statements)
-            ASSERT_TRUE(query.exec(sql))
-                << sql.toStdString() << ": " << query.lastError().text().toStdString();
-        query.exec("COMMIT");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    TSqliteFile db(path);
+    ASSERT_TRUE(db.Exec(statements)) << db.Error().toStdString();
 }
 
 // Runs the statements of a SQL file (one per line ending in ";"; lines of "--" are comments).
@@ -43,23 +29,8 @@ inline void ExecSqlFile(const QString& path, const QString& sqlFile) {
 }
 
 inline QString ScalarSql(const QString& path, const QString& sql) {
-    const QString name = "fixture-" + QUuid::createUuid().toString();
-    QString result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(path);
-        db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(sql) && query.next())
-                result = query.value(0).toString();
-            else
-                result = "error: " + query.lastError().text();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
+    TSqliteFile db(path, TSqliteFile::TMode::ReadOnly);
+    return db.Scalar(sql);
 }
 
 // The layer attribute names of the fixture: SEQUENCE, LAYER, TEXTURE (coded), PH, OC, A5 .. A46.

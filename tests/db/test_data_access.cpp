@@ -136,7 +136,7 @@ TEST_F(DataAccess, ADamagedDatabaseIsNamedAsDamaged) {
 }
 
 TEST_F(DataAccess, AQueryWithoutEndIsStopped) {
-    SetQueryStepLimit(std::chrono::milliseconds(300));
+    SetQueryTimeLimit(std::chrono::milliseconds(300));
     TDataSet query(Connection());
     try {
         query.Open("select * from T where ID in "
@@ -145,7 +145,7 @@ TEST_F(DataAccess, AQueryWithoutEndIsStopped) {
     } catch (const TDatabaseError& error) {
         EXPECT_TRUE(error.Message().contains("took too long")) << error.what();
     }
-    SetQueryStepLimit(std::chrono::seconds(60));
+    SetQueryTimeLimit(std::chrono::seconds(60));
     // The connection is usable afterwards.
     query.Open("select count(*) from T");
     EXPECT_EQ(query.AsInteger(0), 4);
@@ -175,18 +175,18 @@ TEST_F(DataAccess, NothingCanChangeTheDatabase) {
 
 TEST_F(DataAccess, AccessFileIsReadThroughItsImportedCopy) {
     TScopedEnvironment environment;
-    Preferences().DATA_CACHE = environment.Folder() + "Cache/";
+    const QString cache = environment.Folder() + "Cache/";
     const QString mdb = TestDataFile("nwind.mdb");
-    TDataSet query(BuildConnectionString(mdb));
+    TDataSet query(BuildConnectionString(mdb), cache);
     try {
         query.Open("select 1");
         FAIL() << "no error";
     } catch (const TAMOError& error) {
         EXPECT_TRUE(error.Message().contains("has not been imported")) << error.what();
     }
-    QDir().mkpath(CacheFolder());
-    ASSERT_TRUE(QFile::copy(Path(), CachedCopyPath(mdb)));
-    TDataSet copy(BuildConnectionString(mdb));
+    QDir().mkpath(cache);
+    ASSERT_TRUE(QFile::copy(Path(), CachedCopyPath(mdb, cache)));
+    TDataSet copy(BuildConnectionString(mdb), cache);
     copy.Open("select count(*) from T");
     EXPECT_EQ(copy.AsInteger(0), 4);
 }

@@ -11,10 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimer>
-#include <QUuid>
 #include <gtest/gtest.h>
 
 namespace {
@@ -165,43 +162,29 @@ TEST_F(MdbImport, NumbersComeBackAsTheSqliteSourceHeldThem) {
     const QString copy = Out("copy.sqlite");
     const TProgramRun run = RunProgram(TAMO_MDB_IMPORT, {TestDataFile("access-numbers.mdb"), copy});
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
-    const QString name = "compare-" + QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(copy);
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec("ATTACH DATABASE '" + source + "' AS source"));
-        ASSERT_TRUE(query.exec("select name from source.sqlite_master where type = 'table'"));
-        QStringList tables;
-        while (query.next())
-            tables << query.value(0).toString();
-        EXPECT_EQ(tables.size(), 14);
-        for (const QString& table : tables) {
-            QSqlQuery columns(db);
-            ASSERT_TRUE(columns.exec("select name from pragma_table_info('" + table + "', 'source')"));
-            while (columns.next()) {
-                const QString column = "\"" + columns.value(0).toString() + "\"";
-                const QString wanted = "nullif(s." + column + ", '')";
-                QSqlQuery differing(db);
-                ASSERT_TRUE(
-                    differing.exec(QString("select count(*), (select count(*) from source.%1) from %1 c join "
-                                           "source.%1 s on c.rowid = s.rowid where not (c.%2 is %3 and "
-                                           "typeof(c.%2) = typeof(%3))")
-                                       .arg(table, column, wanted)))
-                    << differing.lastError().text().toStdString();
-                ASSERT_TRUE(differing.next());
-                EXPECT_EQ(differing.value(0).toInt(), 0)
-                    << table.toStdString() << "." << column.toStdString();
-                EXPECT_GT(differing.value(1).toInt(), 0) << table.toStdString();
-            }
+    TSqliteFile db(copy);
+    ASSERT_TRUE(db.Exec("ATTACH DATABASE '" + source + "' AS source")) << db.Error().toStdString();
+    QStringList tables;
+    for (const QStringList& row : db.Rows("select name from source.sqlite_master where type = 'table'"))
+        tables << row[0];
+    EXPECT_EQ(tables.size(), 14);
+    for (const QString& table : tables) {
+        const auto columns = db.Rows("select name from pragma_table_info('" + table + "', 'source')");
+        ASSERT_FALSE(columns.empty()) << table.toStdString() << ": " << db.Error().toStdString();
+        for (const QStringList& row : columns) {
+            const QString column = "\"" + row[0] + "\"";
+            const QString wanted = "nullif(s." + column + ", '')";
+            const auto differing =
+                db.Rows(QString("select count(*), (select count(*) from source.%1) from %1 c join "
+                                "source.%1 s on c.rowid = s.rowid where not (c.%2 is %3 and "
+                                "typeof(c.%2) = typeof(%3))")
+                            .arg(table, column, wanted));
+            ASSERT_EQ(differing.size(), 1u) << db.Error().toStdString();
+            EXPECT_EQ(differing[0][0].toInt(), 0) << table.toStdString() << "." << column.toStdString();
+            EXPECT_GT(differing[0][1].toInt(), 0) << table.toStdString();
         }
-        QSqlQuery found(db);
-        ASSERT_TRUE(found.exec("select count(*) from TAMO2_LAYERS where OC_STOCK = 80.6"));
-        ASSERT_TRUE(found.next());
-        EXPECT_EQ(found.value(0).toInt(), 28);
     }
-    QSqlDatabase::removeDatabase(name);
+    EXPECT_EQ(db.Scalar("select count(*) from TAMO2_LAYERS where OC_STOCK = 80.6"), "28");
 }
 
 TEST_F(MdbImport, DamagedFilesFailClearlyAndLeaveNoOutput) {
@@ -268,16 +251,16 @@ TEST(MdbImportCommandLine, AnswersHelpAndVersionAndRefusesWrongArguments) {
 class ViewerImport : public ::testing::Test {
 protected:
     void SetUp() override {
-        Preferences().DATA_CACHE = m_environment.Folder() + "Cache/";
         m_mdb = m_environment.Folder() + "Data/TAMO2.mdb";
         QDir().mkpath(m_environment.Folder() + "Data");
     }
-    void TearDown() override { Preferences().DATA_CACHE.clear(); }
+    QString Cache() const { return m_environment.Folder() + "Cache/"; }
     QString Connection() const { return BuildConnectionString(m_mdb); }
-    QStringList CacheFiles() const { return QDir(CacheFolder()).entryList(QDir::Files); }
+    QStringList CacheFiles() const { return QDir(Cache()).entryList(QDir::Files); }
     // The test database is not a soil database: the copy is checked for two of its own tables.
     TImportOptions Options() const {
         TImportOptions options;
+        options.CacheFolder = Cache();
         options.ImporterProgram = TAMO_MDB_IMPORT;
         options.RequiredTables = {"Orders", "customers"};
         return options;
@@ -291,6 +274,7 @@ protected:
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         TImportOptions options;
+        options.CacheFolder = Cache();
         options.ImporterProgram = path;
         return options;
     }
@@ -303,7 +287,7 @@ protected:
 TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
     ASSERT_TRUE(QFile::copy(TestDataFile("nwind.mdb"), m_mdb));
     QFile::setPermissions(m_mdb, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_TRUE(ImportNeeded(Connection()));
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache()));
     int reports = 0;
     ImportAttributeDatabase(Connection(), Options(), [&](const TImportProgress& progress) {
         ++reports;
@@ -311,10 +295,10 @@ TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
         return true;
     });
     EXPECT_GT(reports, 0);
-    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
-    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
+    EXPECT_FALSE(ImportNeeded(Connection(), Cache(), Options().RequiredTables));
+    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb, Cache())).fileName()});
     {
-        TDataSet query(Connection());
+        TDataSet query(Connection(), Cache());
         query.Open("select count(*) from Orders");
         EXPECT_EQ(query.AsInteger(0), 830);
     }
@@ -324,18 +308,18 @@ TEST_F(ViewerImport, ImportsOnceAndAgainWhenTheAccessFileChanges) {
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
     file.close();
-    EXPECT_TRUE(ImportNeeded(Connection()));
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache()));
     ImportAttributeDatabase(Connection(), Options());
-    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb)).fileName()});
+    EXPECT_EQ(CacheFiles(), QStringList{QFileInfo(CachedCopyPath(m_mdb, Cache())).fileName()});
 
     // A SQLite file needs no import.
     TSoilDatabase sqlite;
-    EXPECT_FALSE(ImportNeeded(sqlite.ConnectionString()));
+    EXPECT_FALSE(ImportNeeded(sqlite.ConnectionString(), Cache()));
 }
 
 TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
     WriteAccessStub(m_mdb);
-    ASSERT_TRUE(ImportNeeded(Connection()));
+    ASSERT_TRUE(ImportNeeded(Connection(), Cache()));
     // Stands in for a reader caught in a loop: one progress line, then chatter that is no progress.
     TImportOptions options =
         FakeImporter("stalling-import", "echo 'tables 1 rows 10'\n: > \"$2.part\"\n"
@@ -351,19 +335,19 @@ TEST_F(ViewerImport, AStalledImportIsStoppedAndReportedAsDamaged) {
     }
     EXPECT_LT(clock.elapsed(), 20000);
     EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
-    EXPECT_TRUE(ImportNeeded(Connection()));
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache()));
 }
 
 TEST_F(ViewerImport, CancelStopsAnImportThatPrintsNothing) {
     WriteAccessStub(m_mdb);
-    ASSERT_TRUE(ImportNeeded(Connection()));
+    ASSERT_TRUE(ImportNeeded(Connection(), Cache()));
     const TImportOptions options = FakeImporter("silent-import", "exec sleep 60\n");
     QElapsedTimer clock;
     clock.start();
     EXPECT_THROW(ImportAttributeDatabase(Connection(), options, [](const TImportProgress&) { return false; }),
                  TAMOError);
     EXPECT_LT(clock.elapsed(), 5000); // not the 30 s of the stall watch
-    EXPECT_TRUE(ImportNeeded(Connection()));
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache()));
 }
 
 TEST_F(ViewerImport, FailuresComeBackWithTheImportMessage) {
@@ -382,7 +366,7 @@ TEST_F(ViewerImport, FailuresComeBackWithTheImportMessage) {
     }
     EXPECT_TRUE(CacheFiles().isEmpty());
 
-    TImportOptions missing;
+    TImportOptions missing = Options();
     missing.ImporterProgram = m_environment.Folder() + "no-such-program";
     EXPECT_THROW(ImportAttributeDatabase(Connection(), missing), TAMOError);
 }
@@ -400,7 +384,7 @@ TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenKeepsNoCopyWithoutTh
     // The Access file imports cleanly but holds none of the tables the viewer reads: the copy is
     // not kept and the message names the file.
     try {
-        PrepareAttributeDatabase(nullptr, Connection(), TAMO_MDB_IMPORT);
+        PrepareAttributeDatabase(nullptr, Connection(), Cache(), TAMO_MDB_IMPORT);
         FAIL() << "no error";
     } catch (const TAMOError& error) {
         EXPECT_EQ(error.Message(), "The attribute database \"" + m_mdb +
@@ -411,18 +395,18 @@ TEST_F(ViewerImport, StartUpImportShowsItsProgressWindowThenKeepsNoCopyWithoutTh
     watcher.stop();
     EXPECT_TRUE(shownLabel.startsWith("Importing attribute database ...")) << shownLabel.toStdString();
     EXPECT_TRUE(CacheFiles().isEmpty()) << CacheFiles().join(", ").toStdString();
-    EXPECT_TRUE(ImportNeeded(Connection()));
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache()));
 }
 
 TEST_F(ViewerImport, ACopyKeptWithoutTheRequiredTablesIsMadeAgain) {
     ASSERT_TRUE(QFile::copy(TestDataFile("nwind.mdb"), m_mdb));
     // What an earlier import kept of a damaged file: a copy with one table.
-    QDir().mkpath(CacheFolder());
-    ExecSql(CachedCopyPath(m_mdb), {"CREATE TABLE Shippers (ShipperID INTEGER)"});
-    EXPECT_TRUE(ImportNeeded(Connection(), Options().RequiredTables));
+    QDir().mkpath(Cache());
+    ExecSql(CachedCopyPath(m_mdb, Cache()), {"CREATE TABLE Shippers (ShipperID INTEGER)"});
+    EXPECT_TRUE(ImportNeeded(Connection(), Cache(), Options().RequiredTables));
     ImportAttributeDatabase(Connection(), Options());
-    EXPECT_FALSE(ImportNeeded(Connection(), Options().RequiredTables));
-    TDataSet query(Connection());
+    EXPECT_FALSE(ImportNeeded(Connection(), Cache(), Options().RequiredTables));
+    TDataSet query(Connection(), Cache());
     query.Open("select count(*) from Orders");
     EXPECT_EQ(query.AsInteger(0), 830);
 }

@@ -1,15 +1,12 @@
 // The demo data set, made small: the files, tables, fields and content rules that the viewer's
 // windows rely on, the raster in its archive, the outlines, and the generator's determinism.
+#include "SqliteFile.h"
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
@@ -51,13 +48,12 @@ protected:
         const TRun run =
             RunGenerator({"--small", "--preview", Folder->path() + "/preview.png", Folder->path()});
         ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "demo");
-        db.setDatabaseName(Folder->path() + "/TAMO2.sqlite");
-        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        Database = new TSqliteFile(Folder->path() + "/TAMO2.sqlite", TSqliteFile::TMode::ReadOnly);
+        ASSERT_TRUE(Database->Ok()) << Database->Error().toStdString();
     }
     static void TearDownTestSuite() {
-        QSqlDatabase::database("demo").close();
-        QSqlDatabase::removeDatabase("demo");
+        delete Database;
+        Database = nullptr;
         delete Folder;
         Folder = nullptr;
     }
@@ -66,15 +62,8 @@ protected:
 
     // Runs the query and returns every row as texts, the way the viewer reads values.
     static std::vector<QStringList> Rows(const QString& sql) {
-        QSqlQuery query(QSqlDatabase::database("demo"));
-        EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
-        std::vector<QStringList> rows;
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << query.value(i).toString();
-            rows.push_back(row);
-        }
+        auto rows = Database->Rows(sql);
+        EXPECT_TRUE(Database->Ok()) << sql.toStdString() << ": " << Database->Error().toStdString();
         return rows;
     }
     static QString Scalar(const QString& sql) {
@@ -82,12 +71,7 @@ protected:
         return rows.empty() || rows[0].isEmpty() ? QString() : rows[0][0];
     }
     static QStringList Columns(const QString& table) {
-        QSqlQuery query(QSqlDatabase::database("demo"));
-        EXPECT_TRUE(query.exec("select * from " + table + " limit 1"));
-        QStringList names;
-        for (int i = 0; i < query.record().count(); ++i)
-            names << query.record().fieldName(i);
-        return names;
+        return Database->Columns("select * from " + table + " limit 1");
     }
     struct TMeta {
         QString Field, Domain, Unit, Description;
@@ -121,9 +105,11 @@ protected:
     }
 
     static QTemporaryDir* Folder;
+    static TSqliteFile* Database;
 };
 
 QTemporaryDir* DemoData::Folder = nullptr;
+TSqliteFile* DemoData::Database = nullptr;
 
 TEST_F(DemoData, WritesTheFilesOfTheDataSet) {
     for (const char* name :
@@ -440,19 +426,12 @@ TEST(DemoDataGenerator, ReplacesAnOldDataSetInPlace) {
     old.write("not a database");
     old.close();
     ASSERT_EQ(RunGenerator({"--small", "--units", "300", folder.path()}).ExitCode, 0);
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "replaced");
-    db.setDatabaseName(folder.path() + "/TAMO2.sqlite");
-    ASSERT_TRUE(db.open());
-    {
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec("select count(*) from TAMO2_SMU"));
-        ASSERT_TRUE(query.next());
-        EXPECT_GT(query.value(0).toInt(), 150);
-        EXPECT_LT(query.value(0).toInt(), 600);
-    }
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase("replaced");
+    TSqliteFile db(folder.path() + "/TAMO2.sqlite", TSqliteFile::TMode::ReadOnly);
+    bool isNumber = false;
+    const int units = db.Scalar("select count(*) from TAMO2_SMU").toInt(&isNumber);
+    ASSERT_TRUE(isNumber) << db.Error().toStdString();
+    EXPECT_GT(units, 150);
+    EXPECT_LT(units, 600);
 }
 
 TEST(DemoDataGenerator, RejectsBadArgumentsAndMissingOutlines) {

@@ -190,6 +190,37 @@ TEST_F(ZipTest, ACancelOrAMissingFolderLeavesNoFile) {
                                     "nowhere\"\nThis folder does not exist."});
 }
 
+TEST_F(ZipTest, TwoExtractionsEachKeepTheirOwnCallbacks) {
+    // A second extraction that starts while the first runs (from its progress callback) reports
+    // only to its own callbacks, and the first goes on reporting to its own.
+    MakeZip(Folder + "a.zip", {{"a.bil", Pattern(20'000)}});
+    MakeZip(Folder + "b.zip", {{"b.bil", Pattern(9'000)}});
+    TZip other;
+    other.SetArchiveName(Folder + "b.zip");
+    other.StepBytes = 4096;
+    QStringList firstSteps, secondSteps;
+    other.OnZEDProgressEvent = [&](const QString& name, qint64, qint64) {
+        secondSteps << name;
+        return true;
+    };
+    Zip.SetArchiveName(Folder + "a.zip");
+    Zip.StepBytes = 4096;
+    Zip.OnZEDProgressEvent = [&](const QString& name, qint64, qint64) {
+        firstSteps << name;
+        if (firstSteps.size() == 1) {
+            other.MemberList = {"b.bil"};
+            other.ExtractFolder = Out;
+            EXPECT_EQ(other.ExtractMembers(), 1);
+        }
+        return true;
+    };
+    EXPECT_EQ(Extract({"a.bil"}), 1);
+    EXPECT_EQ(firstSteps, QStringList(5, "a.bil"));
+    EXPECT_EQ(secondSteps, QStringList(3, "b.bil"));
+    EXPECT_EQ(ReadAll(Out + "a.bil"), Pattern(20'000));
+    EXPECT_EQ(ReadAll(Out + "b.bil"), Pattern(9'000));
+}
+
 TEST_F(ZipTest, NamesLeadingOutOfTheFolderAreNotExtracted) {
     MakeZip(Folder + "evil.zip", {{"../evil.bil", "x"}, {"sub/inner.bil", "y"}});
     Zip.SetArchiveName(Folder + "evil.zip");
@@ -268,30 +299,30 @@ protected:
     void SetUp() override {
         Cache = Env.Folder() + "Cache/";
         QDir().mkpath(Cache);
-        Preferences().DATA_CACHE = Cache;
-        Preferences().RASTER = Cache + "TAMO2.bil";
         Request.FileName = "TAMO2.bil";
         Request.ArchivePath = Env.Folder() + "TAMO2.zip";
         Request.Bytes = 2;
-        SetFreeSpaceProbe([this](const QString& folder) {
+        Request.CacheFolder = Cache;
+        Request.RasterFile = Cache + "TAMO2.bil";
+        Request.FreeSpace = [this](const QString& folder) {
             EXPECT_EQ(QDir(folder), QDir(Cache));
             return FreeBytes;
-        });
+        };
     }
-    void TearDown() override { SetFreeSpaceProbe(nullptr); }
 };
 
 } // namespace
 
 TEST_F(ResolveWithExtractionTest, ExtractsWhenNothingIsCachedAndDeletesAWrongSizedResult) {
     MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(300'000)}});
-    EXPECT_TRUE(ResolveRasterFile(Request, &View).isEmpty());
+    const TRasterLocation found = ResolveRasterFile(Request, &View);
+    EXPECT_TRUE(found.Path.isEmpty());
     EXPECT_EQ(View.Opened, 1);
     EXPECT_GE(View.Closed, 1);
     EXPECT_EQ(View.Bytes, 300'000);
     // Extracted, found too small, deleted: the next attempt starts afresh.
     EXPECT_TRUE(QDir(Cache).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(QFileInfo(ProgramState().LastRasterPath), QFileInfo(Cache + "TAMO2.bil"));
+    EXPECT_EQ(QFileInfo(found.File), QFileInfo(Cache + "TAMO2.bil"));
 }
 
 TEST_F(ResolveWithExtractionTest, TooLittleSpaceMeansNoExtraction) {
@@ -301,11 +332,11 @@ TEST_F(ResolveWithExtractionTest, TooLittleSpaceMeansNoExtraction) {
     ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
     partial.close();
     FreeBytes = 1'999'999'999;
-    EXPECT_TRUE(ResolveRasterFile(Request, &View).isEmpty());
+    EXPECT_TRUE(ResolveRasterFile(Request, &View).Path.isEmpty());
     EXPECT_EQ(View.Opened, 0);
     EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil.part"));
     FreeBytes = 2'000'000'000;
-    EXPECT_TRUE(ResolveRasterFile(Request, &View).isEmpty());
+    EXPECT_TRUE(ResolveRasterFile(Request, &View).Path.isEmpty());
     EXPECT_EQ(View.Opened, 1);
 }
 
@@ -313,14 +344,14 @@ TEST_F(ResolveWithExtractionTest, ACachedRasterOpensWithoutExtraction) {
     MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(1000)}});
     WriteRaster(
         Cache + "TAMO2.bil", 60, 30, 2, [](int, int) { return 1u; }, TRasterHeader::Beside);
-    EXPECT_EQ(QFileInfo(ResolveRasterFile(Request, &View)), QFileInfo(Cache + "TAMO2.bil"));
+    EXPECT_EQ(QFileInfo(ResolveRasterFile(Request, &View).Path), QFileInfo(Cache + "TAMO2.bil"));
     EXPECT_EQ(View.Opened, 0);
 }
 
 TEST_F(ResolveWithExtractionTest, ACancelledExtractionLeavesNothingAndFails) {
     MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(3'000'000)}});
     View.CancelAfterSteps = 2;
-    EXPECT_TRUE(ResolveRasterFile(Request, &View).isEmpty());
+    EXPECT_TRUE(ResolveRasterFile(Request, &View).Path.isEmpty());
     EXPECT_EQ(View.Bytes, 2 << 20);
     EXPECT_TRUE(QDir(Cache).entryList(QDir::Files).isEmpty());
 }
@@ -395,7 +426,6 @@ TEST(MapWindowExtraction, AFailedExtractionShowsTheNotFoundMessageAndClosesThePr
     QDir().mkpath(cache);
     Preferences().DATA_CACHE = cache;
     Preferences().RASTER = cache + "TAMO2.bil";
-    SetFreeSpaceProbe([](const QString&) { return 10'000'000'000LL; });
     TQEV_library library;
     library.Path = env.Folder() + "TAMO2.zip";
     MakeZip(library.Path, {{"TAMO2.bil", Pattern(100'000)}});
@@ -409,7 +439,6 @@ TEST(MapWindowExtraction, AFailedExtractionShowsTheNotFoundMessageAndClosesThePr
     form.resize(400, 300);
     form.show();
     EXPECT_FALSE(form.OpenTheme(&theme, 0, kWorldCols, 0, kWorldRows));
-    SetFreeSpaceProbe(nullptr);
     EXPECT_EQ(form.ExtractedBytes, 100'000);
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Text, kRasterNotFoundMessage);

@@ -87,16 +87,22 @@ protected:
     TQEV_library Library;
     TQEV_Layer Theme;
     QString Cache;
+    QString RasterSetting; // what RASTER holds
     void SetUp() override {
         Cache = Env.Folder() + "Cache/";
         QDir().mkpath(Cache);
-        Preferences().DATA_CACHE = Cache;
-        Preferences().RASTER = Cache + "TAMO2.bil";
+        RasterSetting = Cache + "TAMO2.bil";
         Library.Path = Env.Folder() + "TAMO2.zip";
         WriteEmptyArchive(Library.Path);
         Theme.Library = &Library;
         Theme.FileName = "TAMO2.bil";
         Theme.Bytes = 2;
+    }
+    TRasterLocation Resolve() const {
+        TRasterRequest request = RasterRequestOf(Theme);
+        request.CacheFolder = Cache;
+        request.RasterFile = RasterSetting;
+        return ResolveRasterFile(request);
     }
     static void MakeFile(const QString& path, qint64 size) {
         QFile file(path);
@@ -112,43 +118,50 @@ protected:
     static constexpr int kRows = 45;
 };
 
-TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSize) {
+TEST_F(RasterLocatorTest, UsesTheCachedRasterOfTheRightSizeAndWritesNoSetting) {
     MakeRaster(Cache + "TAMO2.bil");
-    Preferences().RASTER = "/nowhere/else.bil";
-    EXPECT_EQ(QFileInfo(ResolveRasterFile(RasterRequestOf(Theme))), QFileInfo(Cache + "TAMO2.bil"));
-    EXPECT_EQ(QFileInfo(Preferences().RASTER), QFileInfo(Cache + "TAMO2.bil"));
-    EXPECT_EQ(QFileInfo(ProgramState().LastRasterPath), QFileInfo(Cache + "TAMO2.bil"));
+    RasterSetting = "/nowhere/else.bil";
+    const TPreferences prefsBefore = Preferences();
+    const TProgramState stateBefore = ProgramState();
+    const TRasterLocation found = Resolve();
+    EXPECT_EQ(QFileInfo(found.Path), QFileInfo(Cache + "TAMO2.bil"));
+    EXPECT_EQ(found.File, found.Path);
+    // The caller keeps what it wants of the result; nothing program-wide changed, nothing written.
+    EXPECT_TRUE(Preferences() == prefsBefore);
+    EXPECT_EQ(ProgramState().LastRasterPath, stateBefore.LastRasterPath);
+    EXPECT_FALSE(QFileInfo::exists(Env.SettingsFile()));
 }
 
 TEST_F(RasterLocatorTest, UsesACompleteRasterNamedByTheSettingWithoutTheArchive) {
     const QString elsewhere = Env.Folder() + "mine.bil";
     MakeRaster(elsewhere);
-    Preferences().RASTER = elsewhere;
+    RasterSetting = elsewhere;
     QFile::remove(Library.Path);
-    EXPECT_EQ(ResolveRasterFile(RasterRequestOf(Theme)), elsewhere);
-    EXPECT_EQ(Preferences().RASTER, elsewhere);
+    EXPECT_EQ(Resolve().Path, elsewhere);
 }
 
 TEST_F(RasterLocatorTest, AWrongSizedCachedRasterIsDeletedButTheUsersOwnFileIsKept) {
     MakeFile(Cache + "TAMO2.bil", 2 * kCols * kRows - 1);
     WriteRasterHeader(Cache + "TAMO2.bil", kCols, kRows, 2);
-    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+    const TRasterLocation broken = Resolve();
+    EXPECT_TRUE(broken.Path.isEmpty());
+    EXPECT_EQ(QFileInfo(broken.File).fileName(), "TAMO2.bil"); // still what DeleteRaster would name
     EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil"));
 
     // Without a header the grid is the world's: a small file is not complete.
     const QString elsewhere = Env.Folder() + "mine.bil";
     MakeFile(elsewhere, 2 * kCols * kRows);
-    Preferences().RASTER = elsewhere;
-    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+    RasterSetting = elsewhere;
+    EXPECT_TRUE(Resolve().Path.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
 
 TEST_F(RasterLocatorTest, FailsWithoutAnyRaster) {
-    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+    EXPECT_TRUE(Resolve().File.isEmpty());
     // A cached raster without its archive is not used.
     MakeRaster(Cache + "TAMO2.bil");
     QFile::remove(Library.Path);
-    EXPECT_TRUE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+    EXPECT_TRUE(Resolve().Path.isEmpty());
 }
 
 TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
@@ -173,7 +186,7 @@ TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
         header.close();
         Theme.Bytes = c.ThemeBytes;
         try {
-            ResolveRasterFile(RasterRequestOf(Theme));
+            Resolve();
             FAIL() << "no error";
         } catch (const TAMOError& error) {
             EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
@@ -182,7 +195,7 @@ TEST_F(RasterLocatorTest, AThemeWithAWrongCellSizeIsInvalidAndTheRasterIsKept) {
             << "a correct raster is never deleted";
     }
     Theme.Bytes = 2;
-    EXPECT_FALSE(ResolveRasterFile(RasterRequestOf(Theme)).isEmpty());
+    EXPECT_FALSE(Resolve().Path.isEmpty());
 }
 
 TEST(RasterGrid, AHeaderBesideTheRasterGivesItsGrid) {

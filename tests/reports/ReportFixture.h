@@ -189,11 +189,14 @@ private:
     QTemporaryDir m_folder;
 };
 
-// Stands in for the frame: the database, and counts of what was asked of the map.
+// Stands in for the frame: the database, preferences of its own (the program's record is never
+// touched), and counts of what was asked of the map.
 class TFakeReportHost : public TReportHost {
 public:
     explicit TFakeReportHost(TTAMO& database) : m_database(database) {}
     TTAMO& Database() override { return m_database; }
+    TPreferences& Preferences() override { return Prefs; }
+    TPreferences Prefs;
     void SelectionChanged() override { ++Redraws; }
     void EraseClickMarker() override { ++MarkerErases; }
     int Redraws = 0;

@@ -56,8 +56,8 @@ TEST(QueryText, TablesAndConditions) {
 class QueryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Preferences().SQL = "TAMO2_SMU_ID = 3482";
-        Preferences().SELECT_COLOR = 255;
+        host.Prefs.SQL = "TAMO2_SMU_ID = 3482";
+        host.Prefs.SELECT_COLOR = 255;
         window = std::make_unique<TQueryWindow>(host);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -138,7 +138,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
     window->ColorBox->setFocus();
     window->ColorBox->setCurrentIndex(window->ColorBox->findText("Lime"));
     emit window->ColorBox->activated(window->ColorBox->currentIndex());
-    EXPECT_EQ(static_cast<quint32>(Preferences().SELECT_COLOR), 0xFF00FF00u);
+    EXPECT_EQ(static_cast<quint32>(host.Prefs.SELECT_COLOR), 0xFF00FF00u);
 
     window->edtSQL->setText("COVERAGE = 1");
     QTest::mouseClick(window->btnRun, Qt::LeftButton);
@@ -149,7 +149,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
     EXPECT_TRUE(db.Tamo->IsSelected(3));
     EXPECT_FALSE(db.Tamo->IsSelected(2));
     EXPECT_EQ(host.Redraws, 1);
-    EXPECT_EQ(Preferences().SQL, "COVERAGE = 1");
+    EXPECT_EQ(host.Prefs.SQL, "COVERAGE = 1");
 
     // No rows: the selection is active and empty.
     window->edtSQL->setText("COVERAGE = 7");
@@ -175,7 +175,7 @@ TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
     EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
     EXPECT_TRUE(db.Tamo->IsSelected(2));
     EXPECT_FALSE(db.Tamo->IsSelected(3));
-    EXPECT_EQ(Preferences().SQL, " WRB2_NAME  = \"Eutric Cambisols\"");
+    EXPECT_EQ(host.Prefs.SQL, " WRB2_NAME  = \"Eutric Cambisols\"");
 
     // An "Or" stays inside the restriction: still one row per unit.
     window->edtSQL->setText("SHARE = 60 Or SHARE = 30");
@@ -194,7 +194,7 @@ TEST_F(QueryWindowTest, ARejectedConditionChangesNothing) {
     EXPECT_TRUE(responder.Messages[0].Text.contains("NO_SUCH_FIELD"))
         << responder.Messages[0].Text.toStdString();
     EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
-    EXPECT_EQ(Preferences().SQL, "COVERAGE = 1");
+    EXPECT_EQ(host.Prefs.SQL, "COVERAGE = 1");
     EXPECT_EQ(host.Redraws, 1);
     // The selection drawn so far stays.
     EXPECT_TRUE(db.Tamo->IsSelected(1));

@@ -24,7 +24,7 @@ namespace {
 class ReportWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        Preferences().DomainView = true;
+        host.Prefs.DomainView = true;
         table = std::make_unique<TTableForm>(host);
     }
     QString Cell(int row, int column) const {
@@ -165,16 +165,16 @@ TEST_F(ReportWindows, DomainsTurnsCodesIntoTextsAndBack) {
     EXPECT_TRUE(table->chkDomains->isChecked());
     const QString label = Cell(3, 0);
     QTest::mouseClick(table->chkDomains, Qt::LeftButton, {}, QPoint(5, table->chkDomains->height() / 2));
-    EXPECT_FALSE(Preferences().DomainView);
+    EXPECT_FALSE(host.Prefs.DomainView);
     EXPECT_EQ(Cell(3, 1), "CMeu");
     EXPECT_EQ(Cell(25, 1), "5");
     EXPECT_EQ(table->lblCov->text(), "1");
     EXPECT_EQ(Cell(3, 0), label);
     QTest::mouseClick(table->chkDomains, Qt::LeftButton, {}, QPoint(5, table->chkDomains->height() / 2));
-    EXPECT_TRUE(Preferences().DomainView);
+    EXPECT_TRUE(host.Prefs.DomainView);
     EXPECT_EQ(Cell(25, 1), "Loam");
     // A new window starts from the preference.
-    Preferences().DomainView = false;
+    host.Prefs.DomainView = false;
     TTableForm second(host);
     EXPECT_FALSE(second.chkDomains->isChecked());
 }
@@ -350,7 +350,7 @@ TEST_F(OverviewWindow, OneTabPerRecordAndTabEightIsTheSecondComponent) {
     QTest::mouseClick(overview->chkDomains, Qt::LeftButton, {},
                       QPoint(5, overview->chkDomains->height() / 2));
     EXPECT_EQ(Value(overview->GE_StringGrid2, 11), "D1");
-    EXPECT_FALSE(Preferences().DomainView);
+    EXPECT_FALSE(host.Prefs.DomainView);
 }
 
 TEST_F(OverviewWindow, TheSeaShowsOneTabOfDashesAndAMissingUnitChangesNothing) {

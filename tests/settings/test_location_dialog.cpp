@@ -120,7 +120,6 @@ TEST(LocationDialog, OkNeedsDatabaseAndOverlayButNotTheRaster) {
     EXPECT_EQ(responder.Messages.size(), 1u);
     EXPECT_TRUE(prefs.DeleteRaster);
     EXPECT_EQ(prefs.ATTRIB_MDB, env.Folder() + "Data/TAMO2.mdb");
-    EXPECT_EQ(ProgramState().ConnectionString, BuildConnectionString(prefs.ATTRIB_MDB));
 }
 
 TEST(LocationDialog, MakeDemoDataMakesTheSetInTheUsersDataFolderAndGoesOnWithIt) {

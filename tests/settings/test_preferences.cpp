@@ -206,3 +206,16 @@ TEST(Preferences, DefaultToolbarLayoutIsWrittenOnlyWhenAbsent) {
     registry.OpenKey(QString(kToolbarsKey) + "\\TBDataToolbar", TKeyAccess::OpenExisting);
     EXPECT_EQ(registry.ReadString("DockPos"), "500");
 }
+
+TEST(Preferences, TheTestEnvironmentPutsBackThePreferencesItsTestChanged) {
+    const TPreferences before = Preferences();
+    const QString connectionBefore = ProgramState().ConnectionString;
+    {
+        TScopedEnvironment env;
+        Preferences().SQL = "changed by a test";
+        Preferences().DATA_CACHE = env.Folder() + "Cache/";
+        ProgramState().ConnectionString = "Data Source=" + env.Folder() + "x.sqlite";
+    }
+    EXPECT_TRUE(Preferences() == before);
+    EXPECT_EQ(ProgramState().ConnectionString, connectionBefore);
+}
