@@ -12,6 +12,7 @@
 #include "themes/QEVLibraryManager.h"
 #include "themes/QEVmanager.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -82,8 +83,11 @@ void BM_QueryRunLayers(benchmark::State& state) {
         TQueryWindow window(host);
         window.RadioButton2->setChecked(true);
         window.edtSQL->setText("BASE_SAT < 30");
-        for (auto _ : state)
+        for (auto _ : state) {
             window.btnRunClick();
+            while (window.QueryRunning())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
         state.counters["selected"] = host.Database().Selection().Count();
         host.Database().SetSelectionActive(false);
     } catch (const std::exception& error) {

@@ -9,9 +9,11 @@
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
 #include "settings/Preferences.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -46,6 +48,9 @@ int main(int argc, char* argv[]) {
         return commandLine.ExitCode;
     }
 
+    // A write past a file size limit (a quota, ulimit -f) then fails with an error that the
+    // program reports, instead of killing it.
+    std::signal(SIGXFSZ, SIG_IGN);
     TApplication app(argc, argv);
     // The name the window system shows for the program.
     app.setApplicationName("TAMO-Viewer v2");
@@ -78,6 +83,9 @@ int main(int argc, char* argv[]) {
         QObject::connect(&instance, &TSingleInstance::Activated, frame.get(),
                          [&frame] { frame->ActivateFromAnotherStart(); });
         frame->show();
+        // The frame read the settings: a file that could not be used is told once.
+        if (const auto notice = SettingsFileNotice(TSettingsStore::Global()))
+            Dialogs::Message(frame.get(), *notice, "Message");
         result = app.exec();
     }
     DeleteLastRaster(Preferences(), ProgramState().LastRasterPath);

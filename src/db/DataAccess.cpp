@@ -139,7 +139,6 @@ void TDatabaseConnection::Interrupt() {
 }
 
 void TDatabaseConnection::StartQueryClock() {
-    m_interrupted = false;
     m_deadline = QDateTime::currentMSecsSinceEpoch() + gQueryTimeLimit.load().count();
 }
 
@@ -206,6 +205,49 @@ QString ResolveSqlitePath(const QString& connectionString, const QString& cacheF
         QString(
             "The attribute database \"%1\" is neither an Access nor a SQLite database, or it cannot be read.")
             .arg(path));
+}
+
+namespace {
+// The one statement of `sql`, prepared: refused when the text holds a second statement or one
+// that would write. Raises TDatabaseError with the database's own words.
+sqlite3_stmt* PrepareSingleQuery(TDatabaseConnection& connection, const QString& sql) {
+    sqlite3* db = connection.Handle();
+    const QByteArray text = sql.toUtf8();
+    if (text.size() > std::numeric_limits<int>::max())
+        throw TDatabaseError("The query text is too long.");
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, &tail) !=
+        SQLITE_OK)
+        throw TDatabaseError(DatabaseFailure(connection.ConnectionString(), sqlite3_extended_errcode(db),
+                                             QString::fromUtf8(sqlite3_errmsg(db))));
+    if (!statement)
+        throw TDatabaseError("The query text holds no SQL statement.");
+    // A second statement after the first one is refused outright: user conditions are joined
+    // into these texts, and only the one query that the program means may run.
+    if (tail && *tail) {
+        sqlite3_stmt* second = nullptr;
+        const int rc = sqlite3_prepare_v2(db, tail, -1, &second, nullptr);
+        sqlite3_finalize(second);
+        if (rc != SQLITE_OK || second) {
+            sqlite3_finalize(statement);
+            throw TDatabaseError(
+                "The query text holds more than one SQL statement; only a single query can be "
+                "run: " +
+                sql.trimmed());
+        }
+    }
+    if (!sqlite3_stmt_readonly(statement)) {
+        sqlite3_finalize(statement);
+        throw TDatabaseError("The attribute database is read-only; the statement would change it: " +
+                             sql.trimmed());
+    }
+    return statement;
+}
+} // namespace
+
+void CheckSingleQuery(TDatabaseConnection& connection, const QString& sql) {
+    sqlite3_finalize(PrepareSingleQuery(connection, sql));
 }
 
 TDataSet::TDataSet(TDatabaseConnection& connection)
@@ -285,38 +327,8 @@ void TDataSet::Execute() {
     m_clock.start();
     m_connection->StartQueryClock();
 
-    sqlite3* db = m_connection->Handle();
-    const QByteArray text = m_sql.toUtf8();
-    if (text.size() > std::numeric_limits<int>::max())
-        throw TDatabaseError("The query text is too long.");
-    sqlite3_stmt* statement = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &statement, &tail) !=
-        SQLITE_OK)
-        throw TDatabaseError(DatabaseFailure(m_connectionString, sqlite3_extended_errcode(db),
-                                             QString::fromUtf8(sqlite3_errmsg(db))));
-    if (!statement)
-        throw TDatabaseError("The query text holds no SQL statement.");
-    // A second statement after the first one is refused outright: user conditions are joined
-    // into these texts, and only the one query that the program means may run.
-    if (tail && *tail) {
-        sqlite3_stmt* second = nullptr;
-        const int rc = sqlite3_prepare_v2(db, tail, -1, &second, nullptr);
-        sqlite3_finalize(second);
-        if (rc != SQLITE_OK || second) {
-            sqlite3_finalize(statement);
-            throw TDatabaseError(
-                "The query text holds more than one SQL statement; only a single query can be "
-                "run: " +
-                m_sql.trimmed());
-        }
-    }
-    if (!sqlite3_stmt_readonly(statement)) {
-        sqlite3_finalize(statement);
-        throw TDatabaseError("The attribute database is read-only; the statement would change it: " +
-                             m_sql.trimmed());
-    }
-    m_statement = statement;
+    m_statement = PrepareSingleQuery(*m_connection, m_sql);
+    auto* statement = static_cast<sqlite3_stmt*>(m_statement);
     Bind();
     const int columns = sqlite3_column_count(statement);
     for (int i = 0; i < columns; ++i) {

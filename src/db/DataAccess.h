@@ -68,12 +68,12 @@ public:
     const QString& FilePath() const { return m_filePath; }
     sqlite3* Handle() const { return m_handle; }
 
-    // Stops the query running on this connection at its next step, with TQueryInterrupted. Safe
-    // from any thread.
+    // Stops the query running on this connection, and every later one, with TQueryInterrupted.
+    // Safe from any thread.
     void Interrupt();
-    // A query starts: its time limit counts from now and an earlier Interrupt is forgotten.
+    // A query starts: its time limit counts from now.
     void StartQueryClock();
-    // Why the last query ended with SQLITE_INTERRUPT.
+    // Whether Interrupt was called.
     bool WasInterrupted() const;
 
 private:
@@ -85,6 +85,10 @@ private:
     std::atomic<qint64> m_deadline{0}; // ms since the epoch of QDateTime; 0: no query running
     std::atomic<bool> m_interrupted{false};
 };
+
+// Prepares the query text without running it: raises TDatabaseError as TDataSet::Open would (a
+// syntax error, a missing table or field, a second statement, a statement that writes).
+void CheckSingleQuery(TDatabaseConnection& connection, const QString& sql);
 
 // A query stopped by TDatabaseConnection::Interrupt (a user's Cancel).
 class TQueryInterrupted : public TDatabaseError {

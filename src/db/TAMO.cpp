@@ -233,26 +233,36 @@ QString TTAMO::DecodeDomain(const TIntStrList* list, const QString& code) {
     return "xxxx";
 }
 
-bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& count) {
-    // Collected apart, so that a condition the database rejects leaves the selection shown so far.
+TIntList FindSmus(TDatabaseConnection& connection, const QString& table, const QString& condition) {
     TIntList found;
-    TCloseOnExit close(*m_dataSet);
+    TDataSet query(connection);
     try {
         // The table is the program's choice and goes in as a name; the condition is the user's own
         // text, which the data-access layer runs only as one statement that reads.
-        m_dataSet->Open("select * from " + SqlIdentifier(table) + " where " + condition);
-        const int idField = m_dataSet->FieldIndex("TAMO2_SMU_ID");
+        query.Open("select * from " + SqlIdentifier(table) + " where " + condition);
+        const int idField = query.FieldIndex("TAMO2_SMU_ID");
         if (idField < 0)
             throw TDatabaseError("Field 'TAMO2_SMU_ID' not found");
-        for (; !m_dataSet->Eof(); m_dataSet->Next())
-            found.Add(m_dataSet->AsInteger(idField));
+        for (; !query.Eof(); query.Next())
+            found.Add(query.AsInteger(idField));
+    } catch (const TQueryInterrupted&) {
+        throw;
     } catch (const TDatabaseError& error) {
         // Raised again as a general error with the database's own message.
         throw TAMOError(error.Message());
     }
     found.Sort();
-    m_selection = std::move(found);
-    m_selectionActive = true;
+    return found;
+}
+
+bool TTAMO::SelectSmus(const QString& table, const QString& condition, int& count) {
+    // Collected apart, so that a condition the database rejects leaves the selection shown so far.
+    SetSelection(FindSmus(*m_connection, table, condition));
     count = m_selection.Count();
     return true;
+}
+
+void TTAMO::SetSelection(TIntList ids) {
+    m_selection = std::move(ids);
+    m_selectionActive = true;
 }

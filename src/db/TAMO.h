@@ -46,6 +46,11 @@ enum class TLayerKind { Decimals0 = 0, Decimals1 = 1, Decimals2 = 2, AsText = 9 
 enum class TDecode { No, Yes };
 enum class TNumberFormat { No, Yes };
 
+// The SMU ids that "select * from " + table + " where " + condition finds on `connection`
+// (the table quoted as a name), sorted. Errors of the database come back as TAMOError with its
+// message; a query stopped by TDatabaseConnection::Interrupt as TQueryInterrupted.
+TIntList FindSmus(TDatabaseConnection& connection, const QString& table, const QString& condition);
+
 class TTAMO : public TSmuLookup {
 public:
     // Opens its connection to the database that the connection text names (an Access file is read
@@ -80,6 +85,8 @@ public:
     // the SMU ids found as the selection, sorted. Errors of the database come back as TAMOError
     // with its message.
     bool SelectSmus(const QString& table, const QString& condition, int& count);
+    // Makes `ids` (sorted) the active selection, as SelectSmus does with the ids it found.
+    void SetSelection(TIntList ids);
 
     const QString& ConnectionString() const { return m_connectionString; }
     const std::array<QString, kSmuFieldCount>& SmuValues() const { return m_smuValues; }

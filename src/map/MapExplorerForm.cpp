@@ -223,22 +223,25 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
     CancelDrawing();
     ExtractedBytes = 0;
     TExtractionProgress progress(this, ExtractedBytes);
-    QString rasterPath;
+    TRasterLocation found;
     if (theme) {
         TRasterRequest request = RasterRequestOf(*theme);
         request.CacheFolder = CacheFolder(Preferences());
         request.RasterFile = Preferences().RASTER;
-        const TRasterLocation found = ResolveRasterFile(request, &progress);
+        found = ResolveRasterFile(request, &progress);
         // The data location dialog shows the raster in use; DeleteRaster removes it at the end.
         if (!found.File.isEmpty()) {
             Preferences().RASTER = found.File;
             ProgramState().LastRasterPath = found.File;
         }
-        rasterPath = found.Path;
     }
     progress.Close();
+    const QString rasterPath = found.Path;
     if (rasterPath.isEmpty()) {
-        Dialogs::Message(this, kRasterNotFoundMessage, "Error", QMessageBox::Ok | QMessageBox::Cancel);
+        // The user's own Cancel needs no message; a known cause is named.
+        if (!found.Cancelled)
+            Dialogs::Message(this, found.Message.isEmpty() ? QString(kRasterNotFoundMessage) : found.Message,
+                             "Error", QMessageBox::Ok | QMessageBox::Cancel);
         return false;
     }
     m_manager->Theme = theme;

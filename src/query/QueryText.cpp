@@ -35,8 +35,9 @@ QString StatementStart(TQueryTable table) {
 QString QueryCondition(TQueryTable table, const QString& condition) {
     if (table == TQueryTable::Smu)
         return condition;
-    // In brackets, so that an "Or" in the user's condition cannot escape the restriction.
-    return "(" + condition + ") and LAYER=\"D1\" and SEQUENCE=1";
+    // A query of its own, so that an "Or" in the user's condition cannot escape the restriction.
+    return "rowid IN (SELECT rowid FROM TAMO2_LAYERS WHERE " + condition +
+           ") AND LAYER=\"D1\" AND SEQUENCE=1";
 }
 
 const std::array<TNamedColor, 16>& StandardColors() {

@@ -27,7 +27,10 @@ QString QueryTableName(TQueryTable table);
 // The fixed start of the statement shown above the condition.
 QString StatementStart(TQueryTable table);
 // The condition sent for the table: in the layer table restricted to the dominant soil's first
-// depth layer, so that each row found stands for one unit. The user's condition is bracketed.
+// depth layer, so that each row found stands for one unit. There the user's condition selects
+// rows in a query of its own, whose brackets it cannot close (it is checked to be a whole
+// condition alone first, see TSmuQuery): rowid IN (SELECT rowid FROM TAMO2_LAYERS WHERE <condition>)
+// AND LAYER="D1" AND SEQUENCE=1.
 QString QueryCondition(TQueryTable table, const QString& condition);
 
 struct TNamedColor {

@@ -2,12 +2,15 @@
 
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
+#include "db/DataAccess.h"
 #include "db/TAMO.h"
+#include "query/SmuQuery.h"
 #include "reports/ReportHost.h"
 #include "reports/ReportPlacement.h"
 #include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,8 +19,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThreadPool>
 
 namespace {
 constexpr int kClientWidth = 368;
@@ -115,7 +120,10 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
         ColorBox->addItem(ColorSwatch(color.Rgb), color.Name, QVariant::fromValue<uint>(color.Rgb));
     ColorBox->setCurrentIndex(ColorBox->findText("Red"));
 
+    // Room for the longer layer statement on two lines, so that the box below stays in place.
     Label1 = MakeLabel(this, "Label1", StatementStart(TQueryTable::Smu), 8, 160);
+    Label1->setWordWrap(true);
+    Label1->setGeometry(8, 160, 353, 2 * Label1->fontMetrics().lineSpacing() + 2);
     edtSQL = new QLineEdit(this);
     edtSQL->setObjectName("edtSQL");
     edtSQL->setGeometry(8, Label1->y() + Label1->height() + 2, 353, 22);
@@ -132,6 +140,8 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
 
     const int buttonTop = lblRecords->y() + lblRecords->height() + 1;
     btnClear = MakeButton(this, "btnClear", "&Clear", 8, buttonTop, 75, 25);
+    btnCancel = MakeButton(this, "btnCancel", "C&ancel", kClientWidth - 8 - 75 - 160, buttonTop, 75, 25);
+    btnCancel->setEnabled(false);
     btnClose = MakeButton(this, "btnClose", "&Close", kClientWidth - 8 - 75 - 80, buttonTop, 75, 25);
     btnRun = MakeButton(this, "btnRun", "&Run", kClientWidth - 8 - 75, buttonTop, 75, 25);
     setFixedSize(kClientWidth, std::max(kClientHeight, buttonTop + 25 + 6));
@@ -150,16 +160,26 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
             [this](int index) { Guarded([this, index] { ColorBoxChange(index); }, this); });
     connect(btnRun, &QPushButton::clicked, this, [this] { Guarded([this] { btnRunClick(); }, this); });
     connect(btnClear, &QPushButton::clicked, this, [this] { Guarded([this] { btnClearClick(); }, this); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([this] { btnCancelClick(); }, this); });
     connect(btnClose, &QPushButton::clicked, this, [this] { Guarded([this] { btnCloseClick(); }, this); });
 
     FormCreate();
+}
+
+TQueryWindow::~TQueryWindow() {
+    if (m_query)
+        m_query->Cancel();
 }
 
 void TQueryWindow::FormCreate() {
     RestoreOrCentre(*this);
     SelectColor(m_host.Preferences().SELECT_COLOR);
     lblRecords->clear();
-    RadioButtonClick();
+    // The condition comes back in the table it was written for.
+    if (m_host.Preferences().SQLLayers)
+        RadioButton2->setChecked(true); // fills the list as a click does
+    else
+        RadioButtonClick();
     edtSQL->setText(m_host.Preferences().SQL);
 }
 
@@ -197,7 +217,6 @@ void TQueryWindow::RadioButtonClick() {
     else
         addNames(database.LayerMeta().FieldNames);
     Label1->setText(StatementStart(Table()));
-    Label1->adjustSize();
 }
 
 void TQueryWindow::InsertToken(const QString& token) {
@@ -254,18 +273,85 @@ void TQueryWindow::ColorBoxChange(int index) {
     m_host.Preferences().SELECT_COLOR = static_cast<int>(0xFF000000u | ColorBox->itemData(index).toUInt());
 }
 
+struct TQueryWindow::TQueryOutcome {
+    TIntList Ids;
+    bool Cancelled = false;
+    QString Error; // empty on success
+};
+
 void TQueryWindow::btnRunClick() {
-    const TQueryTable table = Table();
-    int count = 0;
-    // A condition the database rejects raises its message here; nothing below runs then.
-    m_host.Database().SelectSmus(QueryTableName(table), QueryCondition(table, edtSQL->text()), count);
+    if (m_query)
+        return;
+    const TTAMO& database = m_host.Database();
+    auto query = std::make_shared<TSmuQuery>(database.ConnectionString(), database.CacheFolder());
+    m_query = query;
+    m_queryTable = Table();
+    m_queryCondition = edtSQL->text();
+    SetBusy(true);
+    // The query works on a connection of its own; its outcome comes back through the event loop
+    // and is taken only while this window still waits for this very query.
+    QPointer<TQueryWindow> window(this);
+    const TQueryTable table = m_queryTable;
+    const QString condition = m_queryCondition;
+    QThreadPool::globalInstance()->start([window, query, table, condition] {
+        TQueryOutcome outcome;
+        try {
+            outcome.Ids = query->Run(table, condition);
+        } catch (const TQueryInterrupted&) {
+            outcome.Cancelled = true;
+        } catch (const std::exception& error) {
+            outcome.Error = QString::fromStdString(error.what());
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, query, outcome] {
+                if (window && window->m_query == query)
+                    Guarded([&] { window->QueryDone(outcome); }, window);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TQueryWindow::QueryDone(const TQueryOutcome& outcome) {
+    m_query.reset();
+    SetBusy(false);
+    if (outcome.Cancelled) {
+        lblRecords->setText("(query cancelled)");
+        return;
+    }
+    // A condition the database rejects shows its message; the selection, the map, the label and
+    // the stored condition stay as they were.
+    if (!outcome.Error.isEmpty()) {
+        lblRecords->setText(m_recordsText);
+        throw TAMOError(outcome.Error);
+    }
+    m_host.Database().SetSelection(outcome.Ids);
     m_host.SelectionChanged();
     QPalette palette = lblRecords->palette();
     palette.setColor(QPalette::WindowText,
                      QColor::fromRgb(static_cast<QRgb>(m_host.Preferences().SELECT_COLOR)));
     lblRecords->setPalette(palette);
-    lblRecords->setText("(" + QString::number(count) + " records selected" + ")");
-    m_host.Preferences().SQL = edtSQL->text();
+    lblRecords->setText("(" + QString::number(outcome.Ids.Count()) + " records selected" + ")");
+    m_host.Preferences().SQL = m_queryCondition;
+    m_host.Preferences().SQLLayers = m_queryTable == TQueryTable::Layers;
+}
+
+void TQueryWindow::btnCancelClick() {
+    if (m_query)
+        m_query->Cancel();
+}
+
+void TQueryWindow::SetBusy(bool busy) {
+    for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnClear, GroupBox1})
+        control->setEnabled(!busy);
+    btnCancel->setEnabled(busy);
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+        m_recordsText = lblRecords->text();
+        lblRecords->setText("(running the query ...)");
+    } else {
+        unsetCursor();
+    }
 }
 
 void TQueryWindow::btnClearClick() {
@@ -287,6 +373,13 @@ void TQueryWindow::reject() {
 void TQueryWindow::closeEvent(QCloseEvent* event) {
     Guarded(
         [this] {
+            // A query still running ends with the window; its result is not wanted any more.
+            if (m_query) {
+                m_query->Cancel();
+                m_query.reset();
+                SetBusy(false);
+                lblRecords->setText(m_recordsText);
+            }
             m_host.Database().SetSelectionActive(false);
             SaveWindowPlacement(*this);
         },

@@ -1,12 +1,14 @@
 #pragma once
 // TQueryWindow: selects soil mapping units by an SQL condition on the SMU table or on the
 // dominant soil's first depth layer, and has the map draw them in a chosen colour. The condition
-// is typed, or built by inserting field names and operators.
+// is typed, or built by inserting field names and operators. A query runs apart from the
+// user-interface thread; Cancel stops it.
 
 #include "query/QueryText.h"
 
 #include <QDialog>
 #include <array>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -17,16 +19,22 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class TReportHost;
+class TSmuQuery;
 
 class TQueryWindow : public QDialog {
     Q_OBJECT
 public:
     explicit TQueryWindow(TReportHost& host, QWidget* parent = nullptr);
+    // A query still running is cancelled; its result is dropped.
+    ~TQueryWindow() override;
 
     TQueryTable Table() const;
     // Inserts a field name or an operator into the condition at the caret or over the selection.
     void InsertToken(const QString& token);
+    // Starts the query; the selection, the map and the records label follow when it is done.
     void btnRunClick();
+    void btnCancelClick();
+    bool QueryRunning() const { return m_query != nullptr; }
 
     QGroupBox* GroupBox1 = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr;
@@ -40,7 +48,7 @@ public:
     QLabel* Label1 = nullptr;
     QLineEdit* edtSQL = nullptr;
     QLabel* lblRecords = nullptr;
-    QPushButton *btnClear = nullptr, *btnClose = nullptr, *btnRun = nullptr;
+    QPushButton *btnClear = nullptr, *btnCancel = nullptr, *btnClose = nullptr, *btnRun = nullptr;
 
 public slots:
     void reject() override;
@@ -58,9 +66,17 @@ private:
     void btnClearClick();
     void btnCloseClick();
     void SelectColor(int selectColor);
+    struct TQueryOutcome;
+    void QueryDone(const TQueryOutcome& outcome);
+    void SetBusy(bool busy);
 
     TReportHost& m_host;
     // The caret and selection of the condition when it lost the focus to a button or the list,
     // which would otherwise forget the selection.
     std::optional<TConditionEdit> m_editBeforeFocusLoss;
+    // The query running, with the table and condition it was started with.
+    std::shared_ptr<TSmuQuery> m_query;
+    TQueryTable m_queryTable = TQueryTable::Smu;
+    QString m_queryCondition;
+    QString m_recordsText; // what the records label said before the query
 };

@@ -25,9 +25,67 @@ long long FreeSpace(const TRasterRequest& request) {
     return storage.isValid() ? storage.bytesAvailable() : 0;
 }
 
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// A theme's file name names a file in the cache folder and a member of the archive: never a
+// folder, a way up or an absolute path, which could make the clean-up delete another file.
+bool PlainFileName(const QString& name) {
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\\') &&
+           !QDir::isAbsolutePath(name);
+}
+
+// Removes a file the program made in the cache folder, and nothing elsewhere.
+void RemoveFromCache(const QString& path, const QString& cacheFolder) {
+    if (IsInsideFolder(path, cacheFolder))
+        QFile::remove(path);
+}
+
+// What the user is told when the extraction left no raster.
+TRasterLocation ExtractionFailure(const TRasterRequest& request, const TZip& zip) {
+    TRasterLocation failed;
+    const QString file = Native(request.FileName);
+    const QString folder = Native(request.CacheFolder);
+    const QString reason = zip.LastFailureText().isEmpty() ? QString() : " (" + zip.LastFailureText() + ")";
+    switch (zip.LastFailure()) {
+    case TZipFailure::Cancelled:
+        failed.Cancelled = true;
+        break;
+    case TZipFailure::DiskFull:
+        failed.Message =
+            QString("The disk of the cache folder \"%1\" is full, so the raster \"%2\" could not be "
+                    "extracted%3. Free some space there and try again.")
+                .arg(folder, file, reason);
+        break;
+    case TZipFailure::FileTooLarge:
+        failed.Message = QString("The raster \"%1\" could not be extracted into \"%2\": it is larger than a "
+                                 "file may be for this program (a file size limit or quota)%3.")
+                             .arg(file, folder, reason);
+        break;
+    case TZipFailure::CrcError:
+        failed.Message = QString("The raster \"%1\" in the archive \"%2\" is damaged (CRC error) and was not "
+                                 "extracted.")
+                             .arg(file, Native(request.ArchivePath));
+        break;
+    case TZipFailure::Damaged:
+        failed.Message = QString("The archive \"%1\" is damaged: its raster \"%2\" cannot be extracted.")
+                             .arg(Native(request.ArchivePath), file);
+        break;
+    case TZipFailure::WriteError:
+        failed.Message = QString("The raster \"%1\" could not be written into the cache folder \"%2\"%3.")
+                             .arg(file, folder, reason);
+        break;
+    case TZipFailure::Refused:
+    case TZipFailure::None:
+        break;
+    }
+    return failed;
+}
+
 // Extracts the member into the cache folder through an archive component of its own, whose
-// callbacks are this extraction's.
-void Extract(const TRasterRequest& request, TExtractionView* view) {
+// callbacks are this extraction's. Without a failure the result is empty.
+TRasterLocation Extract(const TRasterRequest& request, TExtractionView* view) {
     TZip zip;
     struct TCloseView {
         TExtractionView* View;
@@ -48,7 +106,9 @@ void Extract(const TRasterRequest& request, TExtractionView* view) {
     zip.MemberList = QStringList{request.FileName};
     zip.ExtractFolder = request.CacheFolder;
     zip.ExtractOptions = ExtrDirNames;
-    zip.ExtractMembers();
+    if (zip.ExtractMembers() == 1)
+        return {};
+    return ExtractionFailure(request, zip);
 }
 
 } // namespace
@@ -66,6 +126,10 @@ TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView
                                 "or 4 bytes per cell are possible.")
                             .arg(request.ThemeName)
                             .arg(request.Bytes));
+    if (!PlainFileName(request.FileName))
+        throw TAMOError(QString("The theme \"%1\" is invalid: its raster file name \"%2\" must be a plain "
+                                "file name, without a folder.")
+                            .arg(request.ThemeName, request.FileName));
     const QString cacheFolder = request.CacheFolder;
     const QString cache = QDir(cacheFolder).filePath(request.FileName);
     const bool archiveExists = !request.ArchivePath.isEmpty() && QFileInfo::exists(request.ArchivePath);
@@ -87,13 +151,22 @@ TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView
             return {};
         }
         // What an interrupted extraction left would count against the free space.
-        QFile::remove(cache + ".part");
+        RemoveFromCache(cache + ".part", cacheFolder);
         const long long free = FreeSpace(request);
         if (free < kExtractionSpace) {
             qCInfo(LogExtract) << "not extracted: only" << free << "bytes free in" << cacheFolder;
-            return {};
+            TRasterLocation tooLittle;
+            tooLittle.Message =
+                QString("There is too little free space to extract the raster \"%1\" into the "
+                        "cache folder \"%2\": %3 MB are free, %4 MB are needed.")
+                    .arg(Native(request.FileName), Native(cacheFolder))
+                    .arg(free / 1'000'000)
+                    .arg(kExtractionSpace / 1'000'000);
+            return tooLittle;
         }
-        Extract(request, view);
+        const TRasterLocation failed = Extract(request, view);
+        if (failed.Cancelled || !failed.Message.isEmpty())
+            return failed;
         path = cache;
     }
 
@@ -122,8 +195,7 @@ TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView
                                     .arg(bytes));
         if (size != expected) {
             qCInfo(LogRaster) << "raster" << path << "holds" << size << "bytes instead of" << expected;
-            if (IsInsideFolder(path, cacheFolder))
-                QFile::remove(path);
+            RemoveFromCache(path, cacheFolder);
         }
     }
     const QFileInfo result(path);

@@ -38,6 +38,10 @@ struct TRasterLocation {
     QString File;
     // The complete raster the map opens; empty when there is none.
     QString Path;
+    // Without a raster: why, for the user (empty: the general "not found" message applies), and
+    // whether the user cancelled the extraction (then nothing is to be said).
+    QString Message;
+    bool Cancelled = false;
 };
 
 // What the user sees of an extraction: the progress window and the archive's questions.
@@ -60,7 +64,9 @@ public:
 // wrong-sized file inside the cache folder is deleted so that the next attempt starts afresh; a
 // file elsewhere is left alone. Archive errors are raised as TZipError. A theme whose cell size
 // is not 1, 2 or 4, or that disagrees with a complete raster of another cell size, raises
-// TAMOError naming the theme; such a raster is never deleted.
+// TAMOError naming the theme; such a raster is never deleted. So does a theme whose file name
+// is not a plain file name (a folder part, "..", an absolute path): only files inside the cache
+// folder are ever deleted.
 TRasterLocation ResolveRasterFile(const TRasterRequest& request, TExtractionView* view = nullptr);
 
 // The progress text of an extraction that has delivered `extractedBytes`, measured against a

@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 #include <vector>
 #include <zip.h>
 
@@ -65,6 +68,9 @@ void TZip::SetArchiveName(const QString& name) {
     const QFileInfo info(name);
     if (!QStorageInfo(info.absolutePath()).isValid() || !info.absoluteDir().exists())
         throw TZipError("Unable to access the selected drive!");
+    // A named pipe or device would block or never end: only a regular file can be an archive.
+    if (info.exists() && !info.isFile())
+        throw TZipError(Quoted(name) + "\nis not a valid Zip file.");
     if (!info.exists()) {
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly) || file.write(EmptyArchive()) != 22)
@@ -120,12 +126,15 @@ QString TZip::DestinationOf(const QString& member) const {
 int TZip::ExtractMembers() {
     const QStringList members = MemberList;
     MemberList.clear();
+    m_lastFailure = TZipFailure::None;
+    m_lastFailureText.clear();
     if (m_contents.empty() || !m_archive)
         return 0;
     if (!QFileInfo(ExtractFolder).isDir()) {
         if (OnMessage)
             OnMessage("Unable to extract files to:\n" + Quoted(ExtractFolder) +
                       "\nThis folder does not exist.");
+        Fail(TZipFailure::WriteError);
         return 0;
     }
     int extracted = 0;
@@ -155,7 +164,7 @@ int TZip::ExtractMembers() {
 TZip::TMemberResult TZip::ExtractMember(std::int64_t index, const TZipDirEntry& entry) {
     const QString destination = DestinationOf(entry.FileName);
     if (destination.isEmpty())
-        return TMemberResult::Skipped;
+        return Fail(TZipFailure::Damaged);
     const QFileInfo existing(destination);
     if (existing.exists() && !(ExtractOptions & ExtrOverWrite)) {
         zip_stat_t stat;
@@ -170,22 +179,24 @@ TZip::TMemberResult TZip::ExtractMember(std::int64_t index, const TZipDirEntry& 
                         "this file? ...";
         const TZipAnswer answer = Ask(question);
         if (answer == TZipAnswer::Cancel)
-            return TMemberResult::Cancelled;
+            return Fail(TZipFailure::Cancelled);
         if (answer == TZipAnswer::No)
-            return TMemberResult::Skipped;
+            return Fail(TZipFailure::Refused);
     }
     QDir().mkpath(QFileInfo(destination).absolutePath());
 
     std::unique_ptr<zip_file_t, TZipFileCloser> source(
         zip_fopen_index(m_archive, static_cast<zip_uint64_t>(index), 0));
     if (!source)
-        return TMemberResult::Skipped;
+        return Fail(TZipFailure::Damaged);
     // The member grows under a temporary name and takes its own name only when complete.
     const QString partial = destination + ".part";
     QFile::remove(partial);
     QFile out(partial);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return TMemberResult::Skipped;
+        return Fail(out.error() == QFileDevice::ResourceError ? TZipFailure::DiskFull
+                                                              : TZipFailure::WriteError,
+                    out.errorString());
     auto discard = [&out, &partial] {
         out.close();
         QFile::remove(partial);
@@ -204,45 +215,68 @@ TZip::TMemberResult TZip::ExtractMember(std::int64_t index, const TZipDirEntry& 
             crcError = zip_error_code_zip(zip_file_get_error(source.get())) == ZIP_ER_CRC;
             if (!crcError) {
                 discard();
-                return TMemberResult::Skipped;
+                return Fail(TZipFailure::Damaged);
             }
             break;
         }
-        if (out.write(buffer.data(), n) != n) {
+        // A member may not grow past the size its entry declares (a bomb would fill the disk).
+        if (written + n > entry.UncompressedSize) {
             discard();
-            return TMemberResult::Skipped;
+            return Fail(TZipFailure::Damaged);
+        }
+        // Written through the descriptor, so that a full disk and a file size limit are told
+        // apart by the system's own error.
+        const char* data = buffer.data();
+        for (zip_int64_t left = n; left > 0;) {
+            const ssize_t done = ::write(out.handle(), data, static_cast<size_t>(left));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                const int error = done < 0 ? errno : ENOSPC;
+                discard();
+                return Fail(error == ENOSPC || error == EDQUOT ? TZipFailure::DiskFull
+                            : error == EFBIG                   ? TZipFailure::FileTooLarge
+                                                               : TZipFailure::WriteError,
+                            QString::fromLocal8Bit(std::strerror(error)));
+            }
+            data += done;
+            left -= done;
         }
         written += n;
         if (OnZEDProgressEvent && !OnZEDProgressEvent(entry.FileName, n, entry.UncompressedSize)) {
             discard();
-            return TMemberResult::Cancelled;
+            return Fail(TZipFailure::Cancelled);
         }
     }
     if (written != entry.UncompressedSize) {
         discard();
-        return TMemberResult::Skipped;
+        return Fail(TZipFailure::Damaged);
     }
     if (crcError) {
         const TZipAnswer answer =
             Ask(Quoted(entry.FileName) + " may be corrupted (CRC error).\nExtract this file anyway? ...");
         if (answer != TZipAnswer::Yes) {
             discard();
-            return answer == TZipAnswer::Cancel ? TMemberResult::Cancelled : TMemberResult::Skipped;
+            return Fail(answer == TZipAnswer::Cancel ? TZipFailure::Cancelled : TZipFailure::CrcError);
         }
     }
-    if (!out.flush()) {
+    if (::fsync(out.handle()) != 0 && errno != EINVAL) {
+        const int error = errno;
         discard();
-        return TMemberResult::Skipped;
+        return Fail(error == ENOSPC || error == EDQUOT ? TZipFailure::DiskFull : TZipFailure::WriteError,
+                    QString::fromLocal8Bit(std::strerror(error)));
     }
     out.close();
-    if (out.error() != QFileDevice::NoError) {
-        QFile::remove(partial);
-        return TMemberResult::Skipped;
-    }
     QFile::remove(destination);
     if (!QFile::rename(partial, destination)) {
         QFile::remove(partial);
-        return TMemberResult::Skipped;
+        return Fail(TZipFailure::WriteError);
     }
     return TMemberResult::Extracted;
+}
+
+TZip::TMemberResult TZip::Fail(TZipFailure failure, const QString& text) {
+    m_lastFailure = failure;
+    m_lastFailureText = text;
+    return failure == TZipFailure::Cancelled ? TMemberResult::Cancelled : TMemberResult::Skipped;
 }

@@ -30,6 +30,18 @@ using TExtractOptions = std::uint8_t;
 
 enum class TZipAnswer { Yes, No, Cancel };
 
+// Why the last member of an extraction was not extracted.
+enum class TZipFailure {
+    None,
+    Cancelled,    // the progress callback or a question's Cancel stopped it
+    Refused,      // a question answered No (overwrite, or a CRC error)
+    CrcError,     // the data did not match its checksum and the user did not take it anyway
+    Damaged,      // unreadable data, or more or fewer bytes than the directory declares
+    DiskFull,     // the file system of the extraction folder is full
+    FileTooLarge, // a file size limit (quota, ulimit -f) was reached
+    WriteError,   // any other failure to create or write the file
+};
+
 // One entry of the archive directory.
 struct TZipDirEntry {
     QString FileName;
@@ -67,8 +79,13 @@ public:
     std::function<void()> OnContentsChanged;
 
     // Extracts the members of MemberList into ExtractFolder; the number of files extracted.
-    // A member that fails (damaged data, a write error, a cancel) leaves no file behind.
+    // A member that fails (damaged data, a write error, a cancel) leaves no file behind; a member
+    // that inflates past the size its directory entry declares is stopped there as damaged.
     int ExtractMembers();
+    // Why the last member that failed was not extracted (None when every member was), and the
+    // system's words for a write error.
+    TZipFailure LastFailure() const { return m_lastFailure; }
+    QString LastFailureText() const { return m_lastFailureText; }
 
 private:
     enum class TMemberResult { Extracted, Skipped, Cancelled };
@@ -77,6 +94,10 @@ private:
     TZipAnswer Ask(const QString& text) const;
     void Close();
 
+    TMemberResult Fail(TZipFailure failure, const QString& text = {});
+
+    TZipFailure m_lastFailure = TZipFailure::None;
+    QString m_lastFailureText;
     QString m_archiveName;
     std::vector<TZipDirEntry> m_contents;
     zip* m_archive = nullptr;

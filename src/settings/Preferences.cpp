@@ -59,6 +59,7 @@ void SetDefaultPreferences(TPreferences& prefs, QSize screenSize) {
     prefs.ATTRIB_MDB = AttributeDatabaseIn(locations.DataFolder);
     prefs.RASTER = prefs.DATA_CACHE + "TAMO2.bil";
     prefs.DeleteRaster = false;
+    prefs.SQLLayers = false;
 
     const QString cache = prefs.DATA_CACHE;
     if (!cache.isEmpty() && !QDir(cache).exists())
@@ -91,6 +92,7 @@ void LoadPreferences(TPreferences& prefs, TSettingsStore& store) {
             prefs.ATTRIB_MDB = readText("ATTRIB_MDB");
             prefs.SELECT_COLOR = registry.ReadInteger("SELECT_COLOR");
             prefs.SQL = readText("SQL");
+            prefs.SQLLayers = registry.ReadBool("SQL_LAYERS");
         } catch (const TSettingsError&) {
         }
     }
@@ -122,6 +124,7 @@ void SavePreferences(const TPreferences& prefs, TSettingsStore& store) {
     registry.WriteString("ATTRIB_MDB", prefs.ATTRIB_MDB);
     registry.WriteInteger("SELECT_COLOR", prefs.SELECT_COLOR);
     registry.WriteString("SQL", prefs.SQL);
+    registry.WriteBool("SQL_LAYERS", prefs.SQLLayers);
 }
 
 void LoadPreferences(TPreferences& prefs) {

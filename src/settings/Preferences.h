@@ -27,6 +27,9 @@ struct TPreferences {
     QString ATTRIB_MDB;
     QString RASTER;
     bool DeleteRaster = false;
+    // The table the SQL condition was written for: the layer table (the first depth layer of the
+    // dominant soil) rather than the SMU table. Stored as SQL_LAYERS after SQL.
+    bool SQLLayers = false;
 
     bool operator==(const TPreferences&) const = default;
 };

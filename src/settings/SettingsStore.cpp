@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -154,12 +155,29 @@ void TSettingsStore::EnsureLoaded() {
         return;
     m_loaded = true;
     m_fileState = TStoreFile::Missing;
+    m_setAsideAs.clear();
     m_root = std::make_unique<TKeyNode>();
-    QFile file(m_filePath);
-    if (!file.exists())
+    const QFileInfo info(m_filePath);
+    const bool dangling = info.isSymLink() && !info.exists();
+    if (!info.exists() && !dangling)
         return;
-    // A file that is there but cannot be read (permissions, a folder in its place, a read
-    // error) belongs to the user as it is: the program runs on defaults and leaves it alone.
+    // A folder in the file's place belongs to the user as it is: the program runs on defaults and
+    // leaves it alone.
+    if (info.isDir()) {
+        m_fileState = TStoreFile::Unreadable;
+        qCWarning(LogSettings) << "the settings file" << m_filePath << "is a folder; the defaults are in use";
+        return;
+    }
+    // A named pipe would block the reading for ever, a device or socket is no file, a link to
+    // nothing holds nothing: set aside like a damaged file, never opened.
+    if (dangling || !info.isFile()) {
+        m_fileState = TStoreFile::Damaged;
+        SetAside();
+        return;
+    }
+    // A file that is there but cannot be read (permissions, a read error) belongs to the user as
+    // it is: the program runs on defaults and leaves it alone.
+    QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         m_fileState = TStoreFile::Unreadable;
         return;
@@ -172,7 +190,9 @@ void TSettingsStore::EnsureLoaded() {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        m_fileState = TStoreFile::Damaged; // read as an empty store; kept aside at the next save
+        m_fileState = TStoreFile::Damaged; // read as an empty store
+        file.close();
+        SetAside();
         return;
     }
     m_fileState = TStoreFile::Read;
@@ -183,6 +203,47 @@ void TSettingsStore::EnsureLoaded() {
 TStoreFile TSettingsStore::FileState() {
     EnsureLoaded();
     return m_fileState;
+}
+
+QString TSettingsStore::SetAsideAs() {
+    EnsureLoaded();
+    return m_setAsideAs;
+}
+
+bool TSettingsStore::SetAside() {
+    // Every damaged file is kept, under a name of its own. rename(2) moves a link or a pipe as
+    // it is, without following or opening it.
+    const QString aside = FreeDamagedName(m_filePath);
+    if (::rename(QFile::encodeName(m_filePath).constData(), QFile::encodeName(aside).constData()) != 0) {
+        qCWarning(LogSettings) << "the damaged settings file" << m_filePath << "cannot be set aside";
+        return false;
+    }
+    m_setAsideAs = aside;
+    qCInfo(LogSettings) << "the damaged settings file" << m_filePath << "was set aside as" << aside;
+    return true;
+}
+
+std::optional<QString> SettingsFileNotice(TSettingsStore& store) {
+    const QString file = QDir::toNativeSeparators(store.FilePath());
+    switch (store.FileState()) {
+    case TStoreFile::Damaged:
+        if (!store.SetAsideAs().isEmpty())
+            return QString("The settings file \"%1\" could not be used (it is damaged or is not a file), so "
+                           "the default settings are in use. The old file was kept as \"%2\".")
+                .arg(file, QDir::toNativeSeparators(store.SetAsideAs()));
+        return QString(
+                   "The settings file \"%1\" could not be used (it is damaged or is not a file) and could "
+                   "not be moved aside, so the default settings are in use and nothing will be saved.")
+            .arg(file);
+    case TStoreFile::Unreadable:
+        return QString("The settings file \"%1\" cannot be read, so the default settings are in use. The "
+                       "file is left as it is and is not written over.")
+            .arg(file);
+    case TStoreFile::Missing:
+    case TStoreFile::Read:
+        break;
+    }
+    return std::nullopt;
 }
 
 QString TSettingsStore::FreeDamagedName(const QString& filePath) {
@@ -203,14 +264,11 @@ void TSettingsStore::WriteFile() {
         return;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     if (m_fileState == TStoreFile::Damaged) {
-        // Every damaged file is kept, under a name of its own; without a place for it the
-        // damaged file stays where it is and nothing is written.
-        const QString aside = FreeDamagedName(m_filePath);
-        if (QFileInfo::exists(m_filePath) && !QFile::rename(m_filePath, aside)) {
-            qCWarning(LogSettings) << "the damaged settings file" << m_filePath << "cannot be set aside";
+        // A damaged file that could not be moved when it was read is tried again; without a place
+        // for it the damaged file stays where it is and nothing is written.
+        const QFileInfo info(m_filePath);
+        if (m_setAsideAs.isEmpty() && (info.exists() || info.isSymLink()) && !SetAside())
             return;
-        }
-        qCInfo(LogSettings) << "the damaged settings file" << m_filePath << "was set aside as" << aside;
         m_fileState = TStoreFile::Missing;
     }
     QSaveFile file(m_filePath);

@@ -19,9 +19,12 @@ enum class TKeyAccess { OpenExisting, CreateIfMissing };
 
 // What became of the store's file when it was read.
 enum class TStoreFile {
-    Missing,    // no file yet: defaults, and the first save creates it
-    Read,       // read and in use
-    Damaged,    // not a settings file: kept aside under a numbered ".bad" name at the next save
+    Missing, // no file yet: defaults, and the first save creates it
+    Read,    // read and in use
+    // Not a settings file (damaged content, a named pipe or other special file, a link to nothing):
+    // never opened for reading, set aside under a numbered ".bad" name (at once, or at the next
+    // save when it could not be moved then).
+    Damaged,
     Unreadable, // exists but cannot be read: left where it is and never written over
 };
 
@@ -50,6 +53,8 @@ public:
     void Save();
     // How the file was found when it was read.
     TStoreFile FileState();
+    // Where a damaged file was set aside; empty when it was not (yet).
+    QString SetAsideAs();
     // The name under which a damaged file is kept: "<file>.bad", else "<file>.N.bad" with the
     // first free N from 2 on, so that no earlier damaged file is replaced.
     static QString FreeDamagedName(const QString& filePath);
@@ -65,14 +70,21 @@ private:
     static QStringList SplitPath(const QString& path);
 
     void WriteFile();
+    bool SetAside();
 
     QString m_filePath;
     std::unique_ptr<TKeyNode> m_root;
     bool m_loaded = false;
     bool m_changed = false;
     TStoreFile m_fileState = TStoreFile::Missing;
+    QString m_setAsideAs;
     int m_batchDepth = 0;
 };
+
+// What the user is told once at start when the settings file could not be used: that the
+// defaults are in use, and where the old file was kept. Nothing when the file was read or was
+// not there yet.
+std::optional<QString> SettingsFileNotice(TSettingsStore& store);
 
 // Holds the store's writes back while it lives; the store is written once when the outermost
 // batch ends (the frame saves its placement, preferences and toolbars in one write).

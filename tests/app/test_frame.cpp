@@ -111,9 +111,9 @@ TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
         EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 0);
         EXPECT_EQ(frame.Database(), nullptr);
     }
-    // The frame saved its placement and all nineteen preferences when it went.
+    // The frame saved its placement and all twenty preferences when it went.
     const QJsonObject root = SettingsRoot(env);
-    EXPECT_EQ(root["Preferences"].toObject().size(), 19);
+    EXPECT_EQ(root["Preferences"].toObject().size(), 20);
     EXPECT_TRUE(root["Forms"].toObject()["TAMOForm"].toObject().contains("Left"));
     EXPECT_TRUE(root["Toolbars"].toObject().contains("TBMainToolbar"));
     // The Data toolbar is stored shown.

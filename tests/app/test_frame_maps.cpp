@@ -53,7 +53,7 @@ TEST_F(FrameOnData, StartupOpensTheFirstThemeAndSavesAllPreferences) {
                                   .toObject()["v2.00"]
                                   .toObject()["Preferences"]
                                   .toObject();
-    EXPECT_EQ(prefs.size(), 19);
+    EXPECT_EQ(prefs.size(), 20);
     EXPECT_EQ(prefs["ATTRIB_MDB"].toString(), env.Folder() + "Data/TAMO2.sqlite");
 }
 

@@ -234,6 +234,7 @@ TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
     emit query->ColorBox->activated(query->ColorBox->currentIndex());
     query->edtSQL->setText("TAMO2_SMU_ID = " + QString::number(Smu));
     QTest::mouseClick(query->btnRun, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !query->QueryRunning(); }, 20000));
     WaitForDrawing();
     EXPECT_EQ(query->lblRecords->text(), "(1 records selected)");
     EXPECT_EQ(UnitPixel(), 0xFFFF00FFu);

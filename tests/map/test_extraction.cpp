@@ -14,7 +14,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace {
@@ -47,6 +51,12 @@ QByteArray Pattern(int size) {
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 7 + i / 13) & 0xFF);
     return data;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -364,6 +374,139 @@ TEST_F(ResolveWithExtractionTest, AnArchiveThatIsNoZipRaisesItsErrorAndClosesThe
     EXPECT_THROW(ResolveRasterFile(Request, &View), TZipError);
     EXPECT_EQ(View.Opened, 1);
     EXPECT_GE(View.Closed, 1);
+}
+
+namespace {
+// Makes the member's declared (uncompressed) size `declared` in both of its headers.
+void DeclareSize(const QString& zipPath, quint32 declared) {
+    QByteArray bytes = ReadAll(zipPath);
+    const auto put = [&](qsizetype at) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char((declared >> (8 * i)) & 0xFF);
+    };
+    const qsizetype local = bytes.indexOf(QByteArray("PK\x03\x04", 4));
+    const qsizetype central = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_GE(local, 0);
+    ASSERT_GE(central, 0);
+    put(local + 22);
+    put(central + 24);
+    QFile file(zipPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+// Hostile archives and what the user is told about each; nothing outside the cache folder changes.
+TEST_F(ResolveWithExtractionTest, HostileArchivesEndInTheirOwnMessage) {
+    const QString archive = Request.ArchivePath;
+    const QString outside = Env.Folder() + "victim";
+    struct TCase {
+        const char* Name;
+        std::function<void()> Make;
+        QString Message; // a part of the message; empty: none, the user cancelled
+    };
+    const TCase cases[] = {
+        {"member inflating past its declared size",
+         [&] {
+             MakeZip(archive, {{"TAMO2.bil", QByteArray(400'000, 'z')}});
+             DeclareSize(archive, 1000);
+         },
+         "is damaged: its raster \"TAMO2.bil\" cannot be extracted"},
+        {"CRC error answered No",
+         [&] {
+             const QByteArray data = Pattern(5000);
+             MakeZip(archive, {{"TAMO2.bil", data, TStore::Stored}});
+             DamageStoredMember(archive, data);
+         },
+         "is damaged (CRC error) and was not extracted"},
+        {"cancelled by the user",
+         [&] {
+             MakeZip(archive, {{"TAMO2.bil", Pattern(3'000'000)}});
+             View.CancelAfterSteps = 1;
+         },
+         ""},
+        {"too little free space",
+         [&] {
+             MakeZip(archive, {{"TAMO2.bil", Pattern(1000)}});
+             FreeBytes = 1'500'000'000;
+         },
+         "too little free space to extract the raster \"TAMO2.bil\" into the cache folder"},
+        {"member missing",
+         [&] {
+             MakeZip(archive, {{"other.bil", Pattern(1000)}});
+         },
+         kRasterNotFoundMessage},
+    };
+    WriteFile(outside, "keep me");
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        View = {};
+        FreeBytes = 10'000'000'000LL;
+        test.Make();
+        const TRasterLocation found = ResolveRasterFile(Request, &View);
+        EXPECT_TRUE(found.Path.isEmpty());
+        if (test.Message.isEmpty()) {
+            EXPECT_TRUE(found.Cancelled);
+            EXPECT_TRUE(found.Message.isEmpty());
+        } else if (test.Message == kRasterNotFoundMessage) {
+            EXPECT_FALSE(found.Cancelled);
+            EXPECT_TRUE(found.Message.isEmpty()) << found.Message.toStdString();
+        } else {
+            EXPECT_FALSE(found.Cancelled);
+            EXPECT_TRUE(found.Message.contains(test.Message)) << found.Message.toStdString();
+        }
+        EXPECT_TRUE(QDir(Cache).entryList(QDir::Files | QDir::System).isEmpty());
+        EXPECT_EQ(ReadAll(outside), "keep me");
+    }
+}
+
+TEST_F(ResolveWithExtractionTest, AnArchiveOrRasterThatIsANamedPipeNeitherBlocksNorIsOpened) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Request.ArchivePath).constData(), 0600), 0);
+    EXPECT_THROW(ResolveRasterFile(Request, &View), TZipError);
+    QFile::remove(Request.ArchivePath);
+    MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(1000)}});
+    // A pipe where the cached raster would be: not a complete raster, removed from the cache.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Cache + "TAMO2.bil").constData(), 0600), 0);
+    EXPECT_TRUE(ResolveRasterFile(Request, &View).Path.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Cache + "TAMO2.bil"));
+}
+
+TEST_F(ResolveWithExtractionTest, AThemeFileNameLeadingOutOfTheCacheIsAnInvalidTheme) {
+    MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(1000)}});
+    const QString victim = Env.Folder() + "victim";
+    WriteFile(victim, "keep me");
+    WriteFile(victim + ".part", "keep me too");
+    Request.ThemeName = "Soil units";
+    for (const QString& name : {QString("../victim"), victim, QString("sub/TAMO2.bil"), QString(".."),
+                                QString("..\\victim"), QString()}) {
+        SCOPED_TRACE(name.toStdString());
+        Request.FileName = name;
+        try {
+            ResolveRasterFile(Request, &View);
+            ADD_FAILURE() << "no error";
+        } catch (const TAMOError& error) {
+            EXPECT_TRUE(error.Message().startsWith("The theme \"Soil units\" is invalid")) << error.what();
+        }
+    }
+    EXPECT_EQ(ReadAll(victim), "keep me");
+    EXPECT_EQ(ReadAll(victim + ".part"), "keep me too");
+}
+
+TEST_F(ResolveWithExtractionTest, AFileSizeLimitEndsTheExtractionWithItsMessage) {
+    MakeZip(Request.ArchivePath, {{"TAMO2.bil", Pattern(600'000)}});
+    // As the program does at its start: a write past the limit fails instead of killing it.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const TRasterLocation found = ResolveRasterFile(Request, &View);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(found.Path.isEmpty());
+    EXPECT_TRUE(found.Message.contains("a file size limit or quota")) << found.Message.toStdString();
+    EXPECT_TRUE(QDir(Cache).entryList(QDir::Files).isEmpty());
 }
 
 TEST(ExtractionProgress, ShowsWholePercentagesOfTwoBillionBytesUpTo93) {

@@ -1,6 +1,7 @@
 // The query window: building the condition, running it on the fixture, clearing and closing.
 #include "ReportFixture.h"
 #include "TestSupport.h"
+#include "db/DataAccess.h"
 #include "query/QueryWindow.h"
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -45,8 +47,9 @@ TEST(QueryText, TablesAndConditions) {
     EXPECT_EQ(QueryTableName(TQueryTable::Smu), "TAMO2_SMU");
     EXPECT_EQ(QueryTableName(TQueryTable::Layers), "TAMO2_LAYERS");
     EXPECT_EQ(QueryCondition(TQueryTable::Smu, "A = 1 Or B = 2"), "A = 1 Or B = 2");
-    EXPECT_EQ(QueryCondition(TQueryTable::Layers, "A = 1 Or B = 2"),
-              "(A = 1 Or B = 2) and LAYER=\"D1\" and SEQUENCE=1");
+    EXPECT_EQ(
+        QueryCondition(TQueryTable::Layers, "A = 1 Or B = 2"),
+        "rowid IN (SELECT rowid FROM TAMO2_LAYERS WHERE A = 1 Or B = 2) AND LAYER=\"D1\" AND SEQUENCE=1");
     EXPECT_EQ(StatementStart(TQueryTable::Layers),
               "Select * from TAMO2_LAYERS where LAYER='D1' and SEQUENCE=1 and");
     EXPECT_EQ(StandardColors().size(), 16u);
@@ -61,6 +64,11 @@ protected:
         window = std::make_unique<TQueryWindow>(host);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Run as the user does, then wait for the query to end (it runs apart from this thread).
+    void Run() {
+        QTest::mouseClick(window->btnRun, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->QueryRunning(); }, 20000));
     }
     QPushButton* Operator(const QString& caption) const {
         for (QPushButton* button : window->OperatorButtons)
@@ -141,7 +149,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
     EXPECT_EQ(static_cast<quint32>(host.Prefs.SELECT_COLOR), 0xFF00FF00u);
 
     window->edtSQL->setText("COVERAGE = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
     EXPECT_EQ(window->lblRecords->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_TRUE(db.Tamo->SelectionActive());
@@ -153,7 +161,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
 
     // No rows: the selection is active and empty.
     window->edtSQL->setText("COVERAGE = 7");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     EXPECT_EQ(window->lblRecords->text(), "(0 records selected)");
     EXPECT_TRUE(db.Tamo->SelectionActive());
     EXPECT_FALSE(db.Tamo->IsSelected(1));
@@ -170,7 +178,7 @@ TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
     Type("Eutric Cambisols");
     QTest::mouseClick(Operator("\""), Qt::LeftButton);
     EXPECT_EQ(window->edtSQL->text(), " WRB2_NAME  = \"Eutric Cambisols\"");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     // Units 1 and 2 (one row each: the dominant soil's first layer); unit 3 has another name.
     EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
     EXPECT_TRUE(db.Tamo->IsSelected(2));
@@ -179,16 +187,16 @@ TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
 
     // An "Or" stays inside the restriction: still one row per unit.
     window->edtSQL->setText("SHARE = 60 Or SHARE = 30");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     EXPECT_EQ(window->lblRecords->text(), "(3 records selected)");
 }
 
 TEST_F(QueryWindowTest, ARejectedConditionChangesNothing) {
     window->edtSQL->setText("COVERAGE = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     ASSERT_EQ(window->lblRecords->text(), "(2 records selected)");
     window->edtSQL->setText("NO_SUCH_FIELD = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
     EXPECT_TRUE(responder.Messages[0].Text.contains("NO_SUCH_FIELD"))
@@ -200,14 +208,14 @@ TEST_F(QueryWindowTest, ARejectedConditionChangesNothing) {
     EXPECT_TRUE(db.Tamo->IsSelected(1));
     // An empty condition fails the same way.
     window->edtSQL->clear();
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     EXPECT_EQ(responder.Messages.size(), 2u);
     EXPECT_EQ(host.Redraws, 1);
 }
 
 TEST_F(QueryWindowTest, ClearAndCloseEndTheHighlight) {
     window->edtSQL->setText("COVERAGE = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     QTest::mouseClick(window->btnClear, Qt::LeftButton);
     EXPECT_EQ(window->edtSQL->text(), "");
     EXPECT_TRUE(window->edtSQL->hasFocus());
@@ -215,7 +223,7 @@ TEST_F(QueryWindowTest, ClearAndCloseEndTheHighlight) {
     EXPECT_EQ(host.Redraws, 1); // not redrawn by Clear
 
     window->edtSQL->setText("COVERAGE = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     EXPECT_EQ(host.Redraws, 2);
     QTest::mouseClick(window->btnClose, Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
@@ -224,9 +232,109 @@ TEST_F(QueryWindowTest, ClearAndCloseEndTheHighlight) {
     // Shown again as it was left; switching the table keeps the selection.
     window->show();
     EXPECT_EQ(window->edtSQL->text(), "COVERAGE = 1");
-    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    Run();
     QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
     EXPECT_TRUE(db.Tamo->SelectionActive());
+}
+
+TEST_F(QueryWindowTest, HostileConditionsEndInAMessageAndLeaveTheSelectionAsItWas) {
+    struct TCase {
+        const char* Name;
+        TQueryTable Table;
+        QString Condition;
+        QString Message; // a part of the message shown
+    };
+    const TCase cases[] = {
+        // Closing the brackets of the layer restriction would select every layer row.
+        {"bracket escape", TQueryTable::Layers, "1=1) OR (1=1", "syntax error"},
+        {"comment eating the restriction", TQueryTable::Layers, "SHARE = 60 --", "cannot run the query"},
+        {"second statement", TQueryTable::Smu, "1=1; DELETE FROM TAMO2_SMU", "more than one SQL statement"},
+        {"write", TQueryTable::Smu, "1=1; DROP TABLE TAMO2_SMU", "more than one SQL statement"},
+        {"memory", TQueryTable::Smu, "length(randomblob(999999999)) > 0", "more memory than the 512 MB"},
+        {"empty", TQueryTable::Layers, "", "cannot run the query"},
+    };
+    window->edtSQL->setText("COVERAGE = 1");
+    Run();
+    ASSERT_EQ(window->lblRecords->text(), "(2 records selected)");
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        responder.Messages.clear();
+        (test.Table == TQueryTable::Layers ? window->RadioButton2 : window->RadioButton1)->setChecked(true);
+        window->edtSQL->setText(test.Condition);
+        Run();
+        ASSERT_EQ(responder.Messages.size(), 1u);
+        EXPECT_EQ(responder.Messages[0].Caption, "Error");
+        EXPECT_TRUE(responder.Messages[0].Text.contains(test.Message))
+            << responder.Messages[0].Text.toStdString();
+        EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+        EXPECT_TRUE(db.Tamo->IsSelected(1) && db.Tamo->IsSelected(3) && !db.Tamo->IsSelected(2));
+        EXPECT_EQ(host.Prefs.SQL, "COVERAGE = 1");
+    }
+    EXPECT_EQ(ScalarSql(db.Path(), "select count(*) from TAMO2_SMU"), "4");
+    EXPECT_EQ(host.Redraws, 1);
+}
+
+TEST_F(QueryWindowTest, ALongQueryLeavesTheWindowAliveAndCancelStopsIt) {
+    window->edtSQL->setText(
+        "TAMO2_SMU_ID IN (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+        "SELECT x FROM c WHERE x < 0)");
+    QTest::mouseClick(window->btnRun, Qt::LeftButton);
+    EXPECT_TRUE(window->QueryRunning());
+    EXPECT_FALSE(window->btnRun->isEnabled());
+    EXPECT_TRUE(window->btnCancel->isEnabled());
+    // The event loop runs while the query works.
+    bool ticked = false;
+    QTimer::singleShot(10, [&] { ticked = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 5000));
+    EXPECT_TRUE(window->QueryRunning());
+
+    QTest::mouseClick(window->btnCancel, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->QueryRunning(); }, 5000));
+    EXPECT_TRUE(responder.Messages.empty());
+    EXPECT_EQ(window->lblRecords->text(), "(query cancelled)");
+    EXPECT_TRUE(window->btnRun->isEnabled());
+    EXPECT_FALSE(window->btnCancel->isEnabled());
+    EXPECT_EQ(host.Redraws, 0);
+    EXPECT_EQ(host.Prefs.SQL, "TAMO2_SMU_ID = 3482");
+
+    // The window goes on working.
+    window->edtSQL->setText("COVERAGE = 1");
+    Run();
+    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+}
+
+TEST_F(QueryWindowTest, AQueryPastItsTimeLimitIsStoppedWithAMessage) {
+    SetQueryTimeLimit(std::chrono::milliseconds(300));
+    window->edtSQL->setText(
+        "TAMO2_SMU_ID IN (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+        "SELECT x FROM c WHERE x < 0)");
+    Run();
+    SetQueryTimeLimit(std::chrono::seconds(60));
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_TRUE(responder.Messages[0].Text.contains("took too long"))
+        << responder.Messages[0].Text.toStdString();
+}
+
+TEST_F(QueryWindowTest, ALayerConditionComesBackInLayerModeWithTheWholeRestrictionShown) {
+    QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+    window->edtSQL->setText("SHARE = 60");
+    Run();
+    EXPECT_TRUE(host.Prefs.SQLLayers);
+    EXPECT_EQ(host.Prefs.SQL, "SHARE = 60");
+
+    window.reset();
+    window = std::make_unique<TQueryWindow>(host);
+    window->show();
+    EXPECT_TRUE(window->RadioButton2->isChecked());
+    EXPECT_EQ(window->lstFields->count(), 47);
+    EXPECT_EQ(window->edtSQL->text(), "SHARE = 60");
+    // The restriction is shown whole, above the condition and not under it.
+    QLabel* label = window->Label1;
+    EXPECT_EQ(label->text(), "Select * from TAMO2_LAYERS where LAYER='D1' and SEQUENCE=1 and");
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    EXPECT_LE(label->geometry().bottom(), window->edtSQL->y());
+    Run();
+    EXPECT_EQ(window->lblRecords->text(), "(3 records selected)");
 }
 
 } // namespace

@@ -10,7 +10,7 @@ const QStringList kAllValues = {
     "MainTop",      "MainLeft",   "MainWidth",          "MainHeight",     "WindowState", "GeneralStayOnTop",
     "ToolTips",     "StatusBar",  "SynchronizeWindows", "PersistentView", "DomainView",  "NewWindow",
     "DeleteRaster", "DATA_CACHE", "DATA_WORLD_MAP",     "RASTER",         "ATTRIB_MDB",  "SELECT_COLOR",
-    "SQL"};
+    "SQL",          "SQL_LAYERS"};
 
 // A stored Preferences key holding every value with non-default contents.
 void StoreAllValues() {
@@ -162,17 +162,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](const TPreferences& p, const QString&) { EXPECT_TRUE(p.DomainView); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(Preferences, SaveWritesAllNineteenValuesThatLoadReadsBack) {
+TEST(Preferences, SaveWritesAllTwentyValuesThatLoadReadsBack) {
     TScopedEnvironment env;
     TPreferences prefs;
     LoadPreferences(prefs);
     prefs.SQL = "TAMO2_SMU_ID < 10";
     prefs.SELECT_COLOR = static_cast<int>(0xFFFF0000);
+    prefs.SQLLayers = true;
     SavePreferences(prefs);
     TRegistry registry;
     ASSERT_TRUE(registry.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting));
     QStringList names = registry.ValueNames();
-    EXPECT_EQ(names.size(), 19);
+    EXPECT_EQ(names.size(), 20);
     for (const QString& name : kAllValues)
         EXPECT_TRUE(names.contains(name)) << name.toStdString();
     EXPECT_EQ(registry.ValueType("DomainView"), TValueType::Integer);
@@ -183,6 +184,7 @@ TEST(Preferences, SaveWritesAllNineteenValuesThatLoadReadsBack) {
     LoadPreferences(again);
     EXPECT_EQ(again.SQL, "TAMO2_SMU_ID < 10");
     EXPECT_EQ(again.SELECT_COLOR, static_cast<int>(0xFFFF0000));
+    EXPECT_TRUE(again.SQLLayers);
 }
 
 TEST(Preferences, DefaultToolbarLayoutIsWrittenOnlyWhenAbsent) {

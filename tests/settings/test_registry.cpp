@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -198,4 +200,85 @@ TEST(Registry, ASessionAndABatchWriteTheFileOnceAtTheirEnd) {
     const QJsonObject root = ReadJson(path)["software"].toObject()["TAMO"].toObject()["v2.00"].toObject();
     EXPECT_TRUE(root.contains("Preferences"));
     EXPECT_TRUE(root.contains("Toolbars"));
+}
+
+// Hostile settings paths: each ends on the defaults with the notice the user is shown once at
+// start, and none blocks the start.
+TEST(Registry, ASettingsPathThatIsNoUsableFileMeansDefaultsAndANotice) {
+    enum class TExpect { Read, SetAside, LeftAlone };
+    struct TCase {
+        const char* Name;
+        std::function<void(const QString& path, const QString& folder)> Make;
+        TExpect Expect;
+    };
+    const TCase cases[] = {
+        {"damaged", [](const QString& path, const QString&) { WriteFile(path, "{ not json"); },
+         TExpect::SetAside},
+        {"named pipe",
+         [](const QString& path, const QString&) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         },
+         TExpect::SetAside},
+        {"dangling link",
+         [](const QString& path, const QString& folder) {
+             ASSERT_TRUE(QFile::link(folder + "nowhere.json", path));
+         },
+         TExpect::SetAside},
+        {"link to a named pipe",
+         [](const QString& path, const QString& folder) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "pipe").constData(), 0600), 0);
+             ASSERT_TRUE(QFile::link(folder + "pipe", path));
+         },
+         TExpect::SetAside},
+        {"folder", [](const QString& path, const QString&) { ASSERT_TRUE(QDir().mkpath(path)); },
+         TExpect::LeftAlone},
+        {"link to a good file",
+         [](const QString& path, const QString& folder) {
+             WriteFile(folder + "real.json", R"({"software": {"TAMO": {"v2.00": {"Preferences": {}}}}})");
+             ASSERT_TRUE(QFile::link(folder + "real.json", path));
+         },
+         TExpect::Read},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        TScopedEnvironment env;
+        const QString path = env.SettingsFile();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        test.Make(path, env.Folder());
+        TSettingsStore::Global().Reload();
+        TPreferences prefs;
+        LoadPreferences(prefs);
+        EXPECT_EQ(prefs.SQL, "TAMO2_SMU_ID = 3482") << "defaults";
+        const auto notice = SettingsFileNotice(TSettingsStore::Global());
+        switch (test.Expect) {
+        case TExpect::Read:
+            EXPECT_EQ(TSettingsStore::Global().FileState(), TStoreFile::Read);
+            EXPECT_FALSE(notice);
+            break;
+        case TExpect::SetAside:
+            ASSERT_TRUE(notice);
+            EXPECT_EQ(*notice, "The settings file \"" + path +
+                                   "\" could not be used (it is damaged or is not a file), so the default "
+                                   "settings are in use. The old file was kept as \"" +
+                                   path + ".bad\".");
+            EXPECT_TRUE(QFileInfo(path + ".bad").isSymLink() || QFileInfo::exists(path + ".bad"));
+            // The next save writes a good file in its place.
+            SavePreferences(prefs);
+            EXPECT_TRUE(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
+            EXPECT_EQ(ReadJson(path)["software"]
+                          .toObject()["TAMO"]
+                          .toObject()["v2.00"]
+                          .toObject()["Preferences"]
+                          .toObject()["SQL"]
+                          .toString(),
+                      "TAMO2_SMU_ID = 3482");
+            break;
+        case TExpect::LeftAlone:
+            ASSERT_TRUE(notice);
+            EXPECT_TRUE(notice->contains("cannot be read")) << notice->toStdString();
+            SavePreferences(prefs);
+            EXPECT_TRUE(QFileInfo(path).isDir());
+            break;
+        }
+    }
 }
