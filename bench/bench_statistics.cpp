@@ -26,8 +26,8 @@ void BM_StatisticsWorld(benchmark::State& state) {
     TCellClasses classes;
     try {
         EnsureBenchApplication();
-        const TQEVLibraryManager library(DemoConnection());
-        TTAMO database(DemoConnection());
+        const TQEVLibraryManager library(DemoConnection(), DemoCacheFolder());
+        TTAMO database(DemoConnection(), DemoCacheFolder());
         database.BuildWrbIndex();
         InitColorRamps();
         classes = DefaultCellClasses(*library.FirstTheme(), database, ToRampRecord(ColorRamps().at(0)));

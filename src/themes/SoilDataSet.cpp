@@ -69,18 +69,19 @@ TSoilDataSet::TSoilDataSet(const QString& folder, TReport report) : m_report(std
         // A cache of its own: a raster extracted from another data set must never stand in for it.
         const QByteArray key =
             QCryptographicHash::hash(dir.absolutePath().toUtf8(), QCryptographicHash::Sha1);
-        prefs.DATA_CACHE = ::CacheFolder() + "data-" + key.toHex().left(12) + "/";
+        prefs.DATA_CACHE = ::CacheFolder(prefs) + "data-" + key.toHex().left(12) + "/";
         QDir().mkpath(prefs.DATA_CACHE);
     }
     m_databasePath = prefs.ATTRIB_MDB;
-    m_cacheFolder = ::CacheFolder();
+    m_cacheFolder = ::CacheFolder(prefs);
     if (!QFileInfo::exists(m_databasePath))
         throw TAMOError(QString("The attribute database \"%1\" does not exist.")
                             .arg(QDir::toNativeSeparators(m_databasePath)));
     const QString connection = BuildConnectionString(m_databasePath);
     ProgramState().ConnectionString = connection;
-    if (ImportNeeded(connection)) {
+    if (ImportNeeded(connection, m_cacheFolder)) {
         TImportOptions options;
+        options.CacheFolder = m_cacheFolder;
         options.ImporterProgram = DefaultImporterProgram();
         ImportAttributeDatabase(connection, options, [this](const TImportProgress& progress) {
             if (m_report)
@@ -93,8 +94,8 @@ TSoilDataSet::TSoilDataSet(const QString& folder, TReport report) : m_report(std
         if (m_report)
             m_report({}, -1);
     }
-    m_library = std::make_unique<TQEVLibraryManager>(connection);
-    m_database = std::make_unique<TTAMO>(connection);
+    m_library = std::make_unique<TQEVLibraryManager>(connection, m_cacheFolder);
+    m_database = std::make_unique<TTAMO>(connection, m_cacheFolder);
     m_database->BuildWrbIndex();
 }
 
@@ -117,14 +118,18 @@ const TQEV_Layer& TSoilDataSet::Theme(const QString& name) const {
 }
 
 std::shared_ptr<const TRasterSource> TSoilDataSet::OpenRaster(const TQEV_Layer& theme) const {
-    const TRasterRequest request = RasterRequestOf(theme);
+    TRasterRequest request = RasterRequestOf(theme);
+    request.CacheFolder = m_cacheFolder;
+    request.RasterFile = Preferences().RASTER;
     TReportedExtraction extraction(m_report);
     extraction.m_total = static_cast<long long>(theme.Bytes) * kWorldCells;
-    const QString path = ResolveRasterFile(request, &extraction);
+    const TRasterLocation found = ResolveRasterFile(request, &extraction);
+    const QString path = found.Path;
     if (path.isEmpty())
-        throw TAMOError(
-            QString("The raster of the theme \"%1\" was not found, nor could it be extracted from "
-                    "\"%2\".")
-                .arg(theme.LayerName, QDir::toNativeSeparators(request.ArchivePath)));
+        throw TAMOError(!found.Message.isEmpty()
+                            ? found.Message
+                            : QString("The raster of the theme \"%1\" was not found, nor could it be extracted "
+                                      "from \"%2\".")
+                                  .arg(theme.LayerName, QDir::toNativeSeparators(request.ArchivePath)));
     return TRasterSource::Open(path, theme.Bytes);
 }
