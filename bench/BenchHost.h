@@ -21,6 +21,7 @@ public:
     QRgb SelectionColor() const override { return kBenchSelectionColor; }
     void ShowSmuOverview(int) override {}
     bool ShowSmuTable(int) override { return false; }
+    void RasterInUse(const QString&) override {}
 };
 
 class TBenchLegendHost : public TLegendHost {

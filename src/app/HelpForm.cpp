@@ -158,7 +158,8 @@ void THelpForm::Present() {
     if (!m_placementRestored) {
         m_placementRestored = true;
         // Where it was last time; the first time over the middle of the frame.
-        if (TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\" + objectName())) {
+        if (TRegistry(TSettingsStore::Global())
+                .KeyExists("\\software\\TAMO\\v2.00\\Forms\\" + objectName())) {
             RestoreWindowPlacement(*this);
         } else if (parentWidget()) {
             QRect box(QPoint(), size());

@@ -84,6 +84,7 @@ public:
     QRgb SelectionColor() const override;
     void ShowSmuOverview(int smuId) override;
     bool ShowSmuTable(int smuId) override;
+    void RasterInUse(const QString& file) override;
 
     TMapExplorerForm* ActiveMap() const;
     QList<TMapExplorerForm*> MapWindows() const;

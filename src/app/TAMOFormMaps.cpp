@@ -84,6 +84,11 @@ int TTAMOForm::MapWindowCount() const {
     return int(m_mdiArea->subWindowList().size());
 }
 
+void TTAMOForm::RasterInUse(const QString& file) {
+    Preferences().RASTER = file;
+    ProgramState().LastRasterPath = file;
+}
+
 TMapExplorerForm* TTAMOForm::ActiveMap() const {
     QMdiSubWindow* active = m_mdiArea->activeSubWindow();
     if (!active && !m_mdiArea->subWindowList().isEmpty())

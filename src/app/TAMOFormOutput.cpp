@@ -8,6 +8,7 @@
 #include "map/MapExplorerForm.h"
 #include "map/MapOutput.h"
 #include "settings/Preferences.h"
+#include "settings/SettingsStore.h"
 
 #include <QFileInfo>
 #include <QPageSetupDialog>
@@ -32,14 +33,16 @@ void TTAMOForm::AddShapeFiles() {
     if (!map)
         return;
     ResetMapTools();
-    const Dialogs::TFileRequest request{"Open", "Shape files (*.shp)|*.SHP", ReadPathSetting("Shape Files"),
+    const Dialogs::TFileRequest request{"Open", "Shape files (*.shp)|*.SHP",
+                                        ReadPathSetting(TSettingsStore::Global(), "Shape Files"),
                                         Dialogs::TFileMode::OpenExistingMany};
     const QStringList files = Dialogs::ChooseFiles(this, request);
     if (files.isEmpty())
         return;
     for (const QString& file : files)
         map->AddShapeLayer(file);
-    WritePathSetting("Shape Files", WithSlash(QFileInfo(files.first()).absolutePath()));
+    WritePathSetting(TSettingsStore::Global(), "Shape Files",
+                     WithSlash(QFileInfo(files.first()).absolutePath()));
     map->Redraw();
 }
 

@@ -191,7 +191,7 @@ TfrmClassification::TfrmClassification(QWidget* parent) : QDialog(parent) {
 
     // A window placed before comes back there; otherwise it opens centred on its parent (never
     // maximised, as a window of the frame without a stored place would be).
-    if (TRegistry().KeyExists(QString(kFormsKey) + "\\" + objectName()))
+    if (TRegistry(TSettingsStore::Global()).KeyExists(QString(kFormsKey) + "\\" + objectName()))
         RestoreWindowPlacement(*this);
 }
 

@@ -229,11 +229,8 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
         request.CacheFolder = CacheFolder(Preferences());
         request.RasterFile = Preferences().RASTER;
         found = ResolveRasterFile(request, &progress);
-        // The data location dialog shows the raster in use; DeleteRaster removes it at the end.
-        if (!found.File.isEmpty()) {
-            Preferences().RASTER = found.File;
-            ProgramState().LastRasterPath = found.File;
-        }
+        if (!found.File.isEmpty())
+            m_host.RasterInUse(found.File);
     }
     progress.Close();
     const QString rasterPath = found.Path;

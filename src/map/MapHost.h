@@ -49,4 +49,8 @@ public:
     // the unit.
     virtual void ShowSmuOverview(int smuId) = 0;
     virtual bool ShowSmuTable(int smuId) = 0;
+
+    // A theme's raster was found (or extracted) at `file`: the frame keeps it as the raster in
+    // use, which the data location dialog shows and the end of the program may delete.
+    virtual void RasterInUse(const QString& file) = 0;
 };

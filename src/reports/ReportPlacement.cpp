@@ -12,7 +12,8 @@
 void RestoreOrCentre(QWidget& window) {
     bool stored = false;
     try {
-        stored = TRegistry().KeyExists(QString(kFormsKey) + "\\" + window.objectName());
+        stored =
+            TRegistry(TSettingsStore::Global()).KeyExists(QString(kFormsKey) + "\\" + window.objectName());
     } catch (const std::exception&) {
         stored = false;
     }

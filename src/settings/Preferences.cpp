@@ -134,15 +134,15 @@ void SavePreferences(const TPreferences& prefs) {
     SavePreferences(prefs, TSettingsStore::Global());
 }
 
-QString ReadPathSetting(const QString& name) {
-    TRegistry registry;
+QString ReadPathSetting(TSettingsStore& store, const QString& name) {
+    TRegistry registry(store);
     if (!registry.OpenKey(kPathsKey, TKeyAccess::CreateIfMissing))
         return {};
     return registry.ValueType(name) == TValueType::Text ? registry.ReadString(name) : QString();
 }
 
-void WritePathSetting(const QString& name, const QString& value) {
-    TRegistry registry;
+void WritePathSetting(TSettingsStore& store, const QString& name, const QString& value) {
+    TRegistry registry(store);
     if (registry.OpenKey(kPathsKey, TKeyAccess::CreateIfMissing))
         registry.WriteString(name, value);
 }

@@ -58,8 +58,9 @@ void SavePreferences(const TPreferences& prefs, TSettingsStore& store);
 void LoadPreferences(TPreferences& prefs);
 void SavePreferences(const TPreferences& prefs);
 
-QString ReadPathSetting(const QString& name);
-void WritePathSetting(const QString& name, const QString& value);
+// The folders the file dialogs last used, under Paths\<name>.
+QString ReadPathSetting(TSettingsStore& store, const QString& name);
+void WritePathSetting(TSettingsStore& store, const QString& name, const QString& value);
 
 // The docking layout of the five bars that a first start uses.
 void WriteDefaultToolbarLayout(TSettingsStore& store);

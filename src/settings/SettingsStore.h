@@ -105,7 +105,7 @@ using TSettingsBatch = TSettingsStore::TBatch;
 // changed is written when it ends (CloseKey or the end of the object), not at every key it opens.
 class TRegistry {
 public:
-    explicit TRegistry(TSettingsStore& store = TSettingsStore::Global());
+    explicit TRegistry(TSettingsStore& store);
     ~TRegistry();
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;

@@ -17,12 +17,14 @@ namespace {
 
 // The viewer's preferences as it would read them at its start, from a copy of the settings file:
 // reading may add defaults to the store, and the user's file is never written by a tool.
-void ReadViewerPreferences(TPreferences& prefs) {
+TPreferences ReadViewerPreferences() {
+    TPreferences prefs;
     QTemporaryDir scratch;
     const QString copy = scratch.filePath("settings.json");
-    QFile::copy(TSettingsStore::Global().FilePath(), copy);
+    QFile::copy(TSettingsStore::DefaultFilePath(), copy);
     TSettingsStore store(copy);
     LoadPreferences(prefs, store);
+    return prefs;
 }
 
 // Shows the extraction of a raster as reports of the tool.
@@ -55,8 +57,7 @@ private:
 } // namespace
 
 TSoilDataSet::TSoilDataSet(const QString& folder, TReport report) : m_report(std::move(report)) {
-    TPreferences& prefs = Preferences();
-    ReadViewerPreferences(prefs);
+    TPreferences prefs = ReadViewerPreferences();
     if (!folder.isEmpty()) {
         const QDir dir(folder);
         if (!dir.exists())
@@ -74,11 +75,11 @@ TSoilDataSet::TSoilDataSet(const QString& folder, TReport report) : m_report(std
     }
     m_databasePath = prefs.ATTRIB_MDB;
     m_cacheFolder = ::CacheFolder(prefs);
+    m_rasterFile = prefs.RASTER;
     if (!QFileInfo::exists(m_databasePath))
         throw TAMOError(QString("The attribute database \"%1\" does not exist.")
                             .arg(QDir::toNativeSeparators(m_databasePath)));
     const QString connection = BuildConnectionString(m_databasePath);
-    ProgramState().ConnectionString = connection;
     if (ImportNeeded(connection, m_cacheFolder)) {
         TImportOptions options;
         options.CacheFolder = m_cacheFolder;
@@ -120,16 +121,17 @@ const TQEV_Layer& TSoilDataSet::Theme(const QString& name) const {
 std::shared_ptr<const TRasterSource> TSoilDataSet::OpenRaster(const TQEV_Layer& theme) const {
     TRasterRequest request = RasterRequestOf(theme);
     request.CacheFolder = m_cacheFolder;
-    request.RasterFile = Preferences().RASTER;
+    request.RasterFile = m_rasterFile;
     TReportedExtraction extraction(m_report);
     extraction.m_total = static_cast<long long>(theme.Bytes) * kWorldCells;
     const TRasterLocation found = ResolveRasterFile(request, &extraction);
     const QString path = found.Path;
     if (path.isEmpty())
-        throw TAMOError(!found.Message.isEmpty()
-                            ? found.Message
-                            : QString("The raster of the theme \"%1\" was not found, nor could it be extracted "
-                                      "from \"%2\".")
-                                  .arg(theme.LayerName, QDir::toNativeSeparators(request.ArchivePath)));
+        throw TAMOError(
+            !found.Message.isEmpty()
+                ? found.Message
+                : QString("The raster of the theme \"%1\" was not found, nor could it be extracted "
+                          "from \"%2\".")
+                      .arg(theme.LayerName, QDir::toNativeSeparators(request.ArchivePath)));
     return TRasterSource::Open(path, theme.Bytes);
 }

@@ -42,6 +42,7 @@ private:
     TReport m_report;
     QString m_databasePath;
     QString m_cacheFolder;
+    QString m_rasterFile; // the raster file of the settings (RASTER), used when it matches a theme
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
 };

@@ -345,7 +345,7 @@ TEST(FrameCommands, HelpOpensAtItsFirstPageAndSearchesWithAnEmptyKeyword) {
     help->move(40, 50);
     frame.close();
     EXPECT_FALSE(help->isVisible());
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     ASSERT_TRUE(registry.OpenKey("\\software\\TAMO\\v2.00\\Forms\\HelpForm", TKeyAccess::OpenExisting));
     EXPECT_EQ(registry.ReadInteger("Left"), help->x());
 }

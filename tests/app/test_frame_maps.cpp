@@ -193,11 +193,12 @@ TEST_F(FrameOnData, ClosedMapWindowsAreGoneBeforeTheDatabase) {
     for (TMapExplorerForm* map : frame->MapWindows())
         QObject::connect(map, &QObject::destroyed, [&] {
             ++deleted;
-            deletedFirst += !TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm");
+            deletedFirst +=
+                !TRegistry(TSettingsStore::Global()).KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm");
         });
     frame->MdiArea()->subWindowList().first()->close();
     ASSERT_EQ(deleted, 0);
-    ASSERT_FALSE(TRegistry().KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm"));
+    ASSERT_FALSE(TRegistry(TSettingsStore::Global()).KeyExists("\\software\\TAMO\\v2.00\\Forms\\TAMOForm"));
     frame.reset();
     EXPECT_EQ(deleted, 2);
     EXPECT_EQ(deletedFirst, 2);

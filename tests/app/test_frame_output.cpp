@@ -3,6 +3,8 @@
 #include "FrameFixture.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -101,7 +103,7 @@ TEST_F(FrameOnData, AddShapeLayerAddsEveryChosenFileAndRemembersTheFirstFolder) 
     ASSERT_EQ(map->Manager().ShapeLayers.size(), 4u);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(map->Manager().ShapeLayers[i + 1].ShapeFileName, chosen[i]);
-    EXPECT_EQ(ReadPathSetting("Shape Files"), env.Folder() + "first/");
+    EXPECT_EQ(ReadPathSetting(TSettingsStore::Global(), "Shape Files"), env.Folder() + "first/");
     const QTreeWidgetItem* shapes = map->LegendTreeView->topLevelItem(1);
     ASSERT_NE(shapes, nullptr);
     EXPECT_EQ(shapes->childCount(), 4);

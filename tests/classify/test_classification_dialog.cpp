@@ -193,7 +193,7 @@ TEST_F(ClassificationDialogTest, EnterClosesWithOkWithoutStoringAndOkStores) {
     EXPECT_EQ(Legend->Classes().Breaks[0], 8000);
     EXPECT_EQ(Legend->Classes().Method, cmEqualInterval);
     // Its place is kept under its window name and comes back with the next dialog.
-    EXPECT_TRUE(TRegistry().KeyExists(QString(kFormsKey) + "\\frmClassification"));
+    EXPECT_TRUE(TRegistry(TSettingsStore::Global()).KeyExists(QString(kFormsKey) + "\\frmClassification"));
     const QPoint placed = Dialog->pos();
 
     Open();

@@ -112,6 +112,8 @@ TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
     ASSERT_FALSE(Host.ClassificationControls.empty());
     EXPECT_EQ(Host.ClassificationControls.back(), (std::pair{3, 3}));
     EXPECT_EQ(Host.RampIndexes, std::vector<int>{0});
+    // The frame is told which raster the window uses.
+    EXPECT_EQ(Host.RastersInUse, QStringList{Cache + "TAMO2.bil"});
 }
 
 TEST_F(MapWindowTest, AMissingRasterIsReportedAndTheThemeIsNotOpened) {

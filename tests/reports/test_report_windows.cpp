@@ -288,7 +288,7 @@ TEST_F(ReportWindows, AStoredSizeOfZeroOrLessOpensTheWindowAtItsDesignSizeAndPla
     for (const QSize stored : {QSize(0, 0), QSize(0, 600), QSize(700, -5), QSize(-2147483647 - 1, 600)}) {
         SCOPED_TRACE(QString("%1 x %2").arg(stored.width()).arg(stored.height()).toStdString());
         {
-            TRegistry registry;
+            TRegistry registry(TSettingsStore::Global());
             ASSERT_TRUE(registry.OpenKey(key, TKeyAccess::CreateIfMissing));
             registry.WriteInteger("Left", 0);
             registry.WriteInteger("Top", 0);

@@ -15,7 +15,7 @@
 
 namespace {
 int ReadInt(const QString& key, const QString& name) {
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     registry.OpenKey(key, TKeyAccess::OpenExisting);
     return registry.ReadInteger(name);
 }
@@ -59,7 +59,7 @@ TEST(WindowPlacement, FirstStartMaximisesTheFrameAndPutsChildrenTopLeft) {
 TEST(WindowPlacement, AMapWindowLargerThanTheFrameIsShrunk) {
     TScopedEnvironment env;
     {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         registry.OpenKey(QString(kFormsKey) + "\\MapExplorerForm", TKeyAccess::CreateIfMissing);
         registry.WriteInteger("Left", 0);
         registry.WriteInteger("Top", 0);
@@ -126,7 +126,7 @@ TEST(WindowPlacement, ARestoredWindowKeepsItsFrameWithinTheScreen) {
 TEST(WindowPlacement, AStoredPlacementOfExtremeSizeIsKeptWithinTheScreen) {
     TScopedEnvironment env;
     for (const char* name : {"TAMOForm", "QueryWindow"}) {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         registry.OpenKey(QString(kFormsKey) + "\\" + name, TKeyAccess::CreateIfMissing);
         registry.WriteInteger("Left", 2147483647);
         registry.WriteInteger("Top", -2147483647 - 1);
@@ -146,7 +146,7 @@ TEST(WindowPlacement, AStoredPlacementOfExtremeSizeIsKeptWithinTheScreen) {
     }
     // The size saved back is the one shown, so the next start does not repeat the damage.
     SaveWindowPlacement(frame);
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     registry.OpenKey(QString(kFormsKey) + "\\TAMOForm", TKeyAccess::OpenExisting);
     EXPECT_LE(registry.ReadInteger("Width"), frame.screen()->availableGeometry().width());
 }

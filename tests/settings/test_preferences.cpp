@@ -14,7 +14,7 @@ const QStringList kAllValues = {
 
 // A stored Preferences key holding every value with non-default contents.
 void StoreAllValues() {
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     registry.OpenKey(kPreferencesKey, TKeyAccess::CreateIfMissing);
     registry.WriteBool("GeneralStayOnTop", true);
     registry.WriteBool("ToolTips", false);
@@ -33,7 +33,7 @@ void StoreAllValues() {
 }
 
 void Remove(const QString& name) {
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     ASSERT_TRUE(registry.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting));
     ASSERT_TRUE(registry.DeleteValue(name)) << name.toStdString();
 }
@@ -170,7 +170,7 @@ TEST(Preferences, SaveWritesAllTwentyValuesThatLoadReadsBack) {
     prefs.SELECT_COLOR = static_cast<int>(0xFFFF0000);
     prefs.SQLLayers = true;
     SavePreferences(prefs);
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     ASSERT_TRUE(registry.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting));
     QStringList names = registry.ValueNames();
     EXPECT_EQ(names.size(), 20);
@@ -191,7 +191,7 @@ TEST(Preferences, DefaultToolbarLayoutIsWrittenOnlyWhenAbsent) {
     TScopedEnvironment env;
     TPreferences prefs;
     LoadPreferences(prefs);
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     ASSERT_TRUE(registry.OpenKey(QString(kToolbarsKey) + "\\TBDataToolbar", TKeyAccess::OpenExisting));
     EXPECT_EQ(registry.ReadString("DockPos"), "184");
     EXPECT_EQ(registry.ReadString("DockedTo"), "TBtop");

@@ -27,7 +27,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 TEST(Registry, KeepsTypesAndNestsKeysInTheFile) {
     TScopedEnvironment env;
     {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         ASSERT_TRUE(registry.OpenKey("\\software\\TAMO\\v2.00\\Preferences", TKeyAccess::CreateIfMissing));
         registry.WriteInteger("SELECT_COLOR", -16776961);
         registry.WriteString("SQL", "TAMO2_SMU_ID = 1");
@@ -45,7 +45,7 @@ TEST(Registry, KeepsTypesAndNestsKeysInTheFile) {
 
 TEST(Registry, MatchesKeyAndValueNamesWithoutCase) {
     TScopedEnvironment env;
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     registry.OpenKey("\\Software\\TAMO\\V2.00\\Paths", TKeyAccess::CreateIfMissing);
     registry.WriteString("Shape Files", "/a");
     EXPECT_TRUE(registry.KeyExists("\\software\\tamo\\v2.00\\paths"));
@@ -60,7 +60,7 @@ TEST(Registry, ReadsOfMissingOrOtherTypedValuesThrow) {
     TScopedEnvironment env;
     WriteFile(env.SettingsFile(), R"({"k": {"i": 3, "t": "x", "f": 1.5, "b": true}})");
     TSettingsStore::Global().Reload();
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     ASSERT_TRUE(registry.OpenKey("k", TKeyAccess::OpenExisting));
     EXPECT_EQ(registry.ReadInteger("i"), 3);
     EXPECT_THROW(registry.ReadString("i"), TSettingsError);
@@ -76,7 +76,7 @@ TEST(Registry, DeleteValueRemovesOneValueOfAnyTypeFromTheFile) {
     WriteFile(env.SettingsFile(), R"({"k": {"i": 3, "t": "x", "f": 1.5, "sub": {"i": 4}}})");
     TSettingsStore::Global().Reload();
     {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         ASSERT_TRUE(registry.OpenKey("k", TKeyAccess::OpenExisting));
         EXPECT_TRUE(registry.DeleteValue("I")); // names match without case
         EXPECT_TRUE(registry.DeleteValue("f")); // a value of another type goes too
@@ -99,7 +99,7 @@ TEST(Registry, DamagedFileReadsAsEmptyAndIsKeptAsideAtTheNextSave) {
     TScopedEnvironment env;
     WriteFile(env.SettingsFile(), "{ not json");
     TSettingsStore::Global().Reload();
-    TRegistry registry;
+    TRegistry registry(TSettingsStore::Global());
     EXPECT_FALSE(registry.KeyExists("\\software"));
     registry.OpenKey("\\software\\x", TKeyAccess::CreateIfMissing);
     registry.WriteInteger("v", 1);
@@ -112,9 +112,10 @@ TEST(Registry, DamagedFileReadsAsEmptyAndIsKeptAsideAtTheNextSave) {
 
 TEST(Registry, PathSettingsReadEmptyWhenMissing) {
     TScopedEnvironment env;
-    EXPECT_EQ(ReadPathSetting("Shape Files"), "");
-    WritePathSetting("Shape Files", "/data/shapes/");
-    EXPECT_EQ(ReadPathSetting("shape files"), "/data/shapes/");
+    TSettingsStore& store = TSettingsStore::Global();
+    EXPECT_EQ(ReadPathSetting(store, "Shape Files"), "");
+    WritePathSetting(store, "Shape Files", "/data/shapes/");
+    EXPECT_EQ(ReadPathSetting(store, "shape files"), "/data/shapes/");
 }
 
 TEST(Registry, EveryDamagedFileIsKeptUnderANumberedName) {
@@ -124,7 +125,7 @@ TEST(Registry, EveryDamagedFileIsKeptUnderANumberedName) {
         WriteFile(env.SettingsFile(), content);
         TSettingsStore::Global().Reload();
         EXPECT_EQ(TSettingsStore::Global().FileState(), TStoreFile::Damaged);
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         registry.OpenKey("\\software\\x", TKeyAccess::CreateIfMissing);
         registry.WriteInteger("v", 1);
     }
@@ -162,7 +163,7 @@ TEST(Registry, AnUnreadableFileIsLeftInPlaceAndNeverWrittenOver) {
         SavePreferences(prefs);
         {
             TSettingsBatch batch(TSettingsStore::Global());
-            TRegistry registry;
+            TRegistry registry(TSettingsStore::Global());
             registry.OpenKey("\\software\\x", TKeyAccess::CreateIfMissing);
             registry.WriteInteger("v", 1);
         }
@@ -180,7 +181,7 @@ TEST(Registry, ASessionAndABatchWriteTheFileOnceAtTheirEnd) {
     TScopedEnvironment env;
     const QString path = env.SettingsFile();
     {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         registry.OpenKey("\\software\\a", TKeyAccess::CreateIfMissing);
         registry.WriteInteger("v", 1);
         registry.OpenKey("\\software\\b", TKeyAccess::CreateIfMissing);

@@ -115,6 +115,8 @@ public:
         Tables.push_back(smuId);
         return true;
     }
+    QStringList RastersInUse;
+    void RasterInUse(const QString& file) override { RastersInUse << file; }
 };
 
 // Writes the header that gives the grid of the raster at `rasterPath` (cols x rows, `bytes` per cell).
