@@ -154,6 +154,11 @@ void TSettingsStore::EnsureLoaded() {
     if (m_loaded)
         return;
     m_loaded = true;
+    ReadFile();
+    m_foundState = m_fileState;
+}
+
+void TSettingsStore::ReadFile() {
     m_fileState = TStoreFile::Missing;
     m_setAsideAs.clear();
     m_root = std::make_unique<TKeyNode>();
@@ -202,7 +207,7 @@ void TSettingsStore::EnsureLoaded() {
 
 TStoreFile TSettingsStore::FileState() {
     EnsureLoaded();
-    return m_fileState;
+    return m_foundState;
 }
 
 QString TSettingsStore::SetAsideAs() {

@@ -51,7 +51,7 @@ public:
     // Write the tree to the file if it changed since the last save (at the end of the outermost
     // batch, when one is open). Failures are silent.
     void Save();
-    // How the file was found when it was read.
+    // How the file was found when it was last read (a later save does not change it).
     TStoreFile FileState();
     // Where a damaged file was set aside; empty when it was not (yet).
     QString SetAsideAs();
@@ -67,6 +67,7 @@ public:
 
 private:
     void EnsureLoaded();
+    void ReadFile();
     static QStringList SplitPath(const QString& path);
 
     void WriteFile();
@@ -76,7 +77,8 @@ private:
     std::unique_ptr<TKeyNode> m_root;
     bool m_loaded = false;
     bool m_changed = false;
-    TStoreFile m_fileState = TStoreFile::Missing;
+    TStoreFile m_fileState = TStoreFile::Missing;  // the file now, as the next save must treat it
+    TStoreFile m_foundState = TStoreFile::Missing; // the file as it was read
     QString m_setAsideAs;
     int m_batchDepth = 0;
 };
