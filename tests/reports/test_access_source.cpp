@@ -20,7 +20,7 @@ namespace {
 QStringList WindowTexts(TReportHost& host, int unit, TTestResponder& responder, const QString& folder) {
     QStringList texts;
     for (const bool domains : {true, false}) {
-        Preferences().DomainView = domains;
+        host.Preferences().DomainView = domains;
         TTableForm table(host);
         if (!table.ShowSMU(unit, TAddToList::Yes)) {
             ADD_FAILURE() << "unit " << unit;
@@ -58,18 +58,19 @@ QStringList WindowTexts(TReportHost& host, int unit, TTestResponder& responder, 
 TEST(AccessSource, TheWindowsShowTheSameTextsAsForTheSqliteFileItWasMadeFrom) {
     TScopedEnvironment env;
     TTestResponder responder;
-    Preferences().DATA_CACHE = env.Folder() + "Cache/";
-    QDir().mkpath(Preferences().DATA_CACHE);
+    const QString cache = env.Folder() + "Cache/";
+    QDir().mkpath(cache);
     const QString sqlite = env.Folder() + "TAMO2.sqlite";
     ExecSqlFile(sqlite, TestDataFile("access-numbers.sql"));
     const QString mdb = env.Folder() + "TAMO2.mdb";
     ASSERT_TRUE(QFile::copy(TestDataFile("access-numbers.mdb"), mdb));
     TImportOptions options;
     options.ImporterProgram = TAMO_MDB_IMPORT;
+    options.CacheFolder = cache;
     ASSERT_NO_THROW(ImportAttributeDatabase(BuildConnectionString(mdb), options));
 
     TTAMO fromSqlite(BuildConnectionString(sqlite));
-    TTAMO fromAccess(BuildConnectionString(mdb));
+    TTAMO fromAccess(BuildConnectionString(mdb), cache);
     TFakeReportHost sqliteHost(fromSqlite), accessHost(fromAccess);
     for (const int unit : {1, 2}) {
         SCOPED_TRACE(unit);
@@ -82,7 +83,7 @@ TEST(AccessSource, TheWindowsShowTheSameTextsAsForTheSqliteFileItWasMadeFrom) {
 
     // What both show: missing values (-9) as "N.A", whole numbers without a fraction, empty and
     // NULL texts as "-".
-    Preferences().DomainView = false;
+    accessHost.Prefs.DomainView = false;
     TTableForm table(accessHost);
     ASSERT_TRUE(table.ShowSMU(1, TAddToList::Yes));
     const auto cell = [&](int row, int column) {

@@ -104,7 +104,7 @@ TEST(WindowPlacement, ARestoredWindowKeepsItsFrameWithinTheScreen) {
     TScopedEnvironment env;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     {
-        TRegistry registry;
+        TRegistry registry(TSettingsStore::Global());
         registry.OpenKey(QString(kFormsKey) + "\\TableForm", TKeyAccess::CreateIfMissing);
         registry.WriteInteger("Left", screen.left() + 10);
         registry.WriteInteger("Top", screen.bottom() + 1 - 300);

@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 }},
                       TReadCase{"BooleanStoredAsText",
                                 [] {
-                                    TRegistry r;
+                                    TRegistry r(TSettingsStore::Global());
                                     r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
                                     r.WriteString("PersistentView", "1");
                                 },
@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 }},
                       TReadCase{"TextStoredAsInteger",
                                 [] {
-                                    TRegistry r;
+                                    TRegistry r(TSettingsStore::Global());
                                     r.OpenKey(kPreferencesKey, TKeyAccess::OpenExisting);
                                     r.WriteInteger("RASTER", 5);
                                 },

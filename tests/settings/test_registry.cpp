@@ -89,7 +89,7 @@ TEST(Registry, DeleteValueRemovesOneValueOfAnyTypeFromTheFile) {
     EXPECT_EQ(key.keys(), (QStringList{"sub", "t"}));
     EXPECT_EQ(key["sub"].toObject()["i"].toInt(), 4);
 
-    TRegistry closed;
+    TRegistry closed(TSettingsStore::Global());
     EXPECT_THROW(closed.DeleteValue("t"), TSettingsError);
     // A settings error is one of the program's errors.
     EXPECT_THROW(closed.ReadInteger("t"), TAMOError);
