@@ -115,6 +115,9 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TTAMOForm::~TTAMOForm() {
+    // A pass over the raster still under way stops; its result goes nowhere.
+    if (m_extentScanCancel)
+        m_extentScanCancel->store(true);
     // The tool windows are hidden as the widget goes, after the commands their signals update.
     for (QDockWidget* dock : {m_dataPointWindow, m_themeWindow})
         dock->disconnect(this);

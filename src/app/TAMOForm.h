@@ -8,11 +8,13 @@
 
 #include <QMainWindow>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 #include "map/MapHost.h"
 #include "map/MapTool.h"
+#include "raster/UnitExtents.h"
 #include "settings/SettingsStore.h"
 
 class QAction;
@@ -29,6 +31,8 @@ class QTableWidget;
 class QTimer;
 class QToolBar;
 class QTreeView;
+template <typename T> class QFutureWatcher;
+class TRasterSource;
 class QStandardItemModel;
 class TFrameCommands;
 class TFrameReports;
@@ -189,6 +193,14 @@ private:
     bool RestoreMapWindows();
     TMapExplorerForm* RestoreMapWindow(const TStoredMap& stored);
 
+    // Find Unit (TAMOFormFind.cpp): selects the units the user names, then shows them on the
+    // active map.
+    void aDataFindUnitExecute();
+    // Calls `then` with where every unit of `raster` lies: at once when known, else once a pass over
+    // the raster in the background has found it (a newer request replaces a waiting one).
+    void WithUnitExtents(std::shared_ptr<const TRasterSource> raster,
+                         std::function<void(const TUnitExtents&)> then);
+
     // Status bar and data-point readout (TAMOFormReadout.cpp).
     // The status-bar hint of the command under the pointer goes to the first panel only.
     void ShowHint(const QString& hint);
@@ -259,4 +271,11 @@ private:
     bool m_restoringLayout = false;
     // From the frame's close to the end of its destruction the settings file is written once.
     std::unique_ptr<TSettingsBatch> m_closingWrites;
+    // Where the units lie on the raster at m_unitExtentsOf; the pass finding it, and what waits for it.
+    std::shared_ptr<const TUnitExtents> m_unitExtents;
+    QString m_unitExtentsOf;
+    QFutureWatcher<std::shared_ptr<const TUnitExtents>>* m_extentScan = nullptr;
+    QString m_extentScanOf;
+    std::shared_ptr<std::atomic<bool>> m_extentScanCancel;
+    std::function<void(const TUnitExtents&)> m_afterExtentScan;
 };

@@ -51,6 +51,7 @@ void TTAMOForm::ConnectMapCommands() {
     m_commands->OnTriggered("aViewRedraw", [this] { RunOnActiveMap(mtRedraw); });
     m_commands->OnTriggered("aViewReset", [this] { RunOnActiveMap(mtViewAll); });
     m_commands->OnTriggered("aViewGoTo", [this] { aViewGoToExecute(); });
+    m_commands->OnTriggered("aDataFindUnit", [this] { aDataFindUnitExecute(); });
     m_commands->OnTriggered("aWindowCascade", [this] { CascadeSubWindows(); });
     m_commands->OnTriggered("aWindowTileVert", [this] { TileSubWindows(Qt::Horizontal); });
     m_commands->OnTriggered("aWindowTileHoriz", [this] { TileSubWindows(Qt::Vertical); });

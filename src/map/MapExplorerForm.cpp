@@ -448,10 +448,15 @@ bool TMapExplorerForm::GoTo(double lon, double lat, double spanDegrees) {
     const double halfCols = spanDegrees / 2 * m_view.RasterCols() / 360.0;
     const double halfRows = spanDegrees / 2 * m_view.RasterRows() / 180.0;
     m_placeToMark = TLonLat{lon, lat};
-    ShowView({TruncToInt(std::floor(centre->Col - halfCols)), TruncToInt(std::ceil(centre->Col + halfCols)),
-              TruncToInt(std::floor(centre->Row - halfRows)), TruncToInt(std::ceil(centre->Row + halfRows))});
-    SynchronizeIfWanted();
+    ShowCells({TruncToInt(std::floor(centre->Col - halfCols)), TruncToInt(std::ceil(centre->Col + halfCols)),
+               TruncToInt(std::floor(centre->Row - halfRows)),
+               TruncToInt(std::ceil(centre->Row + halfRows))});
     return true;
+}
+
+void TMapExplorerForm::ShowCells(const TViewRect& view) {
+    ShowView(view);
+    SynchronizeIfWanted();
 }
 
 void TMapExplorerForm::MarkPoint(int x, int y, TMarkAction action) {

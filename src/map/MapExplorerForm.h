@@ -96,6 +96,9 @@ public:
     void ZoomToRectangle();
     // The map moved with a pan drag by (dx, dy) pixels: the view follows by the same distance.
     void PanBy(int dx, int dy);
+    // Shows the cells (ends inclusive; fitted to the raster and the window), and the other windows
+    // follow when they are synchronised.
+    void ShowCells(const TViewRect& view);
     // Shows `spanDegrees` of latitude and longitude around (lon, lat) and marks that point once the
     // map is drawn. False (the view unchanged) when no theme is open.
     bool GoTo(double lon, double lat, double spanDegrees);
@@ -118,6 +121,7 @@ public:
     const TViewGeometry& View() const { return m_view; }
     // The raster shown; null before a theme is open.
     const TRasterSource* Raster() const { return m_raster.get(); }
+    std::shared_ptr<const TRasterSource> SharedRaster() const { return m_raster; }
     TMapHost& Host() { return m_host; }
 
     // Appends the shapefile at `path` to this window's overlays (drawn from the next drawing on);

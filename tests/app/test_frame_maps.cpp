@@ -3,9 +3,11 @@
 #include "FrameFixture.h"
 #include "SqliteFile.h"
 #include "TestSupport.h"
+#include "app/FindUnitForm.h"
 #include "app/GoToForm.h"
 #include "app/SingleInstance.h"
 #include "app/TAMOForm.h"
+#include "db/TAMO.h"
 #include "map/MapExplorerForm.h"
 #include "themes/QEVLibraryManager.h"
 
@@ -31,6 +33,7 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 constexpr qint64 kCols = kFrameGridCols;
@@ -409,4 +412,55 @@ TEST_F(FrameOnData, GoToShowsTwoDegreesAroundThePlaceAndMarksIt) {
     EXPECT_EQ(view.Row0, 544);
     EXPECT_EQ(view.Row1, 556);
     EXPECT_TRUE(map->Marker.Shown());
+}
+
+TEST_F(FrameOnData, FindUnitSelectsTheUnitsNamedAndShowsWhereTheyLie) {
+    Start();
+    const auto find = [&](const QString& text) {
+        responder.DialogAnswers.push_back([text](QDialog& dialog) {
+            auto* form = qobject_cast<TFindUnitForm*>(&dialog);
+            if (!form) {
+                ADD_FAILURE() << "unexpected dialog " << dialog.windowTitle().toStdString();
+                return int(QDialog::Rejected);
+            }
+            form->show();
+            QTest::keyClicks(form->edtUnit, text);
+            QTest::mouseClick(form->btnOk, Qt::LeftButton);
+            return form->result();
+        });
+        frame->Action("aDataFindUnit")->trigger();
+        EXPECT_TRUE(responder.DialogAnswers.empty());
+    };
+    const auto selectedUnits = [&] {
+        const TIntList& selection = frame->Database()->Selection();
+        std::set<int> units;
+        for (int i = 0; i < selection.Count(); ++i)
+            units.insert(selection[i]);
+        return units;
+    };
+
+    // By id: the unit of the block is selected, and the map shows the block with a margin of a
+    // twentieth of it, once the raster has been read.
+    find(QString::number(Smu));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return map->GetView().Col0 > 0 && !map->IsDrawing(); }, 20000));
+    EXPECT_EQ(map->GetView(), (TViewRect{kBlockCol - 5, kBlockCol + kBlockSize + 4, kBlockRow - 5,
+                                         kBlockRow + kBlockSize + 4}));
+    EXPECT_EQ(selectedUnits(), std::set<int>{Smu});
+    EXPECT_TRUE(frame->Database()->SelectionActive());
+
+    // By part of a soil name, in any case: every unit with such a soil, once each.
+    frame->Action("aViewReset")->trigger();
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    find("vERTIC");
+    const int expected = RunSql(
+        Database(), "SELECT COUNT(DISTINCT TAMO2_SMU_ID) FROM TAMO2_LAYERS WHERE WRB2_NAME LIKE '%vertic%'");
+    ASSERT_GT(expected, 1);
+    EXPECT_EQ(int(selectedUnits().size()), expected);
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+
+    // Quotes and wildcards are taken as typed: nothing matches, and the user is told so.
+    find("o'_%");
+    ASSERT_EQ(responder.Messages.size(), 1u);
+    EXPECT_EQ(responder.Messages[0].Text, "No soil mapping unit matches \"o'_%\".");
+    EXPECT_TRUE(selectedUnits().empty());
 }

@@ -4,6 +4,7 @@
 #include "raster/CellAreas.h"
 #include "raster/GridExtent.h"
 #include "raster/UnitAreaTable.h"
+#include "raster/UnitExtents.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -288,4 +289,50 @@ TEST(GridExtent, EdgesMoveOutwardToWholeCells) {
     }
     const TDegreeExtent rounded = RoundedOutward({10.001, -10.001, 20.009, 179.999}, 2);
     EXPECT_EQ(rounded, (TDegreeExtent{10.01, -10.01, 20.0, 180.0}));
+}
+
+TEST(UnitExtents, EqualAPlainScanForEveryCellSizeAndThreadCountAndCombine) {
+    QTemporaryDir dir;
+    constexpr int cols = 61, rows = 37;
+    std::mt19937 random(11);
+    std::vector<std::uint32_t> values(cols * rows);
+    std::uint32_t value = 0;
+    for (auto& v : values) {
+        // Runs of a few cells of a handful of units, now and then a value beyond 16 bits.
+        if (random() % 6 == 0)
+            value = random() % 9 == 0 ? 70000 : random() % 12;
+        v = value;
+    }
+    for (int bytes : {1, 2, 4}) {
+        const QString path = dir.filePath(QString("r%1.bil").arg(bytes));
+        const auto stored = [&](int c, int r) {
+            const std::uint32_t v = values[static_cast<std::size_t>(r * cols + c)];
+            return bytes == 1 ? v & 0xFF : bytes == 2 ? v & 0xFFFF : v;
+        };
+        WriteRaster(path, cols, rows, bytes, stored);
+        TUnitExtents expected(kCellValueCount);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                if (const std::uint32_t v = stored(c, r); v < 65536) {
+                    TCellWindow& e = expected[v];
+                    e = e.Empty() ? TCellWindow{c, r, c + 1, r + 1}
+                                  : TCellWindow{std::min(e.Col0, c), std::min(e.Row0, r),
+                                                std::max(e.Col1, c + 1), std::max(e.Row1, r + 1)};
+                }
+        const auto raster = TRasterFile::Open(path);
+        for (int threads : {1, 3}) {
+            SCOPED_TRACE(testing::Message() << bytes << " bytes, " << threads << " threads");
+            TJobControl control;
+            control.Threads = threads;
+            const std::optional<TUnitExtents> extents =
+                ScanUnitExtents({raster.get(), bytes, cols, rows}, control);
+            ASSERT_TRUE(extents);
+            EXPECT_EQ(*extents, expected);
+            // Units together: the window around both; units not on the raster add nothing.
+            const TCellWindow both = ExtentOfUnits(*extents, {3, 7, 300, -1, 65536});
+            EXPECT_EQ(both.Col0, std::min(expected[3].Col0, expected[7].Col0));
+            EXPECT_EQ(both.Row1, std::max(expected[3].Row1, expected[7].Row1));
+            EXPECT_TRUE(ExtentOfUnits(*extents, {300}).Empty());
+        }
+    }
 }

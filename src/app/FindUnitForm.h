@@ -1,0 +1,41 @@
+#pragma once
+// The "Find Unit" dialog: the user types an SMU id or part of a soil name; OK is taken only for a
+// text that is one of them.
+
+#include <QDialog>
+#include <QString>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The query that finds the units a text names: the table and the condition, as a query runs them.
+struct TUnitSearch {
+    QString Table;
+    QString Condition;
+};
+
+// A whole number finds the unit of that id; any other text the units with a soil (any of their
+// components) whose name holds it, in any case. Nothing for a blank text.
+std::optional<TUnitSearch> UnitSearchOf(const QString& text);
+
+class TFindUnitForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFindUnitForm(QWidget* parent = nullptr);
+
+    // The search of the text, once the dialog ended with OK.
+    const TUnitSearch& Search() const { return m_search; }
+    QString Text() const;
+
+    QLineEdit* edtUnit = nullptr;
+    QLabel* lblError = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+    void accept() override;
+
+private:
+    TUnitSearch m_search;
+};
