@@ -19,7 +19,7 @@ constexpr TCheckable kCheck = TCheckable::Yes;
 constexpr TCheckable kNoCheck = TCheckable::No;
 
 // clang-format off
-const std::vector<TCommandSpec> kCommands = {
+const std::vector<TCommandEntry> kCommands = {
     // File
     {"aFileNewWindow", "&New Window", "Open New Window", Yes, Always, kNoCheck, nullptr, "Ctrl+N"},
     {"aFileCloseAll", "&Close All", "", Yes, Always},
@@ -97,31 +97,31 @@ const TItemList kDataToolbar = {"aSelectSMU", "aSelectSMUtable", "-", "aDataQuer
 } // namespace
 
 TFrameCommands::TFrameCommands(QWidget& owner) : m_owner(owner) {
-    for (const TCommandSpec& spec : kCommands) {
-        auto* action = new QAction(spec.Caption, &owner);
-        action->setObjectName(spec.Name);
-        action->setIcon(CommandIcon(spec.Name));
-        if (*spec.Hint) {
-            action->setToolTip(spec.Hint);
-            action->setStatusTip(spec.Hint);
+    for (const TCommandEntry& command : kCommands) {
+        auto* action = new QAction(command.Caption, &owner);
+        action->setObjectName(command.Name);
+        action->setIcon(CommandIcon(command.Name));
+        if (*command.Hint) {
+            action->setToolTip(command.Hint);
+            action->setStatusTip(command.Hint);
         }
-        if (spec.IconText)
-            action->setIconText(spec.IconText);
-        if (spec.Shortcut)
-            action->setShortcut(QKeySequence(spec.Shortcut));
-        action->setCheckable(spec.Checkable == TCheckable::Yes);
-        action->setVisible(spec.Shown != TCommandShown::Hidden);
+        if (command.IconText)
+            action->setIconText(command.IconText);
+        if (command.Shortcut)
+            action->setShortcut(QKeySequence(command.Shortcut));
+        action->setCheckable(command.Checkable == TCheckable::Yes);
+        action->setVisible(command.Shown != TCommandShown::Hidden);
         m_actions << action;
-        if (spec.Enabled == TCommandEnabled::Map)
+        if (command.Enabled == TCommandEnabled::Map)
             m_mapActions << action;
-        if (spec.Enabled == TCommandEnabled::Database) {
+        if (command.Enabled == TCommandEnabled::Database) {
             m_databaseActions << action;
             action->setEnabled(false);
         }
     }
 }
 
-const std::vector<TCommandSpec>& TFrameCommands::Table() {
+const std::vector<TCommandEntry>& TFrameCommands::Table() {
     return kCommands;
 }
 

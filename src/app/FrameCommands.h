@@ -25,7 +25,7 @@ enum class TCommandEnabled : std::uint8_t {
 enum class TCheckable : std::uint8_t { No, Yes };
 
 // One row of the command table.
-struct TCommandSpec {
+struct TCommandEntry {
     const char* Name;
     const char* Caption;
     const char* Hint; // tool tip and status-bar text; empty for none
@@ -47,7 +47,7 @@ public:
     TFrameCommands(const TFrameCommands&) = delete;
     TFrameCommands& operator=(const TFrameCommands&) = delete;
 
-    static const std::vector<TCommandSpec>& Table();
+    static const std::vector<TCommandEntry>& Table();
 
     // The action of a command; throws TAMOError for a name the table does not hold.
     QAction* Action(const QString& name) const;
