@@ -1,6 +1,14 @@
 #include "raster/AreaStatistics.h"
 
+#include <QLocale>
 #include <algorithm>
+
+QString AreaText(double km2) {
+    const QLocale english(QLocale::English);
+    if (km2 >= 1e6)
+        return english.toString(km2 / 1e6, 'f', 2) + " million km²";
+    return english.toString(km2, 'f', km2 < 10 ? 2 : 0) + " km²";
+}
 
 TAreaStatistics SummariseTally(const TCellTally& tally, const TCellClasses& classes,
                                const std::vector<int>* selection) {

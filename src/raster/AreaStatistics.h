@@ -31,6 +31,10 @@ struct TAreaStatistics {
     double CountedKm2 = 0;
 };
 
+// An area as the windows write it: "2.31 million km²" from a million on, else whole km² with
+// thousands separators ("12,345 km²"), and two decimals below 10 km² ("0.85 km²").
+QString AreaText(double km2);
+
 // Sums `tally` by class and by unit. `selection` (sorted SMU ids; null for all) restricts the rows
 // to those units while the shares stay shares of the whole tally's land.
 TAreaStatistics SummariseTally(const TCellTally& tally, const TCellClasses& classes,

@@ -34,6 +34,17 @@ TCellWindow CellsCovering(const TDegreeExtent& e, int cols, int rows) {
     return window.ClippedTo(cols, rows);
 }
 
+TCellWindow VisibleCells(const TViewGeometry& view) {
+    if (view.Scale() <= 0)
+        return {};
+    const TCellPoint first = view.PixelToCell(0, 0);
+    const TCellPoint last = view.PixelToCell(view.TargetWidth(), view.TargetHeight());
+    const auto down = [](double x) { return static_cast<int>(std::clamp(std::floor(x), -1e9, 1e9)); };
+    const auto up = [](double x) { return static_cast<int>(std::clamp(std::ceil(x), -1e9, 1e9)); };
+    return TCellWindow{down(first.Col), down(first.Row), up(last.Col), up(last.Row)}.ClippedTo(
+        view.RasterCols(), view.RasterRows());
+}
+
 TDegreeExtent ExtentOfCells(const TCellWindow& w, int cols, int rows) {
     return {90.0 - 180.0 * w.Row0 / rows, 90.0 - 180.0 * w.Row1 / rows, -180.0 + 360.0 * w.Col0 / cols,
             -180.0 + 360.0 * w.Col1 / cols};

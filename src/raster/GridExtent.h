@@ -2,6 +2,7 @@
 // An area of the world in degrees, and the cells of a world grid that cover it.
 
 #include "raster/CellTally.h"
+#include "raster/ViewGeometry.h"
 
 #include <QString>
 
@@ -22,6 +23,10 @@ QString ExtentProblem(const TDegreeExtent& extent);
 // The cells of a world grid of cols x rows that the extent touches: its edges moved outward to
 // whole cells (an edge on a cell border stays), clipped to the grid.
 TCellWindow CellsCovering(const TDegreeExtent& extent, int cols, int rows);
+
+// The cells a view shows, from its top-left pixel's edge to its bottom-right one's, within the
+// grid (beyond it the map shows no data). Empty without a scale.
+TCellWindow VisibleCells(const TViewGeometry& view);
 
 // The edges of a window of cells of a world grid of cols x rows, in degrees.
 TDegreeExtent ExtentOfCells(const TCellWindow& window, int cols, int rows);

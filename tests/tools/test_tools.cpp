@@ -3,9 +3,12 @@
 #include "classify/ColorRamp.h"
 #include "db/TAMO.h"
 #include "raster/CellAreas.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsStore.h"
 #include "themes/LegendClasses.h"
 #include "themes/QEVLibraryManager.h"
 
+#include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gdal_priv.h>
@@ -40,6 +43,12 @@ protected:
     static constexpr int kRow0 = 120, kCol0 = 1200, kSize = 3;
 
     void SetUp() override {
+        // The viewer's settings, as the tools read them: a cache folder of the test's own.
+        TPreferences prefs;
+        SetDefaultPreferences(prefs);
+        prefs.DATA_CACHE = Dir.filePath("cache") + "/";
+        TSettingsStore store(Config() + "/TAMO/settings.json");
+        SavePreferences(prefs, store);
         CopySmallDemoData(Data());
         WriteSparseRaster(Data() + "/TAMO2.bil", kUnit, kRow0, kCol0, kSize);
         InitColorRamps();
@@ -68,6 +77,7 @@ protected:
 };
 
 TEST_F(ToolsTest, HelpVersionAndEveryFailureEndInOneLineAndTheirStatus) {
+    const QDateTime settingsTime = QFileInfo(Config() + "/TAMO/settings.json").lastModified();
     for (const QString program : {TAMO_STATS_PROGRAM, TAMO_EXPORT_PROGRAM}) {
         SCOPED_TRACE(program.toStdString());
         const TRun help = RunTool(program, {"--help"}, Config());
@@ -104,7 +114,7 @@ TEST_F(ToolsTest, HelpVersionAndEveryFailureEndInOneLineAndTheirStatus) {
         }
     }
     // The user's settings are read, never written.
-    EXPECT_FALSE(QFileInfo::exists(Config() + "/TAMO/settings.json"));
+    EXPECT_EQ(QFileInfo(Config() + "/TAMO/settings.json").lastModified(), settingsTime);
 }
 
 TEST_F(ToolsTest, StatisticsOfTheWorldAndOfAnExtentInKm2) {
@@ -136,6 +146,9 @@ TEST_F(ToolsTest, StatisticsOfTheWorldAndOfAnExtentInKm2) {
     EXPECT_TRUE(lines.at(cls).startsWith(QString("%1,\"%2\",4,").arg(cls).arg(name).toUtf8()))
         << lines.at(cls).toStdString();
     EXPECT_TRUE(lines.at(cls).endsWith(",100.000000\r"));
+
+    // The world's table is kept in the cache folder of the settings, in a folder for this data set.
+    EXPECT_FALSE(QDir(Dir.filePath("cache")).entryList({"data-*"}, QDir::Dirs).isEmpty());
 
     const TRun again = Stats({"--by", "class", csv});
     EXPECT_EQ(again.Status, 1);
