@@ -7,7 +7,7 @@ TAMO_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libzip-dev libshp-dev mdbtools mdbtools-dev libglib2.0-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev gdal-bin qt6-charts-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgdal-dev gdal-bin qt6-charts-dev libqt6opengl6-dev
   sqlite3 libsqlite3-dev zip unzip fonts-dejavu-core
   # the program icon's pictures, and the checks of the installed desktop entry and metainfo
   librsvg2-bin desktop-file-utils appstream

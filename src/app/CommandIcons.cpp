@@ -250,6 +250,32 @@ const std::map<QString, TPainterFn>& Painters() {
              p.setBrush(QColor(204, 0, 0));
              p.drawEllipse(QPointF(13.0, 12.5), 2.5, 2.5);
          }},
+        // Statistics: the areas of three classes as bars along an axis.
+        {"aZonalStatistics",
+         [](QPainter& p) {
+             const QColor bars[3] = {QColor(204, 0, 0), QColor(78, 154, 6), QColor(52, 101, 164)};
+             const double lengths[3] = {12.0, 7.5, 10.0};
+             p.setPen(Pen(kInk, 0.8));
+             for (int i = 0; i < 3; ++i) {
+                 p.setBrush(bars[i]);
+                 p.drawRect(QRectF(2.5, 1.5 + 4.5 * i, lengths[i], 3.2));
+             }
+             p.setPen(Pen(kInk, 1.2));
+             p.drawLine(QPointF(1.5, 0.5), QPointF(1.5, 15.0));
+         }},
+        // Export: a map sheet with an arrow leading out of it.
+        {"aExportData",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk, 1.0));
+             p.setBrush(QColor(200, 226, 180));
+             p.drawRect(QRectF(1.5, 1.5, 9, 12));
+             p.setPen(Pen(kBlue, 1.0));
+             p.drawPolyline(QPolygonF({{2.5, 9.5}, {5.0, 6.0}, {7.0, 8.0}, {9.5, 4.0}}));
+             p.setPen(Pen(kGreen, 1.8));
+             p.drawLine(QPointF(7.5, 11.5), QPointF(14.5, 11.5));
+             p.drawLine(QPointF(12.0, 9.0), QPointF(14.5, 11.5));
+             p.drawLine(QPointF(12.0, 14.0), QPointF(14.5, 11.5));
+         }},
         {"aLegendAll",
          [](QPainter& p) {
              const bool ticked[3] = {true, true, true};

@@ -42,7 +42,7 @@ const std::vector<TCommandEntry> kCommands = {
     {"aDataSelect", "&Data Selector", "Data Selector", Yes, Always, kCheck, "&Show Data Selector"},
     // Data
     {"aDataAddShape", "Add &Shape Layer", "Add Shape", Yes, Map},
-    {"aZonalStatistics", "&Extract Statistics", "Extract Statistics", Hidden, Always},
+    {"aZonalStatistics", "&Extract Statistics", "Extract Statistics", Yes, Map},
     {"aDataClassification", "&Classification", "Data Classification", Yes, Map},
     {"aDataPoint", "Data &Point", "Data Point", Yes, Always, kCheck},
     {"aSelectSMU", "SMU &Overview", "SMU Overview", Yes, Map, kCheck},
@@ -51,7 +51,7 @@ const std::vector<TCommandEntry> kCommands = {
     {"aDataFindUnit", "&Find Unit...", "Find Unit", Yes, Map, kNoCheck, nullptr, "Ctrl+F"},
     {"aDataPropertyMap", "Property &Map...", "Property Map", Yes, Database},
     {"aDataLocation", "&Data Location", "Change Location of Data Files", Yes, Always},
-    {"aExportData", "E&xport Data", "Export Data", Hidden, Always},
+    {"aExportData", "E&xport Data", "Export Data", Yes, Always},
     {"aLibraryManager", "&Library Manager", "Library Manager", Hidden, Always},
     // Window
     {"aWindowCascade", "&Cascade", "Cascade Windows", Yes, Always},

@@ -1,5 +1,6 @@
 #include "app/FrameReports.h"
 
+#include "app/FrameStatistics.h"
 #include "app/TAMOForm.h"
 #include "common/TAMOError.h"
 #include "map/MapExplorerForm.h"
@@ -80,4 +81,13 @@ void TFrameReports::SelectionChanged() {
 void TFrameReports::EraseClickMarker() {
     if (TMapExplorerForm* map = m_frame.ActiveMap())
         map->MarkPoint(0, 0, TMarkAction::Erase);
+}
+
+TWorldAreas* TFrameReports::WorldAreas() {
+    return &m_frame.Statistics().WorldAreas();
+}
+
+std::shared_ptr<const TRasterSource> TFrameReports::ActiveRaster() {
+    TMapExplorerForm* map = m_frame.ActiveMap();
+    return map ? map->SharedRaster() : nullptr;
 }

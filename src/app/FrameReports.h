@@ -37,6 +37,8 @@ public:
     TPreferences& Preferences() override;
     void SelectionChanged() override;
     void EraseClickMarker() override;
+    TWorldAreas* WorldAreas() override;
+    std::shared_ptr<const TRasterSource> ActiveRaster() override;
 
 private:
     // A new window, given the frame's menu shortcuts.

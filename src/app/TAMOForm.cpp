@@ -2,6 +2,7 @@
 
 #include "app/FrameCommands.h"
 #include "app/FrameReports.h"
+#include "app/FrameStatistics.h"
 #include "app/HelpForm.h"
 #include "app/StartupLoad.h"
 #include "classify/ColorRamp.h"
@@ -56,6 +57,7 @@ TTAMOForm::TTAMOForm(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(m_mdiArea);
 
     m_reports = std::make_unique<TFrameReports>(*this);
+    m_statistics = std::make_unique<TFrameStatistics>(*this, Preferences());
     m_commands = std::make_unique<TFrameCommands>(*this);
     ConnectFrameCommands();
     ConnectMapCommands();
@@ -130,6 +132,7 @@ TTAMOForm::~TTAMOForm() {
         m_mdiArea->closeAllSubWindows();
         qDeleteAll(m_mdiArea->findChildren<QMdiSubWindow*>());
         m_reports.reset();
+        m_statistics.reset();
         m_propertyCatalogue.reset();
         m_database.reset();
         SaveWindowPlacement(*this);
@@ -187,7 +190,6 @@ void TTAMOForm::ConnectFrameCommands() {
     commands.OnTriggered("aToolMain", [this] { aToggleBarExecute(m_mainToolbar, Action("aToolMain")); });
     commands.OnTriggered("aToolView", [this] { aToggleBarExecute(m_viewToolbar, Action("aToolView")); });
     commands.OnTriggered("aToolData", [this] { aToggleBarExecute(m_dataToolbar, Action("aToolData")); });
-    commands.OnTriggered("aZonalStatistics", [this] { ShowNotImplemented(); });
     commands.OnTriggered("aLibraryManager", [this] {
         ResetMapTools();
         ShowNotImplemented();

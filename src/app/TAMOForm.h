@@ -36,6 +36,7 @@ class TRasterSource;
 class QStandardItemModel;
 class TFrameCommands;
 class TFrameReports;
+class TFrameStatistics;
 class TMapExplorerForm;
 class TPropertyCatalogue;
 class TPropertyMap;
@@ -118,6 +119,8 @@ public:
     TTAMO* Database() const { return m_database.get(); }
     // The query window and the two SMU report windows.
     TFrameReports& Reports() const { return *m_reports; }
+    // The world's unit areas, the statistics window and the Export window.
+    TFrameStatistics& Statistics() const { return *m_statistics; }
     TQEVLibraryManager* Library() const { return m_library.get(); }
     // True when the start-up load ended the program (data files missing, dialog cancelled).
     bool StartupCancelled() const;
@@ -226,7 +229,6 @@ private:
     void ConnectWindowCommands();
     THelpForm& HelpWindow();
     void aToolbarsExecute();
-    void aExportDataExecute();
     void aHelpAboutExecute();
     void aHelpDisclaimerExecute();
     bool IsUnitOrSaySo(int smuId);
@@ -256,6 +258,7 @@ private:
     std::unique_ptr<TQEVLibraryManager> m_library;
     std::unique_ptr<TTAMO> m_database;
     std::unique_ptr<TFrameReports> m_reports;
+    std::unique_ptr<TFrameStatistics> m_statistics;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TPropertyCatalogue> m_propertyCatalogue;
     std::unique_ptr<TPropertyMapRequest> m_propertyRequest; // the last choice of the dialog

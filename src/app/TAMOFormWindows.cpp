@@ -3,9 +3,9 @@
 
 #include "app/AboutForm.h"
 #include "app/DisclaimerForm.h"
-#include "app/ExportForm.h"
 #include "app/FrameCommands.h"
 #include "app/FrameReports.h"
+#include "app/FrameStatistics.h"
 #include "app/HelpForm.h"
 #include "app/TAMOForm.h"
 #include "app/ToolbarForm.h"
@@ -24,7 +24,8 @@ void TTAMOForm::ConnectWindowCommands() {
         if (ShowDataLocation(Preferences(), this))
             ProgramState().ConnectionString = BuildConnectionString(Preferences().ATTRIB_MDB);
     });
-    m_commands->OnTriggered("aExportData", [this] { aExportDataExecute(); });
+    m_commands->OnTriggered("aExportData", [this] { m_statistics->aExportDataExecute(); });
+    m_commands->OnTriggered("aZonalStatistics", [this] { m_statistics->aZonalStatisticsExecute(); });
     m_commands->OnTriggered("aHelpContents", [this] { HelpWindow().ShowContents(); });
     m_commands->OnTriggered("aHelpSearch", [this] { HelpWindow().ShowSearch({}); });
     m_commands->OnTriggered("aHelpDisclaimer", [this] { aHelpDisclaimerExecute(); });
@@ -51,11 +52,6 @@ void TTAMOForm::aHelpAboutExecute() {
 
 void TTAMOForm::aHelpDisclaimerExecute() {
     TDisclaimerForm form(this);
-    Dialogs::Exec(form);
-}
-
-void TTAMOForm::aExportDataExecute() {
-    TExportForm form(m_library.get(), this);
     Dialogs::Exec(form);
 }
 

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/Guarded.h"
 #include "common/TAMOError.h"
+#include "map/LegendAreaTips.h"
 #include "map/LegendPanel.h"
 #include "map/LegendTree.h"
 #include "map/MapCursors.h"
@@ -10,6 +11,7 @@
 #include "map/ScaleBar.h"
 #include "map/ShapeOverlays.h"
 #include "map/frmProgress.h"
+#include "raster/GridExtent.h"
 #include "raster/RasterGrid.h"
 #include "raster/RasterLocator.h"
 #include "raster/RasterPainter.h"
@@ -344,6 +346,7 @@ void TMapExplorerForm::DrawMap() {
     Drawing = true;
     btnStop->show();
     BuildLegendTree(*m_manager, *LegendTreeView);
+    ShowViewClassAreas();
     FitLegendPanel();
     const TRenderSnapshot snapshot =
         Snapshot(m_view, Image32View->Bitmap.size(), Image32View->Bitmap.devicePixelRatio());
@@ -808,4 +811,23 @@ bool TMapExplorerForm::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void TMapExplorerForm::SetViewStatistics(const TCellWindow& view, const TAreaStatistics& statistics) {
+    QStringList classes;
+    for (const TAreaRow& row : statistics.Classes)
+        classes << row.Name;
+    m_viewClassAreas = TViewClassAreas{view, classes, statistics};
+    ShowViewClassAreas();
+}
+
+void TMapExplorerForm::ShowViewClassAreas() {
+    if (!m_viewClassAreas || VisibleCells(m_view) != m_viewClassAreas->View)
+        return;
+    const TClassFields& classes = m_manager->Classes();
+    QStringList names;
+    for (int i = 0; i < classes.Count(); ++i)
+        names << classes.ClassLabels[static_cast<std::size_t>(i)].trimmed();
+    if (names == m_viewClassAreas->Classes)
+        ShowClassAreaTips(*LegendTreeView, m_viewClassAreas->Statistics);
 }

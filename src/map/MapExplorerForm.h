@@ -7,6 +7,7 @@
 #include "map/MapHost.h"
 #include "map/MapRenderJob.h"
 #include "map/MapTool.h"
+#include "raster/AreaStatistics.h"
 #include "raster/RasterSource.h"
 #include "raster/ViewGeometry.h"
 #include "themes/ColorRampRecord.h"
@@ -121,7 +122,11 @@ public:
     const TViewGeometry& View() const { return m_view; }
     // The raster shown; null before a theme is open.
     const TRasterSource* Raster() const { return m_raster.get(); }
+    // The same, shared with work that outlives a drawing (statistics, exports).
     std::shared_ptr<const TRasterSource> SharedRaster() const { return m_raster; }
+    // The class areas of the cells `view` of this window's raster, as the statistics counted them:
+    // the legend's tool tips show them while the window shows those cells with the same classes.
+    void SetViewStatistics(const TCellWindow& view, const TAreaStatistics& statistics);
     TMapHost& Host() { return m_host; }
 
     // Appends the shapefile at `path` to this window's overlays (drawn from the next drawing on);
@@ -202,6 +207,8 @@ private:
     void EndDrawing();
     void WatchParent();
     bool OpenThemeWithView(const TQEV_Layer* theme, const std::optional<TViewRect>& view);
+    // The class areas in the legend's tool tips, when they were counted for what is shown.
+    void ShowViewClassAreas();
 
     TMapHost& m_host;
     std::unique_ptr<TQEVmanager> m_manager;
@@ -217,4 +224,10 @@ private:
     int m_legendWish = 0;  // the width of the legend when the window has room: its texts' or the user's
     QTimer m_resizeTimer;
     std::optional<TLonLat> m_placeToMark; // marked when the drawing under way ends
+    struct TViewClassAreas {
+        TCellWindow View;
+        QStringList Classes; // the class names they were counted for
+        TAreaStatistics Statistics;
+    };
+    std::optional<TViewClassAreas> m_viewClassAreas;
 };

@@ -4,15 +4,20 @@
 #include "common/Guarded.h"
 #include "db/DataAccess.h"
 #include "db/TAMO.h"
+#include "query/SelectionCsv.h"
 #include "query/SmuQuery.h"
+#include "raster/AreaStatistics.h"
+#include "raster/WorldAreas.h"
 #include "reports/ReportHost.h"
 #include "reports/ReportPlacement.h"
+#include "reports/SmuCsv.h"
 #include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -142,6 +147,9 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
     btnClear = MakeButton(this, "btnClear", "&Clear", 8, buttonTop, 75, 25);
     btnCancel = MakeButton(this, "btnCancel", "C&ancel", kClientWidth - 8 - 75 - 160, buttonTop, 75, 25);
     btnCancel->setEnabled(false);
+    btnSaveSelection =
+        MakeButton(this, "btnSaveSelection", "&Save Selection...", 8 + 75 + 5, buttonTop, 75, 25);
+    btnSaveSelection->resize(std::max(75, btnSaveSelection->sizeHint().width()), 25);
     btnClose = MakeButton(this, "btnClose", "&Close", kClientWidth - 8 - 75 - 80, buttonTop, 75, 25);
     btnRun = MakeButton(this, "btnRun", "&Run", kClientWidth - 8 - 75, buttonTop, 75, 25);
     setFixedSize(kClientWidth, std::max(kClientHeight, buttonTop + 25 + 6));
@@ -162,6 +170,10 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
     connect(btnClear, &QPushButton::clicked, this, [this] { Guarded([this] { btnClearClick(); }, this); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([this] { btnCancelClick(); }, this); });
     connect(btnClose, &QPushButton::clicked, this, [this] { Guarded([this] { btnCloseClick(); }, this); });
+    connect(btnSaveSelection, &QPushButton::clicked, this,
+            [this] { Guarded([this] { btnSaveSelectionClick(); }, this); });
+    if (TWorldAreas* areas = m_host.WorldAreas())
+        connect(areas, &TWorldAreas::Ready, this, [this] { Guarded([this] { WorldAreasReady(); }, this); });
 
     FormCreate();
 }
@@ -331,7 +343,8 @@ void TQueryWindow::QueryDone(const TQueryOutcome& outcome) {
     palette.setColor(QPalette::WindowText,
                      QColor::fromRgb(static_cast<QRgb>(m_host.Preferences().SELECT_COLOR)));
     lblRecords->setPalette(palette);
-    lblRecords->setText("(" + QString::number(outcome.Ids.Count()) + " records selected" + ")");
+    m_selectedCount = outcome.Ids.Count();
+    ShowSelectedCount();
     m_host.Preferences().SQL = m_queryCondition;
     m_host.Preferences().SQLLayers = m_queryTable == TQueryTable::Layers;
 }
@@ -352,6 +365,72 @@ void TQueryWindow::SetBusy(bool busy) {
     } else {
         unsetCursor();
     }
+}
+
+namespace {
+std::vector<int> SelectedIds(const TTAMO& database) {
+    return std::vector<int>(database.Selection().begin(), database.Selection().end());
+}
+} // namespace
+
+void TQueryWindow::ShowSelectedCount() {
+    if (m_selectedCount < 0)
+        return;
+    QString text =
+        QString::number(m_selectedCount) + (m_selectedCount == 1 ? " unit selected" : " units selected");
+    TWorldAreas* areas = m_host.WorldAreas();
+    if (const auto raster = m_host.ActiveRaster(); areas && raster) {
+        if (const auto table = areas->Areas(raster))
+            text += ", " + AreaText(AreaOfUnits(*table, SelectedIds(m_host.Database())));
+        else
+            text += ", counting the area ...";
+    }
+    lblRecords->setText(text);
+}
+
+void TQueryWindow::WorldAreasReady() {
+    ShowSelectedCount();
+    if (!m_pendingSavePath.isEmpty()) {
+        const QString path = m_pendingSavePath;
+        m_pendingSavePath.clear();
+        SaveSelection(path);
+    }
+}
+
+void TQueryWindow::btnSaveSelectionClick() {
+    const TTAMO& database = m_host.Database();
+    if (!database.SelectionActive() || database.Selection().Count() == 0) {
+        Dialogs::ShowMessage(this, "No soil mapping units are selected.");
+        return;
+    }
+    const QStringList chosen =
+        Dialogs::ChooseFiles(this, {"Save Selection", "CSV file|*.csv", QString(), Dialogs::TFileMode::Save});
+    if (chosen.isEmpty())
+        return;
+    const QString path = SmuCsvFileName(chosen.first());
+    if (!Dialogs::ConfirmReplace(this, path, "Save Selection"))
+        return;
+    SaveSelection(path);
+}
+
+void TQueryWindow::SaveSelection(const QString& path) {
+    TWorldAreas* areas = m_host.WorldAreas();
+    const auto raster = m_host.ActiveRaster();
+    if (!areas || !raster) {
+        Dialogs::ShowError(this, "The areas of the units are counted on a map: open a map window first.");
+        return;
+    }
+    const auto table = areas->Areas(raster);
+    if (!table) {
+        // Written once the areas are counted (WorldAreasReady).
+        m_pendingSavePath = path;
+        lblRecords->setText("Counting the areas of the units to save them ...");
+        return;
+    }
+    const TTAMO& database = m_host.Database();
+    WriteFileReplacing(path, SelectionCsvText(DescribeUnits(database, SelectedIds(database), *table)));
+    Dialogs::ShowMessage(this, "Selection saved as " + QFileInfo(path).fileName() + ".");
+    ShowSelectedCount();
 }
 
 void TQueryWindow::btnClearClick() {

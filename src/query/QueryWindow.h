@@ -49,6 +49,11 @@ public:
     QLineEdit* edtSQL = nullptr;
     QLabel* lblRecords = nullptr;
     QPushButton *btnClear = nullptr, *btnCancel = nullptr, *btnClose = nullptr, *btnRun = nullptr;
+    QPushButton* btnSaveSelection = nullptr;
+
+    // Writes the selected units (id, dominant soil, its share, area) to a CSV file the user
+    // chooses; when their areas are still being counted, once they are.
+    void btnSaveSelectionClick();
 
 public slots:
     void reject() override;
@@ -69,6 +74,10 @@ private:
     struct TQueryOutcome;
     void QueryDone(const TQueryOutcome& outcome);
     void SetBusy(bool busy);
+    // "N units selected", with their area on the world map when it is known.
+    void ShowSelectedCount();
+    void WorldAreasReady();
+    void SaveSelection(const QString& path);
 
     TReportHost& m_host;
     // The caret and selection of the condition when it lost the focus to a button or the list,
@@ -78,5 +87,7 @@ private:
     std::shared_ptr<TSmuQuery> m_query;
     TQueryTable m_queryTable = TQueryTable::Smu;
     QString m_queryCondition;
-    QString m_recordsText; // what the records label said before the query
+    QString m_recordsText;     // what the records label said before the query
+    int m_selectedCount = -1;  // rows of the last run; -1 before any
+    QString m_pendingSavePath; // a save waiting for the areas
 };

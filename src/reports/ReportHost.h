@@ -2,8 +2,12 @@
 // What the report and query windows need of the frame that holds them: the attribute database,
 // the preferences and the map windows. With no map window open the map requests do nothing.
 
+#include <memory>
+
+class TRasterSource;
 class TTAMO;
 struct TPreferences;
+class TWorldAreas;
 
 class TReportHost {
 public:
@@ -17,4 +21,8 @@ public:
     virtual void SelectionChanged() = 0;
     // Removes the click marker of the SMU tools from the active map window.
     virtual void EraseClickMarker() = 0;
+    // The world's table of unit areas, and the raster of the active map whose units it counts:
+    // how a selection's area is told. Null without them.
+    virtual TWorldAreas* WorldAreas() { return nullptr; }
+    virtual std::shared_ptr<const TRasterSource> ActiveRaster() { return nullptr; }
 };

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "app/TAMOForm.h"
 #include "map/MapExplorerForm.h"
+#include "raster/CellAreas.h"
 #include "raster/RasterGrid.h"
 
 #include <QDir>
@@ -51,7 +52,8 @@ inline void WriteSparseRaster(const QString& path, int smuId, qint64 row0, qint6
     }
     QFile header(RasterHeaderPath(path));
     ASSERT_TRUE(header.open(QIODevice::WriteOnly));
-    header.write(QString("NROWS %1\nNCOLS %2\nNBITS 16\n").arg(kFrameGridRows).arg(kFrameGridCols).toLatin1());
+    header.write(
+        QString("NROWS %1\nNCOLS %2\nNBITS 16\n").arg(kFrameGridRows).arg(kFrameGridCols).toLatin1());
 }
 
 // Runs a statement on a SQLite file (the test's own copy of the demo database); the first column
@@ -142,6 +144,14 @@ protected:
     }
 
     QString Database() const { return env.Folder() + "Data/TAMO2.sqlite"; }
+    // The block's area on the ellipsoid, in km².
+    static double BlockArea() {
+        const TCellAreas areas(kFrameGridCols, kFrameGridRows);
+        double km2 = 0;
+        for (int row = kBlockRow; row < kBlockRow + kBlockSize; ++row)
+            km2 += areas.Cell(row) * kBlockSize;
+        return km2;
+    }
 
     int Smu = 0; // the unit of the block
     QString RasterPath;

@@ -154,7 +154,7 @@ TEST(Frame, UnfinishedCommandsSayso) {
     TScopedEnvironment env;
     TTestResponder responder;
     TTAMOForm frame;
-    frame.Action("aZonalStatistics")->trigger();
+    frame.Action("aLibraryManager")->trigger();
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Text, " ... to be implemeted...");
     EXPECT_EQ(responder.Messages[0].Caption, "Message");

@@ -278,17 +278,21 @@ TEST_F(FrameOnData, ATheme_sUnitsFollowTheValueAndTheDominantSoilIsStillFound) {
     EXPECT_NE(soil, "-");
 }
 
-TEST_F(FrameOnData, TheExportWindowOffersTheLibrariesAndTheirThemes) {
+TEST_F(FrameOnData, TheExportWindowOffersTheThemesAndWhatToWrite) {
     Start();
     bool shown = false;
     responder.DialogAnswers.push_back([&](QDialog& dialog) {
         shown = true;
+        // "Library" lists the catalogue's themes, the active map's first; "Layers" what to write.
         auto* library = dialog.findChild<QComboBox*>("cmbLibrary");
         auto* layers = dialog.findChild<QListWidget*>("lstLayers");
-        EXPECT_EQ(library->count(), int(frame->Library()->Libraries().size()));
-        EXPECT_EQ(library->itemText(0), frame->Library()->Libraries().front()->QevLibrary);
-        EXPECT_GE(layers->count(), 1);
-        EXPECT_EQ(layers->item(0)->text(), frame->Library()->FirstTheme()->LayerName);
+        EXPECT_EQ(library->count(), int(frame->Library()->Themes().size()));
+        EXPECT_EQ(library->currentText(), frame->Library()->FirstTheme()->LayerName);
+        EXPECT_EQ(layers->count(), 2);
+        if (layers->count() < 2)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(layers->item(0)->text(), "SMU ids");
+        EXPECT_EQ(layers->item(1)->text(), "Legend classes");
         return int(QDialog::Rejected);
     });
     frame->Action("aExportData")->trigger();

@@ -6,6 +6,7 @@
 #include "db/TAMO.h"
 #include "map/MapExplorerForm.h"
 #include "query/QueryWindow.h"
+#include "raster/AreaStatistics.h"
 #include "reports/SoilPropsForm.h"
 #include "reports/TableForm.h"
 
@@ -236,7 +237,9 @@ TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
     QTest::mouseClick(query->btnRun, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !query->QueryRunning(); }, 20000));
     WaitForDrawing();
-    EXPECT_EQ(query->lblRecords->text(), "(1 records selected)");
+    // The count, and the area of the unit on the world map once it is counted.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !query->lblRecords->text().contains("counting"); }, 20000));
+    EXPECT_EQ(query->lblRecords->text(), "1 unit selected, " + AreaText(BlockArea()));
     EXPECT_EQ(UnitPixel(), 0xFFFF00FFu);
 
     QTest::mouseClick(query->btnClose, Qt::LeftButton);
@@ -245,7 +248,7 @@ TEST_F(FrameReports, QueryRunDrawsTheSelectionInTheChosenColour) {
     EXPECT_EQ(UnitPixel(), before);
     frame->Action("aDataQuery")->trigger();
     EXPECT_EQ(frame->Reports().QueryWindow(), query);
-    EXPECT_EQ(query->lblRecords->text(), "(1 records selected)"); // as it was left
+    EXPECT_EQ(query->lblRecords->text(), "1 unit selected, " + AreaText(BlockArea())); // as it was left
 }
 
 TEST_F(FrameReports, TheOverviewToolFillsItsWindow) {

@@ -150,7 +150,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
 
     window->edtSQL->setText("COVERAGE = 1");
     Run();
-    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "2 units selected");
     EXPECT_EQ(window->lblRecords->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_TRUE(db.Tamo->SelectionActive());
     EXPECT_TRUE(db.Tamo->IsSelected(1));
@@ -162,7 +162,7 @@ TEST_F(QueryWindowTest, RunSelectsRedrawsAndRemembersTheCondition) {
     // No rows: the selection is active and empty.
     window->edtSQL->setText("COVERAGE = 7");
     Run();
-    EXPECT_EQ(window->lblRecords->text(), "(0 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "0 units selected");
     EXPECT_TRUE(db.Tamo->SelectionActive());
     EXPECT_FALSE(db.Tamo->IsSelected(1));
 }
@@ -180,7 +180,7 @@ TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
     EXPECT_EQ(window->edtSQL->text(), " WRB2_NAME  = \"Eutric Cambisols\"");
     Run();
     // Units 1 and 2 (one row each: the dominant soil's first layer); unit 3 has another name.
-    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "2 units selected");
     EXPECT_TRUE(db.Tamo->IsSelected(2));
     EXPECT_FALSE(db.Tamo->IsSelected(3));
     EXPECT_EQ(host.Prefs.SQL, " WRB2_NAME  = \"Eutric Cambisols\"");
@@ -188,20 +188,20 @@ TEST_F(QueryWindowTest, LayerModeWithAQuotedText) {
     // An "Or" stays inside the restriction: still one row per unit.
     window->edtSQL->setText("SHARE = 60 Or SHARE = 30");
     Run();
-    EXPECT_EQ(window->lblRecords->text(), "(3 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "3 units selected");
 }
 
 TEST_F(QueryWindowTest, ARejectedConditionChangesNothing) {
     window->edtSQL->setText("COVERAGE = 1");
     Run();
-    ASSERT_EQ(window->lblRecords->text(), "(2 records selected)");
+    ASSERT_EQ(window->lblRecords->text(), "2 units selected");
     window->edtSQL->setText("NO_SUCH_FIELD = 1");
     Run();
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_EQ(responder.Messages[0].Caption, "Error");
     EXPECT_TRUE(responder.Messages[0].Text.contains("NO_SUCH_FIELD"))
         << responder.Messages[0].Text.toStdString();
-    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "2 units selected");
     EXPECT_EQ(host.Prefs.SQL, "COVERAGE = 1");
     EXPECT_EQ(host.Redraws, 1);
     // The selection drawn so far stays.
@@ -255,7 +255,7 @@ TEST_F(QueryWindowTest, HostileConditionsEndInAMessageAndLeaveTheSelectionAsItWa
     };
     window->edtSQL->setText("COVERAGE = 1");
     Run();
-    ASSERT_EQ(window->lblRecords->text(), "(2 records selected)");
+    ASSERT_EQ(window->lblRecords->text(), "2 units selected");
     for (const TCase& test : cases) {
         SCOPED_TRACE(test.Name);
         responder.Messages.clear();
@@ -266,7 +266,7 @@ TEST_F(QueryWindowTest, HostileConditionsEndInAMessageAndLeaveTheSelectionAsItWa
         EXPECT_EQ(responder.Messages[0].Caption, "Error");
         EXPECT_TRUE(responder.Messages[0].Text.contains(test.Message))
             << responder.Messages[0].Text.toStdString();
-        EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+        EXPECT_EQ(window->lblRecords->text(), "2 units selected");
         EXPECT_TRUE(db.Tamo->IsSelected(1) && db.Tamo->IsSelected(3) && !db.Tamo->IsSelected(2));
         EXPECT_EQ(host.Prefs.SQL, "COVERAGE = 1");
     }
@@ -300,7 +300,7 @@ TEST_F(QueryWindowTest, ALongQueryLeavesTheWindowAliveAndCancelStopsIt) {
     // The window goes on working.
     window->edtSQL->setText("COVERAGE = 1");
     Run();
-    EXPECT_EQ(window->lblRecords->text(), "(2 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "2 units selected");
 }
 
 TEST_F(QueryWindowTest, AQueryPastItsTimeLimitIsStoppedWithAMessage) {
@@ -334,7 +334,7 @@ TEST_F(QueryWindowTest, ALayerConditionComesBackInLayerModeWithTheWholeRestricti
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     EXPECT_LE(label->geometry().bottom(), window->edtSQL->y());
     Run();
-    EXPECT_EQ(window->lblRecords->text(), "(3 records selected)");
+    EXPECT_EQ(window->lblRecords->text(), "3 units selected");
 }
 
 } // namespace
