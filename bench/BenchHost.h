@@ -22,6 +22,8 @@ public:
     void ShowSmuOverview(int) override {}
     bool ShowSmuTable(int) override { return false; }
     void RasterInUse(const QString&) override {}
+    TMapSettings Settings;
+    TMapSettings MapSettings() const override { return Settings; }
 };
 
 class TBenchLegendHost : public TLegendHost {

@@ -127,14 +127,14 @@ BENCHMARK(BM_DrawShapesZigZag)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_PrintWorldPdf(benchmark::State& state) {
     const QString folder = DemoDataFolder();
     QTemporaryDir out;
-    Preferences().DATA_CACHE = out.path() + "/";
-    Preferences().RASTER = DemoRasterPath();
-    Preferences().DATA_WORLD_MAP = CountryOutlines();
     TQEVLibraryManager library(DemoConnection(), DemoCacheFolder());
     TTAMO tamo(DemoConnection(), DemoCacheFolder());
     tamo.BuildWrbIndex();
     TBenchHost host;
     host.Lookup = &tamo;
+    host.Settings.CacheFolder = out.path() + "/";
+    host.Settings.RasterFile = DemoRasterPath();
+    host.Settings.WorldMap = CountryOutlines();
     const TQEV_Layer* theme = library.FirstTheme();
     if (!theme)
         return state.SkipWithError("no theme");

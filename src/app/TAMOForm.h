@@ -90,6 +90,7 @@ public:
     void ShowSmuOverview(int smuId) override;
     bool ShowSmuTable(int smuId) override;
     void RasterInUse(const QString& file) override;
+    TMapSettings MapSettings() const override;
 
     TMapExplorerForm* ActiveMap() const;
     QList<TMapExplorerForm*> MapWindows() const;

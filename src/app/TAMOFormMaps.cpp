@@ -90,6 +90,12 @@ void TTAMOForm::RasterInUse(const QString& file) {
     ProgramState().LastRasterPath = file;
 }
 
+TMapSettings TTAMOForm::MapSettings() const {
+    const TPreferences& prefs = Preferences();
+    return {CacheFolder(prefs), prefs.RASTER, prefs.DATA_WORLD_MAP, prefs.PersistentView,
+            prefs.SynchronizeWindows};
+}
+
 TMapExplorerForm* TTAMOForm::ActiveMap() const {
     QMdiSubWindow* active = m_mdiArea->activeSubWindow();
     if (!active && !m_mdiArea->subWindowList().isEmpty())

@@ -16,7 +16,6 @@
 #include "raster/RasterLocator.h"
 #include "raster/RasterPainter.h"
 #include "raster/ViewNavigation.h"
-#include "settings/Preferences.h"
 #include "settings/WindowPlacement.h"
 #include "themes/PropertyMap.h"
 
@@ -158,7 +157,7 @@ std::optional<TCellHistogram> TMapExplorerForm::CellHistogram() {
         m_host.ShowStatusText(QString("Computing map statistics ... %1 %").arg(percent));
     };
     try {
-        TCellHistogram histogram = m_raster->Histogram(CacheFolder(Preferences()), report);
+        TCellHistogram histogram = m_raster->Histogram(m_host.MapSettings().CacheFolder, report);
         m_host.ShowStatusText({});
         return histogram;
     } catch (...) {
@@ -194,7 +193,7 @@ void TMapExplorerForm::RecreateManager() {
     // The window shows nothing of the former theme: no raster, no grid.
     m_raster.reset();
     m_view = TViewGeometry();
-    m_manager = std::make_unique<TQEVmanager>(static_cast<TLegendHost*>(this), Preferences().DATA_WORLD_MAP);
+    m_manager = std::make_unique<TQEVmanager>(static_cast<TLegendHost*>(this), m_host.MapSettings().WorldMap);
     m_manager->RasterVisible = true;
     // A new legend starts with the colours of the window's ramp, so that classes made from bounds
     // are told apart before any ramp is chosen.
@@ -228,8 +227,9 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
     TRasterLocation found;
     if (theme) {
         TRasterRequest request = RasterRequestOf(*theme);
-        request.CacheFolder = CacheFolder(Preferences());
-        request.RasterFile = Preferences().RASTER;
+        const TMapSettings settings = m_host.MapSettings();
+        request.CacheFolder = settings.CacheFolder;
+        request.RasterFile = settings.RasterFile;
         found = ResolveRasterFile(request, &progress);
         if (!found.File.isEmpty())
             m_host.RasterInUse(found.File);
@@ -561,14 +561,14 @@ void TMapExplorerForm::SetTool(TMapTool tool) {
 
 void TMapExplorerForm::ResetTool() {
     Dragging = false;
-    if (!Preferences().PersistentView) {
+    if (!m_host.MapSettings().PersistentView) {
         Tool = mtNoAction;
         Image32View->setCursor(Qt::CrossCursor);
     }
 }
 
 void TMapExplorerForm::SynchronizeIfWanted() {
-    if (Preferences().SynchronizeWindows)
+    if (m_host.MapSettings().SynchronizeWindows)
         m_host.SynchronizeViews(*this);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What a map window needs of the main frame that holds it: the status text, the frame's legend
-// controls, the database's SMU lookup, the readout, synchronisation and the SMU windows. The
-// frame implements this interface and hands it to every map window it creates; tests use a fake.
+// controls, the database's SMU lookup, the readout, synchronisation, the SMU windows and the
+// preferences a map follows. The frame implements this interface and hands it to every map window
+// it creates; tests use a fake.
 
 #include "themes/ColorRampRecord.h"
 
@@ -10,6 +11,16 @@
 
 class TMapExplorerForm;
 class TSmuLookup;
+
+// The preferences a map window follows. The frame answers them at each use: the user may change
+// them while windows are open.
+struct TMapSettings {
+    QString CacheFolder;             // extracted rasters and histograms, with a trailing "/"
+    QString RasterFile;              // the raster last used, tried before the theme's own file
+    QString WorldMap;                // the shapefile of the world outline every new legend shows
+    bool PersistentView = true;      // a zoom or pan tool stays chosen after it was used
+    bool SynchronizeWindows = false; // the other windows follow a window's view
+};
 
 class TMapHost {
 public:
@@ -53,4 +64,6 @@ public:
     // A theme's raster was found (or extracted) at `file`: the frame keeps it as the raster in
     // use, which the data location dialog shows and the end of the program may delete.
     virtual void RasterInUse(const QString& file) = 0;
+
+    virtual TMapSettings MapSettings() const = 0;
 };

@@ -567,8 +567,8 @@ TEST(MapWindowExtraction, AFailedExtractionShowsTheNotFoundMessageAndClosesThePr
     TFakeHost host;
     const QString cache = env.Folder() + "Cache/";
     QDir().mkpath(cache);
-    Preferences().DATA_CACHE = cache;
-    Preferences().RASTER = cache + "TAMO2.bil";
+    host.Settings.CacheFolder = cache;
+    host.Settings.RasterFile = cache + "TAMO2.bil";
     TQEV_library library;
     library.Path = env.Folder() + "TAMO2.zip";
     MakeZip(library.Path, {{"TAMO2.bil", Pattern(100'000)}});

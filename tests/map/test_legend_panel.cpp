@@ -61,8 +61,8 @@ protected:
 
     void SetUp() override {
         MakeMapData(CellOf, 60);
-        Preferences().DATA_WORLD_MAP = Env.Folder() + "Outline.shp";
-        WriteTopEdgeOutline(Preferences().DATA_WORLD_MAP);
+        Host.Settings.WorldMap = Env.Folder() + "Outline.shp";
+        WriteTopEdgeOutline(Host.Settings.WorldMap);
         SetClassSet({10, 20, 30, 1000}, {"class 1", "class 2", "class 3", "class 4"},
                     {std::begin(kClassColors), std::end(kClassColors)});
         Form = ShownForm();

@@ -25,8 +25,6 @@ protected:
 
     void SetUp() override {
         MakeMapData(CellOf, 60);
-        Preferences().PersistentView = true;
-        Preferences().SynchronizeWindows = false;
         SetClassSet({10, 30, 1000}, {"low", "middle", "high"}, {kRed, kGreen, kBlue});
         Form = ShownForm({600, 300});
         ASSERT_EQ(Form->Image32View->devicePixelRatioF(), 2.0) << "built with SCALE_FACTOR 2";

@@ -40,8 +40,6 @@ protected:
     void SetUp() override {
         MakeMapData(CellOf, 60);
         Host.Lookup.Codes[3482] = 3482;
-        Preferences().PersistentView = true;
-        Preferences().SynchronizeWindows = false;
         SetClassSet({10, 30, 1000}, {"low", "middle", "high"}, {kRed, kGreen, kBlue});
     }
 
@@ -117,7 +115,7 @@ TEST_F(MapWindowTest, OpensAThemeAndDrawsTheColouredMapWithItsLegend) {
 }
 
 TEST_F(MapWindowTest, AMissingRasterIsReportedAndTheThemeIsNotOpened) {
-    QFile::remove(Preferences().RASTER);
+    QFile::remove(Host.Settings.RasterFile);
     TMapExplorerForm& form = NewWindow();
     EXPECT_FALSE(form.OpenTheme(&Theme, 0, kCols, 0, kRows));
     ASSERT_EQ(Responder.Messages.size(), 1u);
@@ -179,7 +177,7 @@ TEST_F(MapWindowTest, ZoomInByClickingAndViewAll) {
 }
 
 TEST_F(MapWindowTest, WithoutPersistentViewTheToolEndsAfterOneClick) {
-    Preferences().PersistentView = false;
+    Host.Settings.PersistentView = false;
     TMapExplorerForm& form = OpenWindow();
     form.SetTool(mtZoomIn);
     Click(form, QPoint(100, 100));
@@ -191,8 +189,8 @@ TEST_F(MapWindowTest, WithoutPersistentViewTheToolEndsAfterOneClick) {
 
 // A real click: the button comes up while the drawing started by the press is still running.
 TEST_F(MapWindowTest, AReleaseDuringTheDrawingOfItsPressIsCarriedOutAtOnce) {
-    Preferences().PersistentView = false;
-    Preferences().SynchronizeWindows = true;
+    Host.Settings.PersistentView = false;
+    Host.Settings.SynchronizeWindows = true;
     TMapExplorerForm& first = OpenWindow({600, 450});
     TMapExplorerForm& second = OpenWindow({500, 350});
     WaitForDrawing(first);
@@ -297,7 +295,7 @@ TEST_F(MapWindowTest, ZoomingOutWidensLittleNearTheNorthWestAndMuchFarFromIt) {
 }
 
 TEST_F(MapWindowTest, SynchronisedWindowsFollowEveryViewChange) {
-    Preferences().SynchronizeWindows = true;
+    Host.Settings.SynchronizeWindows = true;
     TMapExplorerForm& first = OpenWindow();
     TMapExplorerForm& second = OpenWindow({500, 350});
     first.SetTool(mtZoomIn);
@@ -306,7 +304,7 @@ TEST_F(MapWindowTest, SynchronisedWindowsFollowEveryViewChange) {
     EXPECT_EQ(second.GetView().Col0, first.GetView().Col0);
     EXPECT_EQ(second.GetView().Row0, first.GetView().Row0);
 
-    Preferences().SynchronizeWindows = false;
+    Host.Settings.SynchronizeWindows = false;
     second.SetTool(mtViewAll);
     EXPECT_NE(second.GetView().Col0, first.GetView().Col0);
 }

@@ -117,6 +117,8 @@ public:
     }
     QStringList RastersInUse;
     void RasterInUse(const QString& file) override { RastersInUse << file; }
+    TMapSettings Settings;
+    TMapSettings MapSettings() const override { return Settings; }
 };
 
 // Writes the header that gives the grid of the raster at `rasterPath` (cols x rows, `bytes` per cell).

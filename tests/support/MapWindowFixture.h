@@ -42,8 +42,8 @@ protected:
     void MakeMapData(const std::function<std::uint32_t(int col, int row)>& cellOf, int units) {
         Cache = Env.Folder() + "Cache/";
         QDir().mkpath(Cache);
-        Preferences().DATA_CACHE = Cache;
-        Preferences().RASTER = Cache + "TAMO2.bil";
+        Host.Settings.CacheFolder = Cache;
+        Host.Settings.RasterFile = Cache + "TAMO2.bil";
         Library.Path = Env.Folder() + "TAMO2.zip";
         WriteEmptyArchive(Library.Path);
         WriteRaster(Cache + "TAMO2.bil", kMapCols, kMapRows, 2, cellOf, TRasterHeader::Beside);
