@@ -269,6 +269,11 @@ bool TMapExplorerForm::OpenThemeWithView(const TQEV_Layer* theme, const std::opt
 void TMapExplorerForm::PrepareView() {
     // A drawing in progress is of the bitmap replaced here: its picture is dropped.
     DropDrawing();
+    // The legend first: its texts may widen it, which narrows the map the bitmap is made for.
+    if (m_manager->ThemeOpen) {
+        BuildLegendTree(*m_manager, *LegendTreeView);
+        FitLegendPanel();
+    }
     Image32View->setGeometry(0, 0, MapPanel->width(), MapPanel->height());
     // The map is drawn at device pixels: sharp on a screen of any pixel ratio. The view counts in
     // bitmap pixels; positions of the pointer are converted to them where they come in.
@@ -345,9 +350,8 @@ void TMapExplorerForm::DrawMap() {
     StopRequested = false;
     Drawing = true;
     btnStop->show();
-    BuildLegendTree(*m_manager, *LegendTreeView);
+    // The tree was rebuilt as the view was prepared; its tips show the areas of this view.
     ShowViewClassAreas();
-    FitLegendPanel();
     const TRenderSnapshot snapshot =
         Snapshot(m_view, Image32View->Bitmap.size(), Image32View->Bitmap.devicePixelRatio());
     m_cancel = std::make_shared<std::atomic<bool>>(false);
@@ -712,7 +716,12 @@ void TMapExplorerForm::MapPanelResize() {
 }
 
 void TMapExplorerForm::ResizeEnded() {
-    PrepareView();
+    // A picture made at the panel's present size stays, as does a drawing of it under way or
+    // stopped: the size came back, or the bitmap was prepared after the last change.
+    const QImage& bitmap = Image32View->Bitmap;
+    if (bitmap.size() == Image32View->BitmapSize() &&
+        qFuzzyCompare(bitmap.devicePixelRatio(), Image32View->PixelRatio()))
+        return;
     RequestStop();
     Redraw();
 }

@@ -81,10 +81,11 @@ public:
     QString CellValueText(int col, int row) const;
     double ReadCellValue(TCellAddress address, double a, double b) const;
 
-    // The bitmap takes the map panel's size, white, and the image control is put back in place.
+    // The legend tree of an open theme is rebuilt and takes the width its texts need; then the
+    // bitmap takes the map panel's size, white, and the image control is put back in place.
     void PrepareView();
     // Starts drawing the raster at the current view, then the overlays, off the user-interface
-    // thread, after rebuilding the legend tree; the finished picture replaces the map's bitmap.
+    // thread; the finished picture replaces the map's bitmap.
     // A drawing in progress is cancelled first.
     void DrawMap();
     // The picture of `view` (a view of this window's raster: the page of a print) at `pageSize`,
