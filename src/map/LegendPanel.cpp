@@ -45,7 +45,8 @@ TLegendPanel::TLegendPanel(TMapExplorerForm& form)
     m_tree.setItemsExpandable(false);
     connect(&m_tree, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { m_tree.expandItem(node); });
-    m_tree.viewport()->installEventFilter(this);
+    m_viewport = m_tree.viewport();
+    m_viewport->installEventFilter(this);
     m_tree.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&m_tree, &QWidget::customContextMenuRequested, this, [this](QPoint at) { ShowContextMenu(at); });
 }
@@ -132,7 +133,7 @@ TStatePart TLegendPanel::HitTest(const QTreeWidget& tree, QPoint point, QTreeWid
 }
 
 bool TLegendPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_tree.viewport() || m_forwarding)
+    if (watched != m_viewport || m_forwarding)
         return QObject::eventFilter(watched, event);
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&

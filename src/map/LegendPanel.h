@@ -57,6 +57,9 @@ private:
 
     TMapExplorerForm& m_form;
     QTreeWidget& m_tree;
+    // The tree's viewport, whose mouse events this filters. Kept, not asked of the tree: the filter
+    // also sees the events of the tree's destruction, when the tree is no longer a whole object.
+    QObject* m_viewport = nullptr;
     // The node and part a left press hit; a release on the same place is a click. The node is only
     // compared with the one under the release, never used: the tree may have been rebuilt since.
     const QTreeWidgetItem* m_pressedNode = nullptr;
