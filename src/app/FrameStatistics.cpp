@@ -10,6 +10,7 @@
 #include "raster/RasterLocator.h"
 #include "settings/Preferences.h"
 #include "themes/LegendClasses.h"
+#include "themes/PropertyMap.h"
 #include "themes/QEVLibraryManager.h"
 #include "themes/ThemeRecords.h"
 
@@ -95,6 +96,22 @@ TExportContext TFrameStatistics::ExportContext() const {
             } else {
                 choice.Classes = DefaultCellClasses(*theme, *lookup, m_frame.ColorRamp(0));
             }
+            context.Choices.push_back(std::move(choice));
+        }
+    }
+    // The open property maps, each with its legend and values.
+    if (lookup) {
+        for (TMapExplorerForm* map : maps) {
+            const std::shared_ptr<const TPropertyMap> property = map->Manager().Property;
+            if (!property || !map->SharedRaster())
+                continue;
+            TExportChoice choice;
+            choice.Title = property->Caption();
+            choice.Theme = &property->Theme();
+            choice.Raster = map->SharedRaster();
+            choice.Classes = CellClassesOf(map->Manager(), *lookup);
+            if (map == active)
+                context.Current = static_cast<int>(context.Choices.size());
             context.Choices.push_back(std::move(choice));
         }
     }

@@ -1,20 +1,30 @@
 // Property maps in the frame: the command and its dialog, the map window it opens, the readout,
 // the theme tree, and the map windows that come back at the next start.
 #include "FrameFixture.h"
+#include "app/ExportForm.h"
+#include "app/FrameStatistics.h"
 #include "classify/PropertyMapForm.h"
 #include "db/TAMO.h"
 #include "map/LegendTree.h"
+#include "raster/AreaStatistics.h"
+#include "reports/StatisticsForm.h"
 #include "themes/PropertyMap.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <cmath>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -240,4 +250,67 @@ TEST_F(FramePropertyMaps, RestartBringsBackEveryMapWindowWithItsLegendAndView) {
     ASSERT_EQ(responder.Messages.size(), 1u);
     EXPECT_TRUE(responder.Messages[0].Text.contains(captions[1])) << responder.Messages[0].Text.toStdString();
     EXPECT_FALSE(responder.Messages[0].Text.contains(captions[2]));
+}
+
+TEST_F(FramePropertyMaps, StatisticsAndExportTakeTheActivePropertyMapWithItsValues) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    TMapExplorerForm* property = OpenByDialog("pH in water", "D1 0-20 cm", "Share-weighted mean");
+    ASSERT_NE(property, nullptr);
+    const TQEVmanager& legend = property->Manager();
+    const int blockClass = legend.ClassOf(legend.ValueOf(static_cast<std::uint16_t>(Smu)));
+    ASSERT_GE(blockClass, 0);
+
+    // Statistics: the classes are the map's value ranges; the block lies in the class of its pH.
+    frame->Action("aZonalStatistics")->trigger();
+    TStatisticsForm* statistics = frame->Statistics().StatisticsForm();
+    ASSERT_NE(statistics, nullptr);
+    EXPECT_EQ(statistics->windowTitle(), "Statistics - pH in water, D1, share-weighted mean");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statistics->Statistics(); }, 20000));
+    const std::vector<TAreaRow>& classes = statistics->Statistics()->Classes;
+    ASSERT_EQ(int(classes.size()), legend.Classes().Count());
+    for (int i = 0; i < int(classes.size()); ++i) {
+        EXPECT_EQ(classes[std::size_t(i)].Name, legend.Classes().ClassLabels[std::size_t(i)].trimmed());
+        EXPECT_EQ(classes[std::size_t(i)].Cells,
+                  i == blockClass ? std::uint64_t(kBlockSize * kBlockSize) : 0u)
+            << "class " << i;
+    }
+    statistics->close();
+
+    // Export: "Library" offers the open property map (chosen, being the active map), and its
+    // values are written as Float32.
+    QTemporaryDir output;
+    const QString path = output.filePath("ph.tif");
+    bool ran = false;
+    responder.DialogAnswers.push_back([&](QDialog& dialog) {
+        auto* form = dynamic_cast<TExportForm*>(&dialog);
+        if (!form)
+            return int(QDialog::Rejected);
+        ran = true;
+        EXPECT_EQ(form->cmbLibrary->currentText(), "pH in water, D1, share-weighted mean");
+        const QList<QListWidgetItem*> values =
+            form->lstLayers->findItems("Property values", Qt::MatchExactly);
+        EXPECT_EQ(values.size(), 1);
+        form->lstLayers->setCurrentRow(2);
+        QTest::mouseClick(form->FormatButtons->button(3), Qt::LeftButton);
+        responder.FileAnswers.push_back({path});
+        QTest::mouseClick(form->btnExport, Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form->Exporting(); }, 20000));
+        QTest::mouseClick(form->btnClose, Qt::LeftButton);
+        return dialog.result();
+    });
+    frame->Action("aExportData")->trigger();
+    ASSERT_TRUE(ran);
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset> data(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_RASTER));
+    ASSERT_TRUE(data) << responder.Messages.back().Text.toStdString();
+    GDALRasterBand* band = data->GetRasterBand(1);
+    EXPECT_EQ(band->GetRasterDataType(), GDT_Float32);
+    double t[6];
+    ASSERT_EQ(data->GetGeoTransform(t), CE_None);
+    // The block's middle cell, wherever the view's extent put the file's corner.
+    const int col = int(std::floor((-180 + (kBlockCol + 50) / 6.0 + 1 / 12.0 - t[0]) / t[1]));
+    const int row = int(std::floor((90 - (kBlockRow + 50) / 6.0 - 1 / 12.0 - t[3]) / t[5]));
+    float value = 0;
+    ASSERT_EQ(band->RasterIO(GF_Read, col, row, 1, 1, &value, 1, 1, GDT_Float32, 0, 0), CE_None);
+    EXPECT_NEAR(value, BlockPh(), 0.01);
 }
