@@ -147,12 +147,13 @@ TQueryWindow::TQueryWindow(TReportHost& host, QWidget* parent)
     btnClear = MakeButton(this, "btnClear", "&Clear", 8, buttonTop, 75, 25);
     btnCancel = MakeButton(this, "btnCancel", "C&ancel", kClientWidth - 8 - 75 - 160, buttonTop, 75, 25);
     btnCancel->setEnabled(false);
-    btnSaveSelection =
-        MakeButton(this, "btnSaveSelection", "&Save Selection...", 8 + 75 + 5, buttonTop, 75, 25);
-    btnSaveSelection->resize(std::max(75, btnSaveSelection->sizeHint().width()), 25);
     btnClose = MakeButton(this, "btnClose", "&Close", kClientWidth - 8 - 75 - 80, buttonTop, 75, 25);
     btnRun = MakeButton(this, "btnRun", "&Run", kClientWidth - 8 - 75, buttonTop, 75, 25);
-    setFixedSize(kClientWidth, std::max(kClientHeight, buttonTop + 25 + 6));
+    // The row is full: the selection's own command goes below Clear.
+    const int secondRowTop = buttonTop + 25 + 5;
+    btnSaveSelection = MakeButton(this, "btnSaveSelection", "&Save Selection...", 8, secondRowTop, 75, 25);
+    btnSaveSelection->resize(std::max(75, btnSaveSelection->sizeHint().width()), 25);
+    setFixedSize(kClientWidth, std::max(kClientHeight, secondRowTop + 25 + 6));
 
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
@@ -355,7 +356,7 @@ void TQueryWindow::btnCancelClick() {
 }
 
 void TQueryWindow::SetBusy(bool busy) {
-    for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnClear, GroupBox1})
+    for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnClear, btnSaveSelection, GroupBox1})
         control->setEnabled(!busy);
     btnCancel->setEnabled(busy);
     if (busy) {

@@ -337,4 +337,15 @@ TEST_F(QueryWindowTest, ALayerConditionComesBackInLayerModeWithTheWholeRestricti
     EXPECT_EQ(window->lblRecords->text(), "3 units selected");
 }
 
+TEST_F(QueryWindowTest, EveryButtonLiesWhollyInsideTheWindowAndOverlapsNoOther) {
+    QList<QRect> rects;
+    for (const QPushButton* button : window->findChildren<QPushButton*>())
+        rects << QRect(button->mapTo(window.get(), QPoint(0, 0)), button->size());
+    for (int i = 0; i < rects.size(); ++i) {
+        EXPECT_TRUE(window->rect().contains(rects[i])) << i;
+        for (int j = i + 1; j < rects.size(); ++j)
+            EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " and " << j;
+    }
+}
+
 } // namespace
