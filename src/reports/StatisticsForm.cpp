@@ -207,6 +207,17 @@ void TStatisticsForm::Compute() {
     }
     const TStatisticsScope scope = Scope();
     if (scope == TStatisticsScope::View) {
+        // A view of the whole raster is the world, whose table may be known already.
+        const TRasterGrid& grid = m_source.Raster->Grid();
+        if (m_source.View.ClippedTo(grid.Cols, grid.Rows) == TCellWindow{0, 0, grid.Cols, grid.Rows}) {
+            if (const auto areas = m_worldAreas.Known(*m_source.Raster)) {
+                const TAreaStatistics statistics = SummariseTally(*areas, m_source.Classes);
+                ShowStatistics(statistics);
+                if (OnViewStatistics)
+                    OnViewStatistics(m_source.View, statistics);
+                return;
+            }
+        }
         ShowNothing("Counting the cells of the view ...");
         auto result = std::make_shared<std::optional<TCellTally>>();
         const auto raster = m_source.Raster;

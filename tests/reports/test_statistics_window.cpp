@@ -125,11 +125,21 @@ TEST_F(StatisticsWindowTest, TheViewTheWorldAndTheSelectionAsTablesAndAChart) {
     clickHeading(3);
     EXPECT_EQ(Column(*Form->tblClasses, 1), QStringList({"A", "C", "B"}));
 
-    // Without a selection the choice is not offered, and the view is counted instead.
+    // Without a selection the choice is not offered, and the view is counted instead. A view of
+    // the whole raster (and beyond it) is the world's table, at once.
     Source.Selection.reset();
+    Source.View = {-1, -1, 9, 5};
+    counted.reset();
     Form->ShowSource(Source);
     EXPECT_FALSE(Form->rbSelection->isEnabled());
     EXPECT_EQ(Form->Scope(), TStatisticsScope::View);
+    ASSERT_NE(Form->Statistics(), nullptr);
+    const std::vector<TAreaRow>& classes = Form->Statistics()->Classes;
+    ASSERT_EQ(classes.size(), 3u);
+    EXPECT_EQ(classes[0].Cells, 4u);
+    EXPECT_EQ(classes[1].Cells, 8u);
+    EXPECT_EQ(classes[2].Cells, 2u);
+    EXPECT_EQ(counted, Source.View);
 }
 
 TEST_F(StatisticsWindowTest, CopyAndSaveTakeTheTableShown) {
