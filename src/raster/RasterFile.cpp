@@ -30,6 +30,13 @@ std::unique_ptr<TRasterFile> TRasterFile::Open(const QString& path) {
         // ahead instead (WillNeed).
         ::madvise(const_cast<unsigned char*>(raster->m_data), static_cast<std::size_t>(raster->m_size),
                   MADV_RANDOM);
+        // The kernel tells which pages of a file are in memory only to its owner, to a process that
+        // may write it and to root; to others it says every page is.
+        struct stat info {};
+        raster->m_residencyTold =
+            ::geteuid() == 0 ||
+            (::fstat(raster->m_file.handle(), &info) == 0 && info.st_uid == ::geteuid()) ||
+            ::access(QFile::encodeName(path).constData(), W_OK) == 0;
     }
     return raster;
 }
@@ -49,6 +56,28 @@ void TRasterFile::WillNeed(std::int64_t offset, std::int64_t length) const {
     const std::int64_t end = std::min(m_size, offset + length);
     ::madvise(const_cast<unsigned char*>(m_data) + first, static_cast<std::size_t>(end - first),
               MADV_WILLNEED);
+}
+
+bool TRasterFile::Resident(std::int64_t offset, std::int64_t length) const {
+    if (!m_data || !m_residencyTold || length <= 0 || offset < 0 || offset >= m_size)
+        return false;
+    static const std::int64_t page = ::sysconf(_SC_PAGESIZE);
+    const std::int64_t first = offset / page * page;
+    const std::int64_t end = std::min(m_size, offset + length);
+    // Pages this process has mapped are told by its page tables alone; the others by a look into
+    // the page cache. One system call per 64 pages.
+    unsigned char resident[64];
+    const std::int64_t chunk = std::int64_t(sizeof resident) * page;
+    for (std::int64_t at = first; at < end; at += chunk) {
+        const std::int64_t bytes = std::min(chunk, end - at);
+        if (::mincore(const_cast<unsigned char*>(m_data) + at, static_cast<std::size_t>(bytes), resident) !=
+            0)
+            return false;
+        const std::int64_t pages = (bytes + page - 1) / page;
+        if (std::any_of(resident, resident + pages, [](unsigned char state) { return !(state & 1); }))
+            return false;
+    }
+    return true;
 }
 
 bool TRasterFile::ChangedOnDisk() const {

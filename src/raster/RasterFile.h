@@ -52,6 +52,9 @@ public:
     // Asks the kernel to read the bytes [offset, offset + length) ahead, at once and in parallel
     // with other such requests (the mapping itself is read at random: no read-ahead around faults).
     void WillNeed(std::int64_t offset, std::int64_t length) const;
+    // True when every byte of [offset, offset + length) is in memory (read without waiting for
+    // the disk); false for a range outside the file or when the kernel does not tell.
+    bool Resident(std::int64_t offset, std::int64_t length) const;
 
     // The cell at (row, col) of a grid `cols` wide with `bytes` per cell: 1 and 2 bytes unsigned,
     // 4 bytes signed. 0 for a cell outside the file or an unsupported cell size. A read of a
@@ -70,5 +73,6 @@ private:
     std::int64_t m_size = 0;
     QDateTime m_modified;
     std::unique_ptr<TMappingGuard> m_guard;
+    bool m_residencyTold = false; // Resident can ask the kernel
     mutable bool m_errorReported = false;
 };

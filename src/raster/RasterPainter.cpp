@@ -11,6 +11,9 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the mapped cells are read in the host's byte order");
 
@@ -18,6 +21,9 @@ namespace {
 
 // Slots of the row buffer: one row of the world grid plus one, or more for a wider grid.
 constexpr int kMinBufferSlots = 43201;
+
+// Rows of a view looked at before its rows are asked for ahead.
+constexpr std::size_t kResidencyProbes = 32;
 
 } // namespace
 
@@ -65,6 +71,15 @@ int LinesOf(const TPaintRequest& request) {
     return request.TargetHeight + std::max(0, -request.OriginY);
 }
 
+// How many of the first `lines` output lines sample a row of the raster (the others lie south of
+// it); all of them when the request cannot be sampled.
+int LinesInRaster(const TPaintRequest& request, int lines) {
+    if (!(request.Scale > 0) || !std::isfinite(request.Scale))
+        return lines;
+    const std::vector<int> rows = SampleOffsets(lines, request.Row0, 1.0 / request.Scale, INT32_MAX);
+    return static_cast<int>(std::lower_bound(rows.begin(), rows.end(), request.RasterRows) - rows.begin());
+}
+
 // The pixels of an image, addressed by the painting threads without touching the QImage.
 struct TPixels {
     uchar* Bits = nullptr;
@@ -72,6 +87,28 @@ struct TPixels {
     int Width = 0;
     int Height = 0;
     QRgb* Line(int y) const { return reinterpret_cast<QRgb*>(Bits + y * BytesPerLine); }
+};
+
+// A world view writes megabytes of pixels no painting reads again: stored past the caches, they
+// cost no reads of the lines they replace and keep the caches for the raster and the colours.
+inline void StreamPixel(QRgb* pixel, QRgb color) {
+#if defined(__SSE2__)
+    _mm_stream_si32(reinterpret_cast<int*>(pixel), static_cast<int>(color));
+#else
+    *pixel = color;
+#endif
+}
+
+// Makes the streamed pixels visible to other threads before a painting returns, however it ends.
+struct TStreamFence {
+    TStreamFence() = default;
+    TStreamFence(const TStreamFence&) = delete;
+    TStreamFence& operator=(const TStreamFence&) = delete;
+    ~TStreamFence() {
+#if defined(__SSE2__)
+        _mm_sfence();
+#endif
+    }
 };
 
 // Paints output lines [firstLine, endLine). A range that starts after line 0 first takes the row
@@ -106,14 +143,16 @@ TPaintResult PaintLines(const TPaintRequest& request, const TPixels& image, int 
     while (validColumns < width && columnSlots[validColumns] < slotsInRaster)
         ++validColumns;
     const std::vector<int> rows = SampleOffsets(height, request.Row0, step, INT32_MAX);
+    const int* slotOf = columnSlots.data();
+    // A step of a cell or more moves every column to a new cell.
+    const bool everyColumnNewSlot = step >= 1;
 
-    // The buffer is only filled when a read cannot be served from the mapping directly (the last
-    // row, cell sizes other than 2 bytes); zero means no data for a view starting south of the raster.
+    // The buffer is only made and filled when a read cannot be served from the mapping directly
+    // (the last row, cell sizes other than 2 bytes); its slots start as zeros.
     const int bufferSlots = std::max(kMinBufferSlots, cols + 1);
-    std::vector<std::uint16_t> buffer(static_cast<std::size_t>(bufferSlots), 0);
+    std::vector<std::uint16_t> buffer;
     const std::int64_t bufferBytes = static_cast<std::int64_t>(bufferSlots) * 2;
-    const std::uint16_t* row = buffer.data();
-    bool rowInBuffer = true;
+    const std::uint16_t* row = nullptr;
     int heldRow = -1;
     int version = 0;
 
@@ -130,12 +169,15 @@ TPaintResult PaintLines(const TPaintRequest& request, const TPixels& image, int 
         const std::int64_t count = std::min({rowBytes, available, bufferBytes});
         if (bytes == 2 && count == rowBytes) {
             row = reinterpret_cast<const std::uint16_t*>(data + offset);
-            rowInBuffer = false;
         } else {
-            if (!rowInBuffer) {
+            if (buffer.empty()) {
+                buffer.resize(static_cast<std::size_t>(bufferSlots), 0);
                 // Keep what the previous read left beyond this shorter one.
+                if (row)
+                    std::memcpy(buffer.data(), row,
+                                static_cast<std::size_t>(std::min(rowBytes, bufferBytes)));
+            } else if (row != buffer.data()) {
                 std::memcpy(buffer.data(), row, static_cast<std::size_t>(std::min(rowBytes, bufferBytes)));
-                rowInBuffer = true;
             }
             if (count > 0)
                 std::memcpy(buffer.data(), data + offset, static_cast<std::size_t>(count));
@@ -160,6 +202,7 @@ TPaintResult PaintLines(const TPaintRequest& request, const TPixels& image, int 
     int paintedVersion = -1;
     int paintedLine = -1;
 
+    const TStreamFence fence;
     for (int k = firstLine; k < endLine; ++k) {
         if ((k + 1) % 50 == 0) {
             // The file may be cut while it is drawn: the guarded mapping reads its lost pages as
@@ -194,20 +237,24 @@ TPaintResult PaintLines(const TPaintRequest& request, const TPixels& image, int 
             const QRgb* above = image.Line(y - 1) + ox;
             std::memcpy(out + jBegin, above + jBegin, static_cast<std::size_t>(jEnd - jBegin) * sizeof(QRgb));
         } else {
-            const int validEnd = std::min(validColumns, jEnd);
-            int previousSlot = -1;
-            QRgb color = 0;
-            int j = jBegin;
-            for (; j < validEnd; ++j) {
-                const int g = columnSlots[j];
-                if (g != previousSlot) {
-                    color = table[row[g]];
-                    previousSlot = g;
+            const int validEnd = std::max(jBegin, std::min(validColumns, jEnd));
+            if (everyColumnNewSlot) {
+                for (int j = jBegin; j < validEnd; ++j)
+                    StreamPixel(out + j, table[row[slotOf[j]]]);
+            } else {
+                // Zoomed in: runs of columns share a cell, coloured once.
+                int previousSlot = -1;
+                QRgb color = 0;
+                for (int j = jBegin; j < validEnd; ++j) {
+                    const int g = slotOf[j];
+                    if (g != previousSlot) {
+                        color = table[row[g]];
+                        previousSlot = g;
+                    }
+                    out[j] = color;
                 }
-                out[j] = color;
             }
-            if (j < jEnd)
-                std::fill(out + j, out + jEnd, kOutsideRasterColor);
+            std::fill(out + validEnd, out + jEnd, kOutsideRasterColor);
         }
         paintedVersion = version;
         paintedLine = y;
@@ -249,17 +296,28 @@ void AdviseSampledRows(const TPaintRequest& request) {
     // The cells of a row the columns sample: from Col0 to the last sampled column.
     const std::vector<int> columns = SampleOffsets(width, 0.0, step, request.RasterCols);
     const std::int64_t span =
-        std::min<std::int64_t>(request.RasterCols - request.Col0, columns.empty() ? 0 : columns.back() + 1);
-    int previous = -1;
+        std::min<std::int64_t>(request.RasterCols - request.Col0, columns.empty() ? 0 : columns.back() + 1) *
+        request.Bytes;
+    std::vector<int> rows;
     for (const int r : SampleOffsets(LinesOf(request), request.Row0, step, INT32_MAX)) {
         if (r >= request.RasterRows)
             break;
-        if (r == previous)
-            continue;
-        previous = r;
-        request.Raster->WillNeed(CellOffset(request.Col0, r, request.RasterCols, request.Bytes),
-                                 span * request.Bytes);
+        if (rows.empty() || rows.back() != r)
+            rows.push_back(r);
     }
+    auto offsetOf = [&](int r) { return CellOffset(request.Col0, r, request.RasterCols, request.Bytes); };
+    // A view drawn before is in memory: a few of its rows, spread over it, tell so at a small part
+    // of the cost of asking for every row (a system call each). A row not in memory that the probes
+    // miss is read when it is drawn.
+    const std::size_t probes = std::min<std::size_t>(rows.size(), kResidencyProbes);
+    bool resident = true;
+    for (std::size_t i = 0; i < probes && resident; ++i)
+        resident = request.Raster->Resident(
+            offsetOf(rows[(rows.size() - 1) * i / std::max<std::size_t>(1, probes - 1)]), span);
+    if (resident)
+        return;
+    for (const int r : rows)
+        request.Raster->WillNeed(offsetOf(r), span);
 }
 
 TPaintResult PaintRaster(const TPaintRequest& request, QImage& image, TPaintMonitor* monitor) {
@@ -277,9 +335,14 @@ TPaintResult PaintRasterInBands(const TPaintRequest& request, QImage& image, int
         return PaintLines(request, pixels, 0, lines, monitor);
     std::vector<TPaintResult> results(static_cast<std::size_t>(bands), TPaintResult::Completed);
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
+    // The lines south of the raster are only filled: the bands share the lines that sample it, and
+    // the last band fills the rest.
+    const int sampling = LinesInRaster(request, lines);
     auto paintBand = [&](int band) {
-        const int first = static_cast<int>(static_cast<long long>(lines) * band / bands);
-        const int end = static_cast<int>(static_cast<long long>(lines) * (band + 1) / bands);
+        const int first = static_cast<int>(static_cast<long long>(sampling) * band / bands);
+        const int end = band + 1 == bands
+                            ? lines
+                            : static_cast<int>(static_cast<long long>(sampling) * (band + 1) / bands);
         try {
             results[band] = PaintLines(request, pixels, first, end, monitor);
         } catch (...) {

@@ -273,3 +273,17 @@ TEST(RasterFile, ReadsOneCellOfEachSizeWith64BitOffsets) {
     EXPECT_EQ(CellOffset(kWorldCols - 1, kWorldRows - 1, kWorldCols, 4), 3'732'479'996LL);
     EXPECT_THROW(TRasterFile::Open(dir.filePath("missing.bil")), TAMOError);
 }
+
+TEST(RasterFile, AFileJustWrittenIsInMemoryOverManyPages) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("resident.bil");
+    // 360,000 bytes: more pages than one look at the kernel covers.
+    WriteRaster(path, 300, 600, 2, [](int c, int r) { return std::uint32_t(r + c); });
+    const auto raster = TRasterFile::Open(path);
+    const std::int64_t size = 300 * 600 * 2;
+    EXPECT_TRUE(raster->Resident(0, size));
+    EXPECT_TRUE(raster->Resident(size - 10, 100)) << "cut at the end of the file";
+    EXPECT_FALSE(raster->Resident(size, 1)) << "beyond the end";
+    EXPECT_FALSE(raster->Resident(-1, 10));
+    EXPECT_FALSE(raster->Resident(0, 0));
+}
