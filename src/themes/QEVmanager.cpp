@@ -6,6 +6,8 @@
 #include "themes/PropertyMap.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -223,14 +225,14 @@ int TQEVmanager::ClassOf(double value) const {
     return n - 1;
 }
 
-template <typename TValueOf>
+template <typename TClassColorOf>
 QRgb TQEVmanager::ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection,
-                          TValueOf valueOf) const {
+                          TClassColorOf classColorOf) const {
     if (value == kNoDataCell || (value == kNoDataValue && !ZeroIsValue()))
         return kNoDataColor;
     if (lookup.IsSelected(value))
         return selection;
-    return ClassColorOf(valueOf(value));
+    return classColorOf(value);
 }
 
 QRgb TQEVmanager::CellColor(std::uint16_t value) const {
@@ -238,7 +240,7 @@ QRgb TQEVmanager::CellColor(std::uint16_t value) const {
     if (!lookup)
         return kNoDataColor;
     return ColorOf(value, *lookup, m_host->SelectionColor(),
-                   [this, lookup](std::uint16_t v) { return ValueOf(v, *lookup); });
+                   [this, lookup](std::uint16_t v) { return ClassColorOf(ValueOf(v, *lookup)); });
 }
 
 QRgb TQEVmanager::ClassColorOf(double value) const {
@@ -270,10 +272,24 @@ const std::vector<QRgb>& TQEVmanager::RebuildColorTable() {
         m_valuesProperty = Property;
     }
     const QRgb selection = m_host->SelectionColor();
+    // Units share few distinct values (a soil group, a class of a property): each value's class is
+    // searched once and then found in a small cache by its bits.
+    struct TCachedColor {
+        std::uint64_t Bits = ~std::uint64_t(0); // a NaN: no data
+        QRgb Color = kNoDataColor;
+    };
+    std::array<TCachedColor, 256> cache{};
+    auto classColorOf = [this, &cache](std::uint16_t u) {
+        const double value = m_values[u];
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        TCachedColor& entry = cache[(bits * 0x9E3779B97F4A7C15u) >> 56];
+        if (entry.Bits != bits)
+            entry = {bits, ClassColorOf(value)};
+        return entry.Color;
+    };
     for (int v = 0; v < kCellValueCount; ++v)
-        m_colorTable[v] = ColorOf(static_cast<std::uint16_t>(v), *lookup, selection,
-                                  [this](std::uint16_t u) { return m_values[u]; }) |
-                          0xFF000000u;
+        m_colorTable[v] =
+            ColorOf(static_cast<std::uint16_t>(v), *lookup, selection, classColorOf) | 0xFF000000u;
     return m_colorTable;
 }
 

@@ -97,9 +97,10 @@ private:
     void Predefined(const TQEV_Class& set);
     void LabelClasses();
     bool ZeroIsValue() const { return Theme && Theme->ZeroIsValue; }
-    // The one colour rule, for a cell whose value `valueOf` gives when it is needed.
-    template <typename TValueOf>
-    QRgb ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection, TValueOf valueOf) const;
+    // The one colour rule, for a cell whose class colour `classColorOf` gives when it is needed.
+    template <typename TClassColorOf>
+    QRgb ColorOf(std::uint16_t value, const TSmuLookup& lookup, QRgb selection,
+                 TClassColorOf classColorOf) const;
     QRgb ClassColorOf(double value) const;
     double ValueOf(std::uint16_t value, const TSmuLookup& lookup) const;
 
