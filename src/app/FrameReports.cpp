@@ -76,6 +76,7 @@ TPreferences& TFrameReports::Preferences() {
 void TFrameReports::SelectionChanged() {
     for (TMapExplorerForm* map : m_frame.MapWindows())
         map->Redraw();
+    m_frame.Statistics().SelectionChanged();
 }
 
 void TFrameReports::EraseClickMarker() {

@@ -37,12 +37,22 @@ TStatisticsSource TFrameStatistics::SourceOf(TMapExplorerForm& map) const {
     if (const TSmuLookup* lookup = m_frame.SmuLookup())
         source.Classes = CellClassesOf(map.Manager(), *lookup);
     source.View = VisibleCells(map.View());
-    if (const TTAMO* database = m_frame.Database(); database && database->SelectionActive()) {
-        std::vector<int> ids(database->Selection().begin(), database->Selection().end());
-        std::sort(ids.begin(), ids.end());
-        source.Selection = std::move(ids);
-    }
+    source.Selection = Selection();
     return source;
+}
+
+std::optional<std::vector<int>> TFrameStatistics::Selection() const {
+    const TTAMO* database = m_frame.Database();
+    if (!database || !database->SelectionActive())
+        return std::nullopt;
+    std::vector<int> ids(database->Selection().begin(), database->Selection().end());
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+void TFrameStatistics::SelectionChanged() {
+    if (m_statisticsForm)
+        m_statisticsForm->SetSelection(Selection());
 }
 
 void TFrameStatistics::aZonalStatisticsExecute() {

@@ -7,6 +7,8 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct TExportContext;
 struct TPreferences;
@@ -32,6 +34,8 @@ public:
 
     // The statistics window; null until first used.
     TStatisticsForm* StatisticsForm() const { return m_statisticsForm; }
+    // The query selection changed: the statistics window follows it.
+    void SelectionChanged();
     // What the statistics of `map` are computed from.
     TStatisticsSource SourceOf(TMapExplorerForm& map) const;
     // What the Export window offers: every theme of the catalogue, with the legend of a map window
@@ -39,6 +43,9 @@ public:
     TExportContext ExportContext() const;
 
 private:
+    // The selected SMU ids, sorted; none while no selection is drawn.
+    std::optional<std::vector<int>> Selection() const;
+
     TTAMOForm& m_frame;
     const TPreferences& m_prefs;
     std::unique_ptr<TWorldAreas> m_worldAreas;

@@ -182,6 +182,19 @@ void TStatisticsForm::ShowSource(TStatisticsSource source) {
     Compute();
 }
 
+void TStatisticsForm::SetSelection(std::optional<std::vector<int>> selection) {
+    if (selection == m_source.Selection)
+        return;
+    const bool shown = Scope() == TStatisticsScope::Selection;
+    m_source.Selection = std::move(selection);
+    rbSelection->setEnabled(m_source.Selection.has_value());
+    if (!shown)
+        return;
+    if (!m_source.Selection)
+        rbView->setChecked(true);
+    Compute();
+}
+
 void TStatisticsForm::SetScope(TStatisticsScope scope) {
     m_scopes->button(int(scope))->setChecked(true);
     Compute();

@@ -51,6 +51,9 @@ public:
     // Takes a new source and computes its statistics for the chosen scope.
     void ShowSource(TStatisticsSource source);
     void SetScope(TStatisticsScope scope);
+    // The query selection changed (none: no selection is drawn); shown at once when it is the
+    // scope.
+    void SetSelection(std::optional<std::vector<int>> selection);
     TStatisticsScope Scope() const;
     // The statistics shown; null while none are (computing, cancelled, failed).
     const TAreaStatistics* Statistics() const { return m_statistics ? &*m_statistics : nullptr; }

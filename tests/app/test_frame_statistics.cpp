@@ -101,6 +101,42 @@ TEST_F(FrameStatistics, ExtractStatisticsCountsTheActiveMapAndItsLegendLearnsThe
     EXPECT_FALSE(form->rbSelection->isEnabled()) << "no selection is drawn";
 }
 
+TEST_F(FrameStatistics, TheSelectionScopeFollowsEveryQueryAndItsEnd) {
+    frame->Action("aZonalStatistics")->trigger();
+    TStatisticsForm* form = frame->Statistics().StatisticsForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Statistics(); }, 20000));
+    frame->Action("aDataQuery")->trigger();
+    TQueryWindow* query = frame->Reports().QueryWindow();
+    ASSERT_NE(query, nullptr);
+    const auto run = [&](const QString& condition) {
+        query->lblRecords->clear();
+        query->edtSQL->setText(condition);
+        QTest::mouseClick(query->btnRun, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return query->lblRecords->text().contains("selected"); }, 20000);
+    };
+
+    ASSERT_TRUE(run("TAMO2_SMU_ID = " + QString::number(Smu)));
+    EXPECT_TRUE(form->rbSelection->isEnabled());
+    QTest::mouseClick(form->rbSelection, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Statistics(); }, 20000));
+    EXPECT_EQ(form->tblUnits->rowCount(), 1);
+    EXPECT_GE(UnitRow(*form->tblUnits, Smu), 0);
+
+    // A query that selects nothing: the window shows no units at once.
+    ASSERT_TRUE(run("TAMO2_SMU_ID = -1"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Statistics(); }, 20000));
+    EXPECT_EQ(form->Scope(), TStatisticsScope::Selection);
+    EXPECT_EQ(form->tblUnits->rowCount(), 0);
+
+    // The query window closed, the highlight ends: the choice goes, and the view is shown again.
+    QTest::mouseClick(query->btnClose, Qt::LeftButton);
+    EXPECT_FALSE(form->rbSelection->isEnabled());
+    EXPECT_EQ(form->Scope(), TStatisticsScope::View);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Statistics(); }, 20000));
+    EXPECT_GE(UnitRow(*form->tblUnits, Smu), 0);
+}
+
 TEST_F(FrameStatistics, ExportWritesTheAreaAndLayerChosenAndAsksBeforeReplacing) {
     map->SetViewAndDraw(1090, 1210, 490, 610);
     ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
