@@ -5,10 +5,11 @@
 #include "raster/RasterLocator.h"
 #include "themes/ClassStatistics.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -40,9 +41,14 @@ TEST(RasterStatistics, CountsEachCellOnceAndIsKeptUntilTheRasterChanges) {
         EXPECT_EQ(reports, 0);
     }
 
-    // A changed raster is counted again.
-    QThread::msleep(20);
+    // A changed raster is counted again: rewritten, it has another modification time.
+    const QDateTime written = QFileInfo(path).lastModified();
     WriteRaster(path, 4, 3, 2, [](int, int) { return 5u; });
+    {
+        QFile rewritten(path);
+        ASSERT_TRUE(rewritten.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(rewritten.setFileTime(written.addSecs(1), QFileDevice::FileModificationTime));
+    }
     const auto raster = TRasterFile::Open(path);
     const TCellHistogram changed = CachedCellHistogram(*raster, 2, 4, 3, cache, [&](int) { ++reports; });
     EXPECT_EQ(changed[5], 12u);
