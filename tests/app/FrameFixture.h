@@ -114,7 +114,7 @@ protected:
                 return int(QDialog::Rejected);
             }
             EXPECT_FALSE(button->isEnabled());
-            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, kWaitDeadlineMs));
             QTest::mouseClick(button, Qt::LeftButton);
             return splash.result();
         });
@@ -140,7 +140,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window.IsDrawing(); }, 20000));
     }
     void WaitUntilNoMapWindow() {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, kWaitDeadlineMs));
     }
 
     QString Database() const { return env.Folder() + "Data/TAMO2.sqlite"; }

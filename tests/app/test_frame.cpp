@@ -101,7 +101,7 @@ TEST(Frame, MissingDataAndCancelEndsTheProgramWithOneMessage) {
         TTAMOForm frame;
         frame.show();
         // The start-up load runs half a second after the frame appears.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.StartupCancelled(); }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.StartupCancelled(); }, kWaitDeadlineMs));
         EXPECT_TRUE(dialogShown);
         ASSERT_EQ(responder.Messages.size(), 1u);
         EXPECT_EQ(responder.Messages[0].Text,
@@ -200,7 +200,7 @@ TEST(Frame, ToolbarsAndTheDataPointWindowComeBackAfterExit) {
     EXPECT_TRUE(frame.Toolbar("TBMainToolbar")->isVisible());
     EXPECT_FALSE(frame.Toolbar("TBViewToolbar")->isVisible());
     // A floating tool window appears just after the frame.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, kWaitDeadlineMs));
     EXPECT_FALSE(frame.Action("aToolView")->isChecked());
     EXPECT_TRUE(frame.Action("aDataPoint")->isChecked());
 }
@@ -224,7 +224,8 @@ TEST(Frame, AnOpenDataPointWindowComesBackFloatingOrDocked) {
         frame.DataPointWindow()->installEventFilter(&order);
         EXPECT_TRUE(frame.Action("aDataPoint")->isChecked()) << floating;
         frame.show();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, 1000)) << floating;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frame.DataPointWindow()->isVisible(); }, kWaitDeadlineMs))
+            << floating;
         EXPECT_EQ(frame.DataPointWindow()->isFloating(), floating);
         EXPECT_TRUE(frame.Action("aDataPoint")->isChecked()) << floating;
         if (floating) {

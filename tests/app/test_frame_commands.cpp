@@ -74,7 +74,7 @@ TEST(FrameCommands, EveryCommandHasItsCaptionHintAndStateWithoutAndWithAChildWin
     EXPECT_FALSE(frame.ThemeWindow()->isVisible());
 
     frame.Action("aFileCloseAll")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.Action("aViewZoomIn")->isEnabled(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame.Action("aViewZoomIn")->isEnabled(); }, kWaitDeadlineMs));
     ExpectCommandStates(frame, false, "after Close All");
 
     // The table names every action of the frame.
@@ -360,15 +360,15 @@ TEST(FrameCommands, EachMenuOpensWithAltAndItsLetter) {
     TTAMOForm frame;
     frame.show();
     frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame, kWaitDeadlineMs));
     for (const TBarLayout& layout : MenuLayout()) {
         SCOPED_TRACE(layout.Name);
         auto* menu = frame.findChild<QMenu*>(layout.Name);
         const QChar letter = layout.Caption.at(layout.Caption.indexOf('&') + 1);
         QTest::keyClick(&frame, Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 1000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, kWaitDeadlineMs));
         menu->close();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 1000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, kWaitDeadlineMs));
     }
 }
 

@@ -117,7 +117,8 @@ TEST_F(FrameOnData, WindowsOpenTileSynchroniseAndCloseAll) {
     EXPECT_NE(active->GetView(), before);
 
     frame->Action("aFileCloseAll")->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, kWaitDeadlineMs));
     EXPECT_FALSE(frame->Action("aViewZoomIn")->isEnabled());
     EXPECT_FALSE(frame->Action("aViewRedraw")->isEnabled());
 
@@ -134,7 +135,7 @@ TEST_F(FrameOnData, ClosingTheLastMapWindowTurnsTheMapCommandsOffAndEmptiesTheRe
     frame->MdiArea()->subWindowList().first()->close();
     ASSERT_NO_FATAL_FAILURE(WaitUntilNoMapWindow());
     // Once the window is gone (deferred deletion), without the frame being activated again.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, kWaitDeadlineMs));
     EXPECT_FALSE(frame->Action("aViewRedraw")->isEnabled());
     EXPECT_TRUE(frame->StatusPanel(3)->text().isEmpty());
     EXPECT_TRUE(frame->StatusPanel(1)->text().isEmpty());
@@ -169,7 +170,8 @@ TEST_F(FrameOnData, AMissingRasterDiscardsTheWindow) {
     frame->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !responder.Messages.empty(); }, 20000));
     EXPECT_TRUE(responder.Messages[0].Text.startsWith("The image file was not found."));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, kWaitDeadlineMs));
     EXPECT_FALSE(frame->Action("aViewZoomIn")->isEnabled());
 }
 
@@ -178,9 +180,10 @@ TEST_F(FrameOnData, CloseAllDuringADrawingLeavesTheMapCommandsOff) {
     // Close All arrives while the redraw processes events between its rows.
     QTimer::singleShot(0, frame.get(), [&] { frame->Action("aFileCloseAll")->trigger(); });
     frame->Action("aViewRedraw")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frame->MdiArea()->subWindowList().isEmpty(); }, kWaitDeadlineMs));
     // The commands follow once the windows are deleted, which comes after their closing.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, kWaitDeadlineMs));
     EXPECT_FALSE(frame->Action("aViewRedraw")->isEnabled());
 }
 
@@ -258,7 +261,7 @@ TEST_F(FrameOnData, CommandStatesFollowTheMapWindows) {
     ExpectCommandStates(*frame, true, "after the start");
     frame->Action("aFileCloseAll")->trigger();
     ASSERT_NO_FATAL_FAILURE(WaitUntilNoMapWindow());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->Action("aViewZoomIn")->isEnabled(); }, kWaitDeadlineMs));
     ExpectCommandStates(*frame, false, "after Close All");
     frame->Action("aFileNewWindow")->trigger();
     ASSERT_EQ(frame->MapWindows().size(), 1);
@@ -362,7 +365,7 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
 TEST_F(FrameOnData, AnotherStartRestoresAMinimisedFrameWhileItsMapRedraws) {
     Start();
     frame->showMinimized();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isMinimized(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->isMinimized(); }, kWaitDeadlineMs));
     const QString name = "TAMO-test-" + QUuid::createUuid().toString(QUuid::Id128);
     TSingleInstance instance(name);
     ASSERT_TRUE(instance.Listen());

@@ -144,8 +144,8 @@ TEST_F(FramePropertyMaps, TheCommandOpensAMapOfTheChosenPropertyThatTheReadoutAn
     qobject_cast<QMdiSubWindow*>(own->parentWidget())->close();
 
     qobject_cast<QMdiSubWindow*>(property->parentWidget())->close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MapWindows().size() == 1; }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return PropertyNodes().isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->MapWindows().size() == 1; }, kWaitDeadlineMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PropertyNodes().isEmpty(); }, kWaitDeadlineMs));
 }
 
 TEST_F(FramePropertyMaps, TheDataSelectorStaysShownAndItsSecondThemeDraws) {
@@ -203,7 +203,7 @@ TEST_F(FramePropertyMaps, RestartBringsBackEveryMapWindowWithItsLegendAndView) {
     // The next start after "Load TAMO": the same three windows, in order, the last one active.
     responder.DialogAnswers.push_back([](QDialog& splash) {
         auto* button = splash.findChild<QPushButton*>("btnStart");
-        EXPECT_TRUE(button && QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+        EXPECT_TRUE(button && QTest::qWaitFor([&] { return button->isEnabled(); }, kWaitDeadlineMs));
         return int(QDialog::Accepted);
     });
     CreateFrame();
@@ -240,7 +240,7 @@ TEST_F(FramePropertyMaps, RestartBringsBackEveryMapWindowWithItsLegendAndView) {
     RunSql(Database(), "UPDATE TAMO2_LAYERS_METADATA SET Domain = 'D_TEXTURE' WHERE Field = 'CLAY'");
     responder.DialogAnswers.push_back([](QDialog& splash) {
         auto* button = splash.findChild<QPushButton*>("btnStart");
-        EXPECT_TRUE(button && QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+        EXPECT_TRUE(button && QTest::qWaitFor([&] { return button->isEnabled(); }, kWaitDeadlineMs));
         return int(QDialog::Accepted);
     });
     CreateFrame();

@@ -173,7 +173,7 @@ TEST_F(FrameReports, ASelectionIsDrawnInEveryMapWindow) {
 
 TEST_F(FrameReports, MenuShortcutsWorkFromTheReportWindowsAndCtrlCCopiesTheirText) {
     frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), kWaitDeadlineMs));
     QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(frame->MapWindows().size(), 2);
     ASSERT_NO_FATAL_FAILURE(FrameOnData::WaitForDrawing(*frame->ActiveMap()));
@@ -181,7 +181,7 @@ TEST_F(FrameReports, MenuShortcutsWorkFromTheReportWindowsAndCtrlCCopiesTheirTex
     frame->Action("aDataQuery")->trigger();
     TQueryWindow* query = frame->Reports().QueryWindow();
     query->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(query));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(query, kWaitDeadlineMs));
     query->edtSQL->setFocus();
     QTest::keyClick(query->edtSQL, Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(frame->MapWindows().size(), 3);
@@ -196,7 +196,7 @@ TEST_F(FrameReports, MenuShortcutsWorkFromTheReportWindowsAndCtrlCCopiesTheirTex
 
     // In the frame, with a map window focused, Ctrl+C copies the map.
     frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get(), kWaitDeadlineMs));
     frame->ActiveMap()->Image32View->setFocus();
     QTest::keyClick(frame->ActiveMap()->Image32View, Qt::Key_C, Qt::ControlModifier);
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());

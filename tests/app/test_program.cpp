@@ -80,11 +80,11 @@ TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->pixmap().size(), QSize(761, 522)); // the JPEG picture was found and decoded
     splash->show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return splash->btnStart->isEnabled(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return splash->btnStart->isEnabled(); }, kWaitDeadlineMs));
     EXPECT_TRUE(splash->Label2->text().isEmpty());
     QTest::mouseClick(splash->btnStart, Qt::LeftButton);
     EXPECT_EQ(splash->result(), QDialog::Accepted);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, kWaitDeadlineMs));
 }
 
 namespace {
@@ -105,7 +105,7 @@ protected:
                 probe.connectToServer(name);
                 return probe.waitForConnected(100);
             },
-            15000));
+            kWaitDeadlineMs));
     }
     void TearDown() override {
         ::kill(pid_t(first.processId()), SIGCONT);
@@ -154,13 +154,15 @@ TEST(SingleInstanceServer, EveryStartIsAnsweredAndAStrangerIsDropped) {
         start.Socket.write("activate\n");
     }
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return activations == 2 && starts[0].Answer == "ok\n" && starts[1].Answer == "ok\n"; }, 10000));
+        [&] { return activations == 2 && starts[0].Answer == "ok\n" && starts[1].Answer == "ok\n"; },
+        kWaitDeadlineMs));
 
     QLocalSocket stranger;
     stranger.connectToServer(name);
     ASSERT_TRUE(stranger.waitForConnected(5000));
     stranger.write(QByteArray(100, 'x'));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, 10000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, kWaitDeadlineMs));
     EXPECT_EQ(stranger.readAll(), QByteArray());
     EXPECT_EQ(activations, 2);
 }
@@ -236,7 +238,7 @@ TEST(ViewerCommandLine, HelpAndVersionNeverReachARunningViewer) {
         viewer.setProcessEnvironment(environment);
         viewer.start(TAMO_VIEWER_PROGRAM, {argument});
         // The running viewer answers while the other one waits for it: keep its events going.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.state() == QProcess::NotRunning; }, 15000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.state() == QProcess::NotRunning; }, kWaitDeadlineMs));
         EXPECT_FALSE(viewer.readAllStandardOutput().isEmpty() && viewer.readAllStandardError().isEmpty());
     }
     QCoreApplication::processEvents();
@@ -246,7 +248,7 @@ TEST(ViewerCommandLine, HelpAndVersionNeverReachARunningViewer) {
     QProcess second;
     second.setProcessEnvironment(environment);
     second.start(TAMO_VIEWER_PROGRAM, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, kWaitDeadlineMs));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(activated.count() == 1 || activated.wait(5000));
+    EXPECT_TRUE(activated.count() == 1 || activated.wait(kWaitDeadlineMs));
 }

@@ -125,7 +125,7 @@ TEST(ProgressWindow, EnterNeverCancelsEscapeAndCancelDo) {
     TfrmProgress window;
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, kWaitDeadlineMs));
     QTest::keyClick(&window, Qt::Key_Return);
     window.btnCancel->setFocus();
     QTest::keyClick(window.btnCancel, Qt::Key_Return);

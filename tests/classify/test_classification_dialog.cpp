@@ -54,7 +54,7 @@ protected:
         Dialog = std::make_unique<TfrmClassification>();
         Dialog->OpenClassification(&Map, *Legend);
         Dialog->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Dialog.get(), kWaitDeadlineMs));
     }
     TLegendControls& Row(int i) { return *Dialog->Rows().at(i); }
     static void Type(QLineEdit& edit, const QString& text) {

@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         Form.SetColor(ColorRefOf(255, 0, 128));
         Form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form, kWaitDeadlineMs));
     }
     TColorForm::TSlider& Red() { return Form.Sliders[chRed]; }
     void Type(QLineEdit* edit, const QString& text) {

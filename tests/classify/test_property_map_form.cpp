@@ -39,7 +39,7 @@ protected:
     void Open(const TPropertyMapRequest& initial = {}) {
         Form = std::make_unique<TPropertyMapForm>(Catalogue, initial);
         Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get(), kWaitDeadlineMs));
     }
     QPushButton* Ok() const { return Form->btnBox->button(QDialogButtonBox::Ok); }
     // The attribute titles the list shows, under their shown headings.

@@ -255,7 +255,7 @@ TEST_F(LegendPanelTest, ClicksDuringADrawingAreIgnoredAndEscapeStopsIt) {
     Form->resize(600, 450);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !Form->IsDrawing() && Form->Image32View->Bitmap.size() == Form->MapPanel->size(); },
-        5000));
+        kWaitDeadlineMs));
     Form->SetRowGate(SlowRows());
     Form->Redraw();
     ASSERT_TRUE(Form->IsDrawing());
@@ -405,10 +405,10 @@ TEST_F(LegendPanelTest, TheRightClickMenuActsOnTheLegendAndRemovesAnOverlay) {
 
 TEST_F(LegendPanelTest, TheLegendTakesAtMostAThirdOfANarrowerWindow) {
     Form->resize(1200, 450);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 1200; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 1200; }, kWaitDeadlineMs));
     Form->Splitter->setSizes({696, 500}); // the user widened it
     Form->resize(600, 450);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 600; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->Splitter->width() == 600; }, kWaitDeadlineMs));
     EXPECT_LE(Form->Panel->width(), 200);
     EXPECT_GE(Form->MapPanel->width(), 390);
 }

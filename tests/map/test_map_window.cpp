@@ -358,11 +358,11 @@ TEST_F(MapWindowTest, TheStopButtonEndsADrawingAndLeavesTheDrawnRows) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3 && rows >= 20; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3 && rows >= 20; }, kWaitDeadlineMs));
     ASSERT_TRUE(form.IsDrawing());
     QTest::mouseClick(form.btnStop, Qt::LeftButton);
     const int rowsAtStop = rows;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.IsDrawing(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.IsDrawing(); }, kWaitDeadlineMs));
     // Each band stops before its next row: at most one row more per band.
     EXPECT_LE(rows - rowsAtStop, RenderBands());
     EXPECT_FALSE(form.btnStop->isVisible());
@@ -430,7 +430,7 @@ TEST_F(MapWindowTest, ClosingDuringADrawingIsSafe) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             return sub.isNull();
         },
-        5000));
+        kWaitDeadlineMs));
     // The cancelled job ends on its own; nothing of it reaches the freed window.
     const int rowsAtClose = rows;
     ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(5000));
@@ -445,7 +445,8 @@ TEST_F(MapWindowTest, ResizingRedrawsAtTheNewSizeOnceSizingEnds) {
     EXPECT_EQ(form.Image32View->size(), form.MapPanel->size());
     // Drawn anew once the sizing has ended.
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return form.Image32View->Bitmap.size() == form.MapPanel->size() && !form.IsDrawing(); }, 5000));
+        [&] { return form.Image32View->Bitmap.size() == form.MapPanel->size() && !form.IsDrawing(); },
+        kWaitDeadlineMs));
     EXPECT_EQ(form.View().TargetHeight(), form.MapPanel->height());
     EXPECT_EQ(Pixel(form, 5, 5), kRed);
 }

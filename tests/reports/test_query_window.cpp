@@ -63,7 +63,7 @@ protected:
         host.Prefs.SELECT_COLOR = 255;
         window = std::make_unique<TQueryWindow>(host);
         window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), kWaitDeadlineMs));
     }
     // Run as the user does, then wait for the query to end (it runs apart from this thread).
     void Run() {
@@ -285,11 +285,11 @@ TEST_F(QueryWindowTest, ALongQueryLeavesTheWindowAliveAndCancelStopsIt) {
     // The event loop runs while the query works.
     bool ticked = false;
     QTimer::singleShot(10, [&] { ticked = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, kWaitDeadlineMs));
     EXPECT_TRUE(window->QueryRunning());
 
     QTest::mouseClick(window->btnCancel, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->QueryRunning(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->QueryRunning(); }, kWaitDeadlineMs));
     EXPECT_TRUE(responder.Messages.empty());
     EXPECT_EQ(window->lblRecords->text(), "(query cancelled)");
     EXPECT_TRUE(window->btnRun->isEnabled());

@@ -64,7 +64,7 @@ TEST_F(ReportWindows, ShowsTheUnitWithHeaderAndOneColumnPerComponent) {
 TEST_F(ReportWindows, SeparatorRowsArePaintedInTheShadowColour) {
     ASSERT_TRUE(table->ShowSMU(1, TAddToList::Yes));
     table->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get(), kWaitDeadlineMs));
     const QImage picture = table->StringGrid->viewport()->grab().toImage();
     const int y18 = table->StringGrid->rowViewportPosition(18) + 9;
     const int y19 = table->StringGrid->rowViewportPosition(19) + 9;
@@ -77,7 +77,7 @@ TEST_F(ReportWindows, SeparatorRowsArePaintedInTheShadowColour) {
 TEST_F(ReportWindows, DraggingTheLineBetweenColumnsResizesThem) {
     ASSERT_TRUE(table->ShowSMU(1, TAddToList::Yes));
     table->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get(), kWaitDeadlineMs));
     QWidget* cells = table->StringGrid->viewport();
     const int before = table->StringGrid->columnWidth(1);
     const int line = table->StringGrid->columnViewportPosition(1) + before;
@@ -111,7 +111,7 @@ TEST_F(ReportWindows, TheValueColumnsTakeTheFreeWidthAndTheCaptionsFitWithinAThi
     // Wide: every caption whole, and no empty band right of the last value column.
     table->resize(1400, 700);
     table->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(table.get(), kWaitDeadlineMs));
     EXPECT_GT(table->StringGrid->columnWidth(0), longest);
     EXPECT_LE(table->StringGrid->columnWidth(0), table->width() / 3);
     EXPECT_NEAR(columnsFillTheGrid(), table->StringGrid->viewport()->width(), model.columnCount());

@@ -116,9 +116,9 @@ TEST(WindowPlacement, ARestoredWindowKeepsItsFrameWithinTheScreen) {
     details.setObjectName("TableForm");
     RestoreWindowPlacement(details);
     details.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&details));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&details, kWaitDeadlineMs));
     ASSERT_NE(details.frameGeometry().size(), details.size()) << "the platform shows no window frame";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(details.frameGeometry()); }, 1000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.contains(details.frameGeometry()); }, kWaitDeadlineMs))
         << details.frameGeometry().y() << "+" << details.frameGeometry().height();
     EXPECT_EQ(details.size(), QSize(400, 300));
 }

@@ -169,7 +169,7 @@ TEST(LocationDialog, CancelledDemoDataLeavesNothingOfItBehind) {
         responder.DialogAnswers.push_back(WaitForTheMaker([&](TDemoDataForm& window) {
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] { return window.prbProgress->value() == 10 && QDir(folder).exists(".making-demo-data"); },
-                10000));
+                kWaitDeadlineMs));
             QTest::mouseClick(window.btnCancel, Qt::LeftButton);
             EXPECT_FALSE(window.btnCancel->isEnabled()); // the window waits until the files are gone
         }));

@@ -22,6 +22,11 @@
 #include <utility>
 #include <vector>
 
+// How long a test waits for the program's work (a drawing, a window, a start-up load) before it
+// fails: long enough for a machine loaded with other builds and tests. A wait ends as soon as its
+// condition holds, so a passing test never spends it.
+inline constexpr int kWaitDeadlineMs = 30000;
+
 // Test failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
