@@ -156,8 +156,8 @@ void TFrameCommands::AddItems(QWidget& bar, const TItemList& items) const {
             throw TAMOError(
                 QString("\"%1\" lists \"%2\", which is neither a command nor a control of the frame.")
                     .arg(bar.objectName(), name));
-        // The classification controls: their values follow the active map, but they are not shown.
-        toolbar->addWidget(control)->setVisible(false);
+        // The classification controls: their values follow the active map.
+        toolbar->addWidget(control);
     }
 }
 

@@ -18,6 +18,7 @@
 #include "settings/ToolbarLayout.h"
 #include "settings/WindowPlacement.h"
 #include "themes/QEVLibraryManager.h"
+#include "themes/ThemeRecords.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -201,17 +202,27 @@ void TTAMOForm::CreateClassificationControls() {
     m_classificationLabel->setObjectName("Label1");
     m_classificationBox = new QComboBox(this);
     m_classificationBox->setObjectName("cmbClassific");
-    m_classificationBox->setFixedWidth(78);
     m_classificationBox->addItems({"Equal interval", "Quantiles", "Standardized", "Pre-defined", "Manual"});
+    // Wide enough for its longest method in the platform's font.
+    m_classificationBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_classificationBox->setToolTip("Classification method");
     m_classCountBox = new QSpinBox(this);
     m_classCountBox->setObjectName("spnClasses");
-    m_classCountBox->setFixedWidth(40);
-    m_classCountBox->setRange(2, 24);
+    // As many classes as a legend holds: the count of a pre-defined legend is shown as it is.
+    m_classCountBox->setRange(2, kMaxClasses);
     m_classCountBox->setValue(12);
-    m_classCountBox->setEnabled(false);
+    m_classCountBox->setToolTip("Number of classes");
+    // A count typed digit by digit acts once, on Enter or when the box loses the focus.
+    m_classCountBox->setKeyboardTracking(false);
     m_colorRampBox = new TColorRampCombo(this);
     m_colorRampBox->setObjectName("cmbColorRamp");
     m_colorRampBox->setFixedWidth(94);
+    m_colorRampBox->setToolTip("Colour ramp");
+    // Only the user's choices act; the frame sets the values without signals.
+    connect(m_classificationBox, &QComboBox::activated, this,
+            [this](int index) { Guarded([this, index] { cmbClassificChange(index); }, this); });
+    connect(m_classCountBox, &QSpinBox::valueChanged, this,
+            [this](int count) { Guarded([this, count] { spnClassesChange(count); }, this); });
     connect(m_colorRampBox, &QComboBox::currentIndexChanged, this,
             [this](int index) { Guarded([this, index] { cmbColorRampChange(index); }, this); });
 }

@@ -219,6 +219,11 @@ private:
     void aDataClassificationExecute();
     // A new ramp chosen in the colour-ramp box recolours the active map's classes.
     void cmbColorRampChange(int index);
+    // A method or class count chosen on the Data toolbar reclassifies the active map.
+    void cmbClassificChange(int method);
+    void spnClassesChange(int classCount);
+    // The classification controls show the legend and ramp of the active map window.
+    void ShowActiveMapClassification();
 
     // Print, Print Setup, Add Shape Layer and Copy Map to Clipboard (TAMOFormOutput.cpp).
     void ConnectOutputCommands();

@@ -117,6 +117,7 @@ TMapExplorerForm* TTAMOForm::OpenPropertyMap(const TPropertyMapRequest& request)
             return map->OpenProperty(property, method, request.ClassCount, ColorRamp(request.RampIndex));
         }))
         return nullptr;
+    map->RampIndex = request.RampIndex;
     SetColorRampIndex(request.RampIndex);
     UpdateCommandStates();
     // Bounds of one's own start from equal intervals in the classification dialog.

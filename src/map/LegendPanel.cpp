@@ -282,6 +282,13 @@ void TLegendPanel::ApplyColourRamp(const TRampRecord& ramp) {
     Redraw();
 }
 
+void TLegendPanel::Reclassify(int method, int classCount) {
+    TQEVmanager& legend = m_form.Manager();
+    legend.SetNumClasses(classCount);
+    legend.Classify(method);
+    Redraw();
+}
+
 bool TLegendPanel::ShowClassification() {
     TfrmClassification dialog(&m_form);
     dialog.OpenClassification(this, m_form.Manager());
@@ -311,6 +318,10 @@ void TMapExplorerForm::InvertClassSelection() {
 
 void TMapExplorerForm::ApplyColourRamp(const TRampRecord& ramp) {
     m_legendPanel->ApplyColourRamp(ramp);
+}
+
+void TMapExplorerForm::Reclassify(int method, int classCount) {
+    m_legendPanel->Reclassify(method, classCount);
 }
 
 bool TMapExplorerForm::ShowClassification() {

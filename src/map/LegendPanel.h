@@ -36,6 +36,8 @@ public:
     void SelectNoClasses();
     void InvertClassSelection();
     void ApplyColourRamp(const TRampRecord& ramp);
+    // What the classification dialog does for a new method or class count, without the dialog.
+    void Reclassify(int method, int classCount);
     // The classification dialog, modal; true (and the map redrawn) when it closed with OK.
     bool ShowClassification();
     void Redraw() override;

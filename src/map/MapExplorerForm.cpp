@@ -172,6 +172,7 @@ void TMapExplorerForm::ClassificationChanged(int method, int classCount) {
 
 void TMapExplorerForm::LegendReset() {
     // The frame's ramp list shows its first entry again; no ramp is applied.
+    RampIndex = 0;
     m_host.SetColorRampIndex(0);
 }
 

@@ -114,6 +114,8 @@ public:
     void SelectNoClasses();
     void InvertClassSelection();
     void ApplyColourRamp(const TRampRecord& ramp);
+    // Classifies the legend anew by `method` into `classCount` classes and redraws.
+    void Reclassify(int method, int classCount);
     bool ShowClassification();
     TLegendPanel& LegendPanel() { return *m_legendPanel; }
 
@@ -146,6 +148,7 @@ public:
     // State.
     TMapTool Tool = mtNoAction;
     TRampRecord RampCopy{};
+    int RampIndex = 0; // the frame's ramp RampCopy came from, which its ramp box shows
     QPoint RubberStart;
     QPoint RubberEnd;
     QPoint PanStart;

@@ -9,6 +9,7 @@
 #include "app/TAMOForm.h"
 #include "db/TAMO.h"
 #include "map/MapExplorerForm.h"
+#include "themes/Classification.h"
 #include "themes/QEVLibraryManager.h"
 
 #include <QAction>
@@ -25,10 +26,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUuid>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -312,7 +315,6 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
     EXPECT_EQ(data.indexOf(frame->Action("aLegendSwitch")), data.indexOf(frame->Action("aLegendAll")) + 2);
     EXPECT_TRUE(frame->Action("aLegendSwitch")->isVisible());
     EXPECT_TRUE(frame->Action("aDataClassification")->isVisible());
-    EXPECT_FALSE(frame->ColorRampBox()->isVisible());
     EXPECT_EQ(frame->ColorRampBox()->count(), 30);
 
     TMapExplorerForm* map = frame->ActiveMap();
@@ -357,6 +359,70 @@ TEST_F(FrameOnData, LegendCommandsAndTheRampBoxActOnTheActiveMap) {
         EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
     EXPECT_FALSE(frame->ColorRampBox()->isEnabled());
     frame->ColorRampBox()->setCurrentIndex(2);
+}
+
+// The method, count and ramp of the Data toolbar show the active map's legend, and a choice there
+// classifies that map anew and redraws it, as the classification dialog does.
+TEST_F(FrameOnData, TheDataToolbarClassifiesTheActiveMapAndFollowsTheActiveWindow) {
+    Start();
+    frame->resize(1500, 800); // every toolbar fits in its row
+    QComboBox* methods = frame->ClassificationBox();
+    QSpinBox* count = frame->ClassCountBox();
+    for (QWidget* control : {static_cast<QWidget*>(methods), static_cast<QWidget*>(count),
+                             static_cast<QWidget*>(frame->ColorRampBox()),
+                             frame->Toolbar("TBDataToolbar")->findChild<QWidget*>("Label1")})
+        EXPECT_TRUE(control->isVisible() && control->isEnabled()) << control->objectName().toStdString();
+    const TQEVmanager& legend = map->Manager();
+    EXPECT_EQ(methods->currentIndex(), legend.Classes().Method);
+    EXPECT_EQ(count->value(), legend.Classes().Count());
+    // Rows of the legend besides the classes (such as "No data").
+    const int otherRows = map->LegendTreeView->topLevelItem(0)->childCount() - legend.Classes().Count();
+
+    const auto expectLegend = [&](int method, int classes, const char* step) {
+        EXPECT_EQ(legend.Classes().Method, method) << step;
+        EXPECT_EQ(legend.Classes().Count(), classes) << step;
+        EXPECT_EQ(methods->currentIndex(), method) << step;
+        EXPECT_EQ(count->value(), classes) << step;
+        EXPECT_EQ(map->LegendTreeView->topLevelItem(0)->childCount(), classes + otherRows)
+            << step << ": legend redrawn";
+        ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    };
+    const auto typeCount = [&](const char* digits) {
+        count->setFocus();
+        count->selectAll();
+        QTest::keyClicks(count, digits);
+        QTest::keyClick(count, Qt::Key_Return);
+    };
+    methods->setFocus();
+    QTest::keyClick(methods, Qt::Key_Home);
+    expectLegend(cmEqualInterval, legend.Classes().Count(), "Equal interval chosen");
+    typeCount("5");
+    expectLegend(cmEqualInterval, 5, "five classes typed");
+    const double lowBound = legend.Classes().Breaks[0];
+    methods->setFocus();
+    QTest::keyClick(methods, Qt::Key_Down);
+    expectLegend(cmQuantiles, 5, "Quantiles chosen");
+    // Manual bounds are kept until the count changes; a new count has none, so it is divided evenly.
+    QTest::keyClick(methods, Qt::Key_End);
+    expectLegend(cmManual, 5, "Manual chosen");
+    typeCount("3");
+    expectLegend(cmEqualInterval, 3, "three manual classes");
+    EXPECT_NE(legend.Classes().Breaks[0], lowBound);
+
+    frame->ColorRampBox()->setCurrentIndex(1);
+    EXPECT_EQ(map->RampCopy, frame->ColorRamp(1));
+    // A second window shows its own legend; coming back to the first shows the first's again.
+    frame->Action("aFileNewWindow")->trigger();
+    TMapExplorerForm* second = frame->ActiveMap();
+    ASSERT_NE(second, map);
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*second));
+    EXPECT_EQ(methods->currentIndex(), second->Manager().Classes().Method);
+    EXPECT_EQ(count->value(), second->Manager().Classes().Count());
+    EXPECT_EQ(frame->ColorRampBox()->currentIndex(), 0);
+    frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(map->parentWidget()));
+    EXPECT_EQ(methods->currentIndex(), cmEqualInterval);
+    EXPECT_EQ(count->value(), 3);
+    EXPECT_EQ(frame->ColorRampBox()->currentIndex(), 1);
 }
 
 // A second start while the frame is minimised: restoring it redraws the map, which lets events

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -130,6 +131,7 @@ TEST_F(FramePropertyMaps, TheCommandOpensAMapOfTheChosenPropertyThatTheReadoutAn
     manual.Definition = {TPropertyLevel::Unit, "PH_TOP"};
     manual.Method = TPropertyMethod::Manual;
     manual.ClassCount = 4;
+    manual.RampIndex = 5;
     QString shownMethod;
     responder.DialogAnswers.push_back([&](QDialog& dialog) {
         if (auto* box = dialog.findChild<QComboBox*>("SortMethodCombo"))
@@ -141,6 +143,10 @@ TEST_F(FramePropertyMaps, TheCommandOpensAMapOfTheChosenPropertyThatTheReadoutAn
     EXPECT_EQ(shownMethod, "Manual");
     EXPECT_EQ(own->windowTitle(), "pH (H2O) of the topsoil of the dominant soil");
     EXPECT_EQ(own->Manager().Classes().Count(), 4);
+    // The Data toolbar shows the new map's legend and ramp.
+    EXPECT_EQ(frame->ClassificationBox()->currentText(), "Manual");
+    EXPECT_EQ(frame->ClassCountBox()->value(), 4);
+    EXPECT_EQ(frame->ColorRampBox()->currentIndex(), 5);
     qobject_cast<QMdiSubWindow*>(own->parentWidget())->close();
 
     qobject_cast<QMdiSubWindow*>(property->parentWidget())->close();
