@@ -7,6 +7,7 @@
 #include "app/ThemeTreeImages.h"
 #include "app/ThemeTreeLayout.h"
 #include "common/Dialogs.h"
+#include "common/Guarded.h"
 #include "common/TAMOError.h"
 #include "db/DataAccess.h"
 #include "db/PrepareDatabase.h"
@@ -23,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QTableWidget>
@@ -56,6 +58,19 @@ void TTAMOForm::ConnectMapCommands() {
     m_commands->OnTriggered("aWindowTileVert", [this] { TileSubWindows(Qt::Horizontal); });
     m_commands->OnTriggered("aWindowTileHoriz", [this] { TileSubWindows(Qt::Vertical); });
     m_commands->OnTriggered("aWindowArrangeAll", [this] { ArrangeIcons(); });
+    // + and - zoom the active map in and out around its centre, whatever tool is active (on the
+    // keypad too). Text boxes of the frame keep the keys for their text.
+    for (const auto& [key, in] : {std::pair{Qt::Key_Plus, true}, {Qt::Key_Minus, false}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, in] {
+            Guarded(
+                [this, in] {
+                    if (TMapExplorerForm* map = ActiveMap())
+                        map->ZoomAtCentre(in);
+                },
+                this);
+        });
+    }
 }
 
 void TTAMOForm::LoadDatabase() {

@@ -434,6 +434,19 @@ void TMapExplorerForm::ZoomOutAt(int x, int y) {
     ShowView(::ZoomOutAt(m_view, x, y));
 }
 
+void TMapExplorerForm::ZoomAtCentre(bool in) {
+    if (!m_manager->ThemeOpen || m_view.Scale() <= 0)
+        return;
+    const double halfWidth = (m_view.Col1() - m_view.Col0() + 1) * m_view.Scale() / 2;
+    const double halfHeight = (m_view.Row1() - m_view.Row0() + 1) * m_view.Scale() / 2;
+    const int x = m_view.OriginX() + int(halfWidth);
+    const int y = m_view.OriginY() + int(halfHeight);
+    if (in)
+        ZoomInAt(x, y);
+    else
+        ZoomOutAt(x, y);
+}
+
 void TMapExplorerForm::ZoomToRectangle() {
     ShowView(::ZoomToRectangle(m_view, {RubberStart.x(), RubberStart.y()}, {RubberEnd.x(), RubberEnd.y()}));
 }

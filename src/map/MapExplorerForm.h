@@ -95,6 +95,8 @@ public:
     void SetRowGate(std::function<void(int row)> gate) { m_beforeRow = std::move(gate); }
     void ZoomInAt(int x, int y);
     void ZoomOutAt(int x, int y);
+    // Zoom In or Zoom Out at the centre of the view shown (the + and - keys).
+    void ZoomAtCentre(bool in);
     void ZoomToRectangle();
     // The map moved with a pan drag by (dx, dy) pixels: the view follows by the same distance.
     void PanBy(int dx, int dy);

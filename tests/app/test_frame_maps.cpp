@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 namespace {
 constexpr qint64 kCols = kFrameGridCols;
@@ -423,6 +424,40 @@ TEST_F(FrameOnData, TheDataToolbarClassifiesTheActiveMapAndFollowsTheActiveWindo
     EXPECT_EQ(methods->currentIndex(), cmEqualInterval);
     EXPECT_EQ(count->value(), 3);
     EXPECT_EQ(frame->ColorRampBox()->currentIndex(), 1);
+}
+
+// + and - zoom the active map in and out around the centre of its view, pressed on the map or
+// anywhere else in the frame; the tool stays as it was.
+TEST_F(FrameOnData, PlusAndMinusZoomAroundTheCentreOfTheView) {
+    Start();
+    map->SetViewAndDraw(800, 1600, 300, 700);
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    const auto centreAndWidth = [&] {
+        const TViewRect view = map->GetView();
+        return std::tuple{(view.Col0 + view.Col1) / 2.0, (view.Row0 + view.Row1) / 2.0,
+                          view.Col1 - view.Col0};
+    };
+    const auto [col, row, width] = centreAndWidth();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    const auto expectAroundTheCentre = [&, col = col, row = row](const char* step) {
+        const auto [nowCol, nowRow, nowWidth] = centreAndWidth();
+        EXPECT_NEAR(nowCol, col, 3 + nowWidth / 50.0) << step;
+        EXPECT_NEAR(nowRow, row, 3 + nowWidth / 50.0) << step;
+    };
+    map->Image32View->setFocus();
+    QTest::keyClick(map->Image32View, Qt::Key_Plus);
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    const int zoomedWidth = std::get<2>(centreAndWidth());
+    EXPECT_LT(zoomedWidth, width / 2);
+    expectAroundTheCentre("+ on the map");
+
+    frame->Toolbar("TBViewToolbar")->setFocus();
+    QTest::keyClick(frame->Toolbar("TBViewToolbar"), Qt::Key_Minus, Qt::KeypadModifier);
+    ASSERT_NO_FATAL_FAILURE(WaitForDrawing(*map));
+    EXPECT_GT(std::get<2>(centreAndWidth()), zoomedWidth);
+    expectAroundTheCentre("- on the keypad, from a toolbar");
+    EXPECT_TRUE(frame->Action("aNoAction")->isChecked());
 }
 
 // A second start while the frame is minimised: restoring it redraws the map, which lets events
