@@ -159,11 +159,12 @@ void WriteDefaultToolbarLayout(TSettingsStore& store) {
     struct TToolbarDefault {
         const char* Bar;
         const char* DockPos;
+        const char* DockRow;
     };
     const TToolWindowDefault toolWindows[] = {{"TBToolQEVData", "273", "291", "239", "5", "238"},
                                               {"TBToolDataPoint", "225", "249", "0", "336", "101"}};
     const TToolbarDefault toolbars[] = {
-        {"TBMainToolbar", "-1"}, {"TBDataToolbar", "184"}, {"TBViewToolbar", "248"}};
+        {"TBMainToolbar", "-1", "0"}, {"TBDataToolbar", "0", "1"}, {"TBViewToolbar", "248", "0"}};
     const QString root = QString(kToolbarsKey) + "\\";
 
     TRegistry registry(store);
@@ -184,7 +185,7 @@ void WriteDefaultToolbarLayout(TSettingsStore& store) {
         registry.OpenKey(root + bar.Bar, TKeyAccess::CreateIfMissing);
         registry.WriteString("DockedTo", "TBtop");
         registry.WriteString("DockPos", bar.DockPos);
-        registry.WriteString("DockRow", "0");
+        registry.WriteString("DockRow", bar.DockRow);
         registry.WriteString("FloatLeft", "0");
         registry.WriteString("FloatRightX", "0");
         registry.WriteString("FloatTop", "0");

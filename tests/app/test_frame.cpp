@@ -57,6 +57,10 @@ TEST(Frame, FirstStartHasTheDefaultLayoutAndPanels) {
     EXPECT_TRUE(frame.Toolbar("TBViewToolbar")->isVisible());
     // The Data toolbar carries the SMU table, Data Query, Add Shape Layer and legend commands.
     EXPECT_TRUE(frame.Toolbar("TBDataToolbar")->isVisible());
+    // Main and View share the first row, the Data toolbar has the second.
+    EXPECT_EQ(frame.Toolbar("TBViewToolbar")->y(), frame.Toolbar("TBMainToolbar")->y());
+    EXPECT_LT(frame.Toolbar("TBMainToolbar")->x(), frame.Toolbar("TBViewToolbar")->x());
+    EXPECT_GT(frame.Toolbar("TBDataToolbar")->y(), frame.Toolbar("TBMainToolbar")->y());
     EXPECT_FALSE(frame.DataPointWindow()->isVisible());
     EXPECT_FALSE(frame.ThemeWindow()->isVisible());
     EXPECT_TRUE(frame.Action("aToolMain")->isChecked());

@@ -177,9 +177,10 @@ TEST(ToolbarLayout, DefaultLayoutPutsTheToolbarsOnTopInOrderAndHidesToolWindows)
         EXPECT_TRUE(bar->isVisible());
     }
     EXPECT_FALSE(dock->isVisible());
-    // Main (DockPos -1) comes first, then Data (184), then View (248).
-    EXPECT_LT(bars[2]->x(), bars[1]->x());
-    EXPECT_LT(bars[1]->x(), bars[0]->x());
+    // Main (DockPos -1) comes first, then View (248); Data has the second row (DockRow 1).
+    EXPECT_LT(bars[2]->x(), bars[0]->x());
+    EXPECT_EQ(bars[2]->y(), bars[0]->y());
+    EXPECT_GT(bars[1]->y(), bars[2]->y());
 }
 
 TEST(ToolbarLayout, SavedLayoutComesBack) {
