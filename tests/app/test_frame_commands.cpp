@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -390,4 +391,50 @@ TEST(FrameCommands, EveryLinkOfTheHelpLeadsToAPageOfItsContents) {
         }
     }
     EXPECT_GT(links, 5);
+}
+
+// The help names commands as "Menu > Command" in bold. Each named command is in that menu and
+// shown; every command shown in a menu is named by some page, so that no command goes unexplained.
+TEST(FrameCommands, TheHelpNamesEveryShownMenuCommandAndNoOther) {
+    TScopedEnvironment env;
+    TTAMOForm frame;
+    THelpForm help(&frame); // registers the pages
+    const auto plain = [](QString caption) {
+        caption.remove('&');
+        if (caption.endsWith("..."))
+            caption.chop(3);
+        return caption.trimmed();
+    };
+    QMap<QString, QMap<QString, QAction*>> menus; // menu title -> caption -> command
+    for (QAction* entry : frame.menuBar()->actions())
+        for (QAction* action : entry->menu()->actions())
+            if (!action->isSeparator() && !action->objectName().isEmpty())
+                menus[plain(entry->text())][plain(action->text())] = action;
+    ASSERT_EQ(menus.size(), 5);
+
+    const QRegularExpression named(QStringLiteral("<b>(\\w+) &gt; ([^<]+)</b>"));
+    QSet<QAction*> explained;
+    for (const THelpPage& page : HelpPages()) {
+        QFile file(":/help/" + page.File);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.File.toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const QRegularExpressionMatch& match : named.globalMatch(html)) {
+            const QString menu = match.captured(1);
+            const QString caption = plain(match.captured(2));
+            QAction* action = menus.value(menu).value(caption);
+            if (!action) {
+                ADD_FAILURE() << page.File.toStdString() << " names " << menu.toStdString() << " > "
+                              << caption.toStdString() << ", which that menu does not hold";
+                continue;
+            }
+            EXPECT_TRUE(action->isVisible())
+                << page.File.toStdString() << " names the hidden " << action->objectName().toStdString();
+            explained << action;
+        }
+    }
+    for (auto menu = menus.cbegin(); menu != menus.cend(); ++menu)
+        for (QAction* action : menu.value())
+            EXPECT_TRUE(!action->isVisible() || explained.contains(action))
+                << "no help page names " << menu.key().toStdString() << " > "
+                << plain(action->text()).toStdString() << " (as <b>Menu &gt; Command</b>)";
 }
