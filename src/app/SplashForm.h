@@ -17,10 +17,18 @@ public:
     QPushButton* btnStart = nullptr;
     QTimer* Timer = nullptr;
 
-    // Places the window over the centre of the given widget.
+    // Places the window over the centre of the given widget, made to fit the screen it is on.
     void CentreOn(const QWidget& frame);
+    // Takes the picture's size, or less (the picture scaled alike in both directions) where the
+    // screen area `available` is smaller, and lays out the window for it.
+    void FitTo(const QRect& available);
+
+    // The size the picture takes in a screen area of `available` pixels: its own, or the largest
+    // that leaves a small margin there, never below a size its texts can use.
+    static QSize SizeFor(const QSize& available);
 
 private:
+    void LayOut();
     void TimerTimer();
     void btnStartClick();
 };

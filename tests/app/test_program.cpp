@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -85,6 +86,35 @@ TEST(Splash, ButtonIsEnabledByTheFirstTickAndClosesTheWindow) {
     QTest::mouseClick(splash->btnStart, Qt::LeftButton);
     EXPECT_EQ(splash->result(), QDialog::Accepted);
     EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, kWaitDeadlineMs));
+}
+
+// A screen smaller than the picture (or magnified: 1600 x 1000 pixels at a scale factor of 2 are
+// 800 x 500) gets the whole picture scaled down, its button and status line inside it.
+TEST(Splash, FitsWholeOnTheScreen) {
+    const struct {
+        QSize Available;
+        QSize Expected;
+    } cases[] = {{{1600, 1000}, {761, 522}},
+                 {{800, 500}, {682, 468}},
+                 {{1024, 540}, {740, 508}},
+                 {{200, 150}, {320, 219}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TSplashForm::SizeFor(c.Available), c.Expected)
+            << c.Available.width() << "x" << c.Available.height();
+
+    TSplashForm splash;
+    splash.FitTo(QRect(0, 0, 800, 500));
+    EXPECT_EQ(splash.size(), QSize(682, 468));
+    EXPECT_EQ(splash.findChild<QLabel*>("Picture")->geometry(), splash.rect());
+    for (const QWidget* part : {static_cast<QWidget*>(splash.btnStart), static_cast<QWidget*>(splash.Label2)})
+        EXPECT_TRUE(splash.rect().contains(part->geometry())) << part->objectName().toStdString();
+
+    // Centred on a frame that lies partly off the screen, it stays whole on the screen.
+    QWidget frame;
+    frame.setGeometry(-300, -200, 400, 300);
+    splash.CentreOn(frame);
+    const QRect available = frame.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(QRect(splash.pos(), splash.size())));
 }
 
 namespace {
