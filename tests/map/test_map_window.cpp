@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -539,4 +540,15 @@ TEST_F(MapWindowTest, TheLegendPanelWidensForItsLabels) {
     // The heading's text, after its indentation and its 48-pixel icon, is not cut.
     EXPECT_GT(form.LegendTreeView->viewport()->width(), text + 48);
     EXPECT_LE(form.Panel->width(), form.width() / 3 + 1);
+
+    // In a narrow window the heading ends in "..." within the panel, its whole text in its tool tip.
+    form.resize(450, 400);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Panel->width() <= form.width() / 3 + 1; }, 5000));
+    QTreeWidget& tree = *form.LegendTreeView;
+    const QTreeWidgetItem* top = tree.topLevelItem(0);
+    ASSERT_LT(tree.viewport()->width(), text + 48);
+    EXPECT_EQ(tree.textElideMode(), Qt::ElideRight);
+    EXPECT_EQ(tree.horizontalScrollBar()->maximum(), 0) << "cut off, not elided";
+    EXPECT_LE(tree.visualItemRect(top).right(), tree.viewport()->width());
+    EXPECT_EQ(top->toolTip(0), heading);
 }
