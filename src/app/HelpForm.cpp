@@ -47,8 +47,8 @@ const std::vector<THelpPage>& HelpPages() {
         {"index.html", "The TAMO Viewer"},    {"map.html", "Map windows and their tools"},
         {"readout.html", "The readout"},      {"smu.html", "The SMU windows"},
         {"query.html", "The query"},          {"legend.html", "The legend"},
-        {"properties.html", "Property maps"}, {"data.html", "Data files"},
-        {"settings.html", "Settings"},
+        {"properties.html", "Property maps"}, {"statistics.html", "Statistics and export"},
+        {"data.html", "Data files"},          {"settings.html", "Settings"},
     };
     return pages;
 }
