@@ -2,13 +2,12 @@
 // The "Find Unit" dialog: the user types an SMU id or part of a soil name; OK is taken only for a
 // text that is one of them.
 
-#include <QDialog>
+#include "app/PromptDialog.h"
+
 #include <QString>
 #include <optional>
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 // The query that finds the units a text names: the table and the condition, as a query runs them.
 struct TUnitSearch {
@@ -20,7 +19,7 @@ struct TUnitSearch {
 // components) whose name holds it, in any case. Nothing for a blank text.
 std::optional<TUnitSearch> UnitSearchOf(const QString& text);
 
-class TFindUnitForm : public QDialog {
+class TFindUnitForm : public TPromptDialog {
     Q_OBJECT
 public:
     explicit TFindUnitForm(QWidget* parent = nullptr);
@@ -30,9 +29,6 @@ public:
     QString Text() const;
 
     QLineEdit* edtUnit = nullptr;
-    QLabel* lblError = nullptr;
-    QPushButton* btnOk = nullptr;
-    QPushButton* btnCancel = nullptr;
 
     void accept() override;
 

@@ -3,14 +3,11 @@
 // the dialog says what was wrong with any other text.
 
 #include "app/PlaceText.h"
+#include "app/PromptDialog.h"
 
-#include <QDialog>
-
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
-class TGoToForm : public QDialog {
+class TGoToForm : public TPromptDialog {
     Q_OBJECT
 public:
     explicit TGoToForm(QWidget* parent = nullptr);
@@ -19,9 +16,6 @@ public:
     const TPlace& Place() const { return m_place; }
 
     QLineEdit* edtPlace = nullptr;
-    QLabel* lblError = nullptr;
-    QPushButton* btnOk = nullptr;
-    QPushButton* btnCancel = nullptr;
 
     void accept() override;
 
