@@ -27,6 +27,26 @@ TCellClasses ThreeClasses() {
     return classes;
 }
 
+// Cell values in runs: each cell keeps the value before it, except once in about `changeOneIn`
+// cells, where it takes `next(random)`.
+template <typename TNext>
+std::vector<std::uint32_t> ValuesInRuns(int count, unsigned seed, unsigned changeOneIn, TNext next) {
+    std::mt19937 random(seed);
+    std::vector<std::uint32_t> values(static_cast<std::size_t>(count));
+    std::uint32_t value = 0;
+    for (auto& v : values) {
+        if (random() % changeOneIn == 0)
+            value = next(random);
+        v = value;
+    }
+    return values;
+}
+
+// What a raster of `bytes`-byte cells stores for a value.
+std::uint32_t StoredAs(std::uint32_t value, int bytes) {
+    return bytes == 1 ? value & 0xFF : bytes == 2 ? value & 0xFFFF : value;
+}
+
 } // namespace
 
 TEST(CellAreas, MatchTheWgs84Ellipsoid) {
@@ -128,21 +148,15 @@ TEST_F(AreaStatisticsTest, AUnitRowCarriesItsClassAndItsShareOfTheLand) {
 TEST(CellTally, EqualsAPlainCountForEveryCellSizeWindowAndThreadCount) {
     QTemporaryDir dir;
     constexpr int cols = 97, rows = 23;
-    std::mt19937 random(7);
-    std::vector<std::uint32_t> values(cols * rows);
-    std::uint32_t value = 0;
-    for (auto& v : values) {
-        // Runs of 1 to 40 cells, now and then a value beyond 16 bits.
-        if (random() % 20 == 0)
-            value = random() % 5 == 0 ? 70000 + random() % 3 : random() % 300;
-        v = value;
-    }
+    // Runs of 1 to 40 cells, now and then a value beyond 16 bits.
+    const std::vector<std::uint32_t> values = ValuesInRuns(cols * rows, 7, 20, [](std::mt19937& random) {
+        return random() % 5 == 0 ? 70000 + random() % 3 : random() % 300;
+    });
     const TCellAreas areas(cols, rows);
     for (int bytes : {1, 2, 4}) {
         const QString path = dir.filePath(QString("r%1.bil").arg(bytes));
         const auto stored = [&](int c, int r) {
-            const std::uint32_t v = values[static_cast<std::size_t>(r * cols + c)];
-            return bytes == 1 ? v & 0xFF : bytes == 2 ? v & 0xFFFF : v;
+            return StoredAs(values[static_cast<std::size_t>(r * cols + c)], bytes);
         };
         WriteRaster(path, cols, rows, bytes, stored);
         const auto raster = TRasterFile::Open(path);
@@ -294,20 +308,14 @@ TEST(GridExtent, EdgesMoveOutwardToWholeCells) {
 TEST(UnitExtents, EqualAPlainScanForEveryCellSizeAndThreadCountAndCombine) {
     QTemporaryDir dir;
     constexpr int cols = 61, rows = 37;
-    std::mt19937 random(11);
-    std::vector<std::uint32_t> values(cols * rows);
-    std::uint32_t value = 0;
-    for (auto& v : values) {
-        // Runs of a few cells of a handful of units, now and then a value beyond 16 bits.
-        if (random() % 6 == 0)
-            value = random() % 9 == 0 ? 70000 : random() % 12;
-        v = value;
-    }
+    // Runs of a few cells of a handful of units, now and then a value beyond 16 bits.
+    const std::vector<std::uint32_t> values = ValuesInRuns(cols * rows, 11, 6, [](std::mt19937& random) {
+        return random() % 9 == 0 ? 70000u : static_cast<std::uint32_t>(random() % 12);
+    });
     for (int bytes : {1, 2, 4}) {
         const QString path = dir.filePath(QString("r%1.bil").arg(bytes));
         const auto stored = [&](int c, int r) {
-            const std::uint32_t v = values[static_cast<std::size_t>(r * cols + c)];
-            return bytes == 1 ? v & 0xFF : bytes == 2 ? v & 0xFFFF : v;
+            return StoredAs(values[static_cast<std::size_t>(r * cols + c)], bytes);
         };
         WriteRaster(path, cols, rows, bytes, stored);
         TUnitExtents expected(kCellValueCount);
